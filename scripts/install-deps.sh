@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the native build, the cross build, Wine tests and benchmarks need,
+# and generates the ja_JP.UTF-8 locale. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux)
+cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils
+       xdotool imagemagick fonts-ipafont-gothic)
+want=("${native[@]}")
+[ "${ARBOLIN_NATIVE_ONLY:-0}" = 1 ] || want+=("${cross[@]}")
+
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; else SUDO=; fi
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

@@ -1,0 +1,74 @@
+// Text rendering: the bounded text buffer, the pieces each encoding draws with, the name writers (the
+// only code that looks inside a name) and the tree and indented renderers over an ordered listing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "listing/listing.h"
+
+// The listing text. Under fixed limits it never holds more than `capacity` - 1 bytes: an append that does
+// not fit whole is dropped and the buffer is marked full, so nothing after it is appended either. With
+// `flush` set, a growing buffer hands its text on in large blocks and keeps little in memory.
+struct TextBuffer {
+    std::string text;
+    int32_t capacity = 0;  // bytes, terminator included; 0: grows
+    int32_t limit = 0;     // longest text a folder block may end at; 0: none
+    bool full = false;
+    uint64_t flushed = 0;  // bytes already handed to `flush`
+    void* context = nullptr;
+    void (*flush)(void* context, std::string_view bytes) = nullptr;
+    void (*reportTooMuchText)(void* context) = nullptr;  // shown once, when the text passes `limit`
+
+    uint64_t Length() const { return flushed + text.size(); }
+};
+
+// Sets up an empty buffer with the capacity and text limit of `limits`.
+void InitTextBuffer(TextBuffer& buffer, const ListLimits& limits);
+// Hands what is left to `flush` (a no-op without one).
+void FlushText(TextBuffer& buffer);
+
+// Appends at most n bytes of src, stopping early at a NUL in src.
+void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n);
+// False, after showing the too-much-text message, when the text is longer than the limit (or an append
+// did not fit).
+bool CheckTextLimit(TextBuffer& buffer);
+
+// The fixed pieces of one output encoding. `blank` is a tree column whose branch has ended, `indent` one
+// step of the indented view.
+struct Pieces {
+    std::string_view branch, blank, tee, last, open, close, ellipsis, eol, indent;
+};
+
+// Shift_JIS, the Windows program's bytes: " │" " ├" " └" " …" are a space and one two-byte character.
+inline constexpr Pieces kSjisPieces{"\x20\x84\xA0", "   ", "\x20\x84\xA5", "\x20\x84\xA4", "[ ", " ]",
+                                    "\x20\x81\x63", "\r\n", "   "};
+// UTF-8 for terminals: box drawing is one column wide there, so the blank column is two spaces.
+inline constexpr Pieces kUtf8Pieces{" \xE2\x94\x82", "  ", " \xE2\x94\x9C", " \xE2\x94\x94", "[ ", " ]",
+                                    " \xE2\x80\xA6", "\n", "   "};
+
+// Writes one name; with `shorten`, a long name is cut and followed by the ellipsis piece.
+using NameWriter = void (*)(TextBuffer& buffer, std::string_view name, bool shorten);
+
+// Shift_JIS as the Windows program writes it: names longer than 17 bytes are cut to 14 bytes plus " …",
+// or to 13 where the 14th byte would be the first half of a two-byte character. Nothing is escaped.
+void AppendName(TextBuffer& buffer, std::string_view name, bool nameLimit);
+// The command line's Shift_JIS: as AppendName, with control bytes, lone bytes and the backslash escaped.
+void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameLimit);
+// The command line's UTF-8: control characters, U+2028/U+2029, invalid bytes and the backslash escaped;
+// the limit counts display columns (over 17 shortened to at most 14; a wide character is never cut).
+void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
+
+struct TextStyle {
+    const Pieces* pieces;
+    NameWriter writeName;
+};
+
+inline constexpr TextStyle kWindowsStyle{&kSjisPieces, AppendName};
+
+// Appends the block of folder row `row` (its line, its subfolders' blocks, its files) and returns 1, or 0
+// when the text passed the limit (the message is then shown once and the text so far stays).
+int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
+               const TextStyle& style);
+int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row, const TextStyle& style);
