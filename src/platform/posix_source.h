@@ -10,31 +10,55 @@
 
 struct PosixSourceImpl;
 
+// One per listing run; not copyable in practice (the copy would share `impl`). The flags may change
+// between listings; InitPosixSource need not be called again for that.
 struct PosixSource {
-    bool toSjis = false;          // names converted from the locale's encoding to CP932 as they are read
+    bool toSjis = false;          // shown names converted from the locale's encoding to CP932 as they are read
     bool windowsOrder = false;    // entries handed over as Windows delivers them: sorted by UTF-16 code
-                                  // units after upper-casing; a link to a folder is a folder not entered
+                                  // units after upper-casing; a link to a folder is a folder not entered;
+                                  // keys without the raw-bytes tie-break (see FolderKey)
     // Counts, for the command line's summary, progress line and exit status.
-    int64_t foldersRead = 0;
-    int64_t entriesRead = 0;
-    int64_t unreadable = 0;       // folders below the root that could not be read
+    int64_t foldersRead = 0;      // folders read whole
+    int64_t entriesRead = 0;      // entries handed over, "." and ".." not counted
+    int64_t unreadable = 0;       // reportUnreadable calls, the root's included: when ScanFolder returns
+                                  // kScanCannotOpen the root was one of them
     void* progressContext = nullptr;
-    void (*progress)(void* context, int64_t foldersRead, int64_t entriesRead) = nullptr;  // per folder
+    void (*progress)(void* context, int64_t foldersRead, int64_t entriesRead) = nullptr;  // per folder read
     PosixSourceImpl* impl = nullptr;
 };
 
-// Sets up the collators for the locale in LC_COLLATE/LANG (call setlocale(LC_ALL, "") first) and the
-// CP932 converter. False, with a reason in `error`, when that fails.
+// Sets up the collators for the locale in LC_COLLATE and the CP932 converter from LC_CTYPE's encoding
+// (call setlocale(LC_ALL, "") first). False, with a reason in `error`, when that fails. Must succeed
+// before anything below is used.
 bool InitPosixSource(PosixSource& source, std::string& error);
 void ClosePosixSource(PosixSource& source);
 
 // The seam over `source`; valid while `source` lives.
+//  - separatorsAfter: 0 when the parent ends in '/', else 1 (so "abc" never lists "abc*").
+//  - readFolder: the folder's entries appended in one go ("." and ".." left out), the folder closed before
+//    it returns; on failure the errno and nothing appended. Paths longer than PATH_MAX are opened in pieces.
+//    Folders are kEntryFolder, symbolic links kEntryLink (listed as files, never followed), except that
+//    with windowsOrder a link whose target is a folder is kEntryFolderLink; everything else kEntryFile.
+//  - reportUnreadable: writes UnreadableNotice(path, error) to stderr and counts `unreadable`.
 FolderSource PosixFolderSource(PosixSource& source);
-// Compares the keys PosixFolderSource made (plain byte order over ICU sort keys).
+// Compares the keys PosixFolderSource made (plain byte order over ICU sort keys, then length).
 NameOrder PosixNameOrder();
 
-// A name or path as the listing shows it: CP932 when `toSjis`, else unchanged.
+// A name or path as the listing shows it: CP932 when `toSjis` (unmappable characters and invalid bytes
+// as '?'), else unchanged. For the root row.
 std::string ShownName(PosixSource& source, std::string_view raw);
-// Collation keys, as the source makes them for a folder (letter case ignored) and a file.
+// Collation keys, as readFolder makes them, for a folder (letter case ignored) and a file (lower case
+// first). Without windowsOrder the raw bytes follow the ICU sort key as a last tie-break, so names that
+// collate equal (case pairs for folders, invalid bytes) still come out in one order whatever order the
+// folder delivers them in; with windowsOrder equal names keep equal keys and stay in delivery order.
 std::string FolderKey(PosixSource& source, std::string_view raw);
 std::string FileKey(PosixSource& source, std::string_view raw);
+// The ICU locale the keys follow: "root" in the C, POSIX and C.UTF-8 locales and for unknown names.
+std::string PosixCollationLocale(const PosixSource& source);
+
+// "arbolin: cannot read 'PATH': REASON\n": the English description of `error` (kErrorPathTooLong reads
+// "File name too long"), PATH escaped with EscapeForNotice.
+std::string UnreadableNotice(std::string_view path, int error);
+// Bytes made safe for a one-line message: backslash, control characters (C0, DEL, C1), U+2028/U+2029 and
+// bytes that are not valid UTF-8 written C-style (\\, \n, \t, \r, \xNN); everything else unchanged.
+std::string EscapeForNotice(std::string_view bytes);

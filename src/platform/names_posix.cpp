@@ -1,0 +1,212 @@
+// Names on the POSIX side of the seam: ICU collation keys for the locale in LC_COLLATE, CP932 names
+// for the sjis modes (iconv), and the order Windows delivers a folder's entries in.
+#include "platform/names_posix.h"
+
+#include <langinfo.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <cwchar>
+#include <strings.h>
+
+namespace {
+
+// ICU's name for the POSIX locale name `posix` ("ja_JP.UTF-8@mod" -> "ja_JP"). The C and POSIX locales
+// (C.UTF-8 too) get ICU's root collation: ICU would map them to en_US_POSIX, which is byte order. Names
+// ICU does not know fall back to root inside ucol_open.
+std::string IcuLocaleFor(const char* posix) {
+    std::string_view name = posix ? posix : "";
+    name = name.substr(0, name.find_first_of(".@"));
+    if (name.empty() || name == "C" || name == "POSIX") return "root";
+    return std::string(name);
+}
+
+// The C locale's ASCII is read as UTF-8: names on Linux are UTF-8 far more often than not.
+bool ReadsAsUtf8(const char* codeset) {
+    for (const char* name : {"UTF-8", "UTF8", "ANSI_X3.4-1968", "ASCII", "US-ASCII"}) {
+        if (strcasecmp(codeset, name) == 0) return true;
+    }
+    return false;
+}
+
+UCollator* OpenCollator(const std::string& locale, UColAttributeValue strength, std::string& error) {
+    UErrorCode err = U_ZERO_ERROR;
+    UCollator* collator = ucol_open(locale.c_str(), &err);
+    if (U_SUCCESS(err)) ucol_setAttribute(collator, UCOL_STRENGTH, strength, &err);
+    if (U_SUCCESS(err) && strength == UCOL_TERTIARY) {
+        ucol_setAttribute(collator, UCOL_CASE_FIRST, UCOL_LOWER_FIRST, &err);
+    }
+    if (U_FAILURE(err)) {
+        error = "cannot set up the collation for '" + locale + "': " + u_errorName(err);
+        ucol_close(collator);
+        return nullptr;
+    }
+    return collator;
+}
+
+// Decodes `raw` into impl.text (invalid bytes become U+FFFD) and returns its length in UTF-16 units.
+int32_t Decode(PosixSourceImpl& impl, std::string_view raw) {
+    if (impl.text.size() < raw.size() + 1) impl.text.resize(raw.size() + 1);
+    for (;;) {
+        UErrorCode err = U_ZERO_ERROR;
+        int32_t len = 0;
+        auto capacity = static_cast<int32_t>(impl.text.size());
+        auto rawLen = static_cast<int32_t>(raw.size());
+        if (impl.utf8) {
+            u_strFromUTF8WithSub(impl.text.data(), capacity, &len, raw.data(), rawLen, 0xFFFD, nullptr, &err);
+        } else {
+            len = ucnv_toUChars(impl.decoder, impl.text.data(), capacity, raw.data(), rawLen, &err);
+        }
+        if (err == U_BUFFER_OVERFLOW_ERROR) {
+            impl.text.resize(static_cast<size_t>(len) + 1);
+            continue;
+        }
+        return U_FAILURE(err) ? 0 : len;
+    }
+}
+
+// Bytes of the character at p in the locale's encoding, 0 when they are not a valid one.
+size_t CharLength(const PosixSourceImpl& impl, const char* p, size_t n) {
+    if (impl.utf8) return Utf8Length(reinterpret_cast<const unsigned char*>(p), n);
+    std::mbstate_t state{};
+    size_t len = std::mbrlen(p, n, &state);
+    return len == static_cast<size_t>(-1) || len == static_cast<size_t>(-2) ? 0 : std::max<size_t>(len, 1);
+}
+
+}  // namespace
+
+size_t Utf8Length(const unsigned char* p, size_t n) {
+    if (n == 0) return 0;
+    unsigned c = p[0];
+    if (c < 0x80) return 1;
+    size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (len == 0 || n < len) return 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    }
+    if (c == 0xE0 && p[1] < 0xA0) return 0;   // overlong
+    if (c == 0xED && p[1] >= 0xA0) return 0;  // a surrogate
+    if (c == 0xF0 && p[1] < 0x90) return 0;   // overlong
+    if (c == 0xF4 && p[1] >= 0x90) return 0;  // past U+10FFFF
+    return len;
+}
+
+bool OpenNames(PosixSourceImpl& impl, std::string& error) {
+    std::string locale = IcuLocaleFor(std::setlocale(LC_COLLATE, nullptr));
+    impl.folderCollator = OpenCollator(locale, UCOL_SECONDARY, error);
+    if (!impl.folderCollator) return false;
+    impl.fileCollator = OpenCollator(locale, UCOL_TERTIARY, error);
+    if (!impl.fileCollator) return false;
+    UErrorCode err = U_ZERO_ERROR;
+    const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
+    impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
+
+    const char* codeset = nl_langinfo(CODESET);
+    impl.codeset = codeset ? codeset : "";
+    impl.utf8 = ReadsAsUtf8(impl.codeset.c_str());
+    if (!impl.utf8) {
+        err = U_ZERO_ERROR;
+        impl.decoder = ucnv_open(impl.codeset.c_str(), &err);
+        if (U_FAILURE(err)) {
+            error = "cannot decode names in the locale's encoding '" + impl.codeset + "': " + u_errorName(err);
+            return false;
+        }
+    }
+    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
+    if (impl.toCp932 == reinterpret_cast<iconv_t>(-1)) {
+        error = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void CloseNames(PosixSourceImpl& impl) {
+    ucol_close(impl.folderCollator);
+    ucol_close(impl.fileCollator);
+    if (impl.decoder) ucnv_close(impl.decoder);
+    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(impl.toCp932);
+    impl.folderCollator = impl.fileCollator = nullptr;
+    impl.decoder = nullptr;
+    impl.toCp932 = reinterpret_cast<iconv_t>(-1);
+}
+
+std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    UCollator* collator = folder ? impl.folderCollator : impl.fileCollator;
+    int32_t len = Decode(impl, raw);
+    if (impl.sortKey.size() < 256) impl.sortKey.resize(256);
+    // The length returned counts the terminating 0x00; a key that did not fit is made again, whole.
+    int32_t n = ucol_getSortKey(collator, impl.text.data(), len, impl.sortKey.data(),
+                                static_cast<int32_t>(impl.sortKey.size()));
+    if (n > static_cast<int32_t>(impl.sortKey.size())) {
+        impl.sortKey.resize(static_cast<size_t>(n));
+        n = ucol_getSortKey(collator, impl.text.data(), len, impl.sortKey.data(), n);
+    }
+    auto* bytes = reinterpret_cast<const char*>(impl.sortKey.data());
+    impl.key.assign(bytes, n > 0 ? static_cast<size_t>(n - 1) : 0);
+    if (tieBreak) {
+        impl.key += '\0';
+        impl.key += raw;
+    }
+    return impl.key;
+}
+
+std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
+    std::string& out = impl.shown;
+    out.clear();
+    iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(raw.data());  // iconv's signature; the input is not written
+    size_t inLeft = raw.size();
+    while (inLeft > 0) {
+        size_t used = out.size();
+        out.resize(used + 2 * inLeft + 8);
+        char* o = out.data() + used;
+        size_t outLeft = out.size() - used;
+        size_t result = iconv(impl.toCp932, &in, &inLeft, &o, &outLeft);
+        int err = errno;
+        out.resize(out.size() - outLeft);
+        if (result != static_cast<size_t>(-1) || err == E2BIG) continue;
+        // EILSEQ (a character CP932 lacks, or invalid input) or EINVAL (a character cut short at the end):
+        // one '?' for the character, or for the single byte that does not start a valid one.
+        size_t skip = std::max<size_t>(CharLength(impl, in, inLeft), 1);
+        out += '?';
+        in += skip;
+        inLeft -= skip;
+        iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
+    size_t count = list.entries.size() - first;
+    if (count < 2) return;
+    impl.upper.clear();
+    impl.upperEnd.clear();
+    impl.order.clear();
+    for (size_t i = 0; i < count; ++i) {
+        int32_t len = Decode(impl, list.Raw(list.entries[first + i]));
+        for (int32_t k = 0; k < len; ++k) {
+            // One code unit at a time, as the file system's upcase table works: surrogates stay as they are.
+            UChar32 up = u_toupper(impl.text[k]);
+            impl.upper.push_back(up <= 0xFFFF ? static_cast<UChar>(up) : impl.text[k]);
+        }
+        impl.upperEnd.push_back(static_cast<uint32_t>(impl.upper.size()));
+        impl.order.push_back(static_cast<uint32_t>(i));
+    }
+    auto upperOf = [&impl](uint32_t i) {
+        uint32_t begin = i == 0 ? 0 : impl.upperEnd[i - 1];
+        return std::u16string_view(reinterpret_cast<const char16_t*>(impl.upper.data()) + begin,
+                                   impl.upperEnd[i] - begin);
+    };
+    std::sort(impl.order.begin(), impl.order.end(), [&](uint32_t a, uint32_t b) {
+        int byUnits = upperOf(a).compare(upperOf(b));
+        if (byUnits != 0) return byUnits < 0;
+        return list.Raw(list.entries[first + a]) < list.Raw(list.entries[first + b]);
+    });
+    impl.moved.clear();
+    for (uint32_t i : impl.order) impl.moved.push_back(list.entries[first + i]);
+    std::copy(impl.moved.begin(), impl.moved.end(), list.entries.begin() + static_cast<ptrdiff_t>(first));
+}

@@ -1,0 +1,57 @@
+// Names on the POSIX side of the seam (private to the *_posix.cpp files): decoding from the locale's
+// encoding, ICU collation keys, CP932 names for the sjis modes, and the order Windows delivers entries in.
+#pragma once
+
+#include <iconv.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listing/listing.h"
+
+struct PosixSourceImpl {
+    UCollator* folderCollator = nullptr;  // secondary strength: letter case ignored
+    UCollator* fileCollator = nullptr;    // tertiary strength, lower case first
+    std::string collationLocale;          // the ICU locale both collators were opened for ("root", "ja" ...)
+    bool utf8 = true;                     // names are read as UTF-8 (also in the C locale)
+    UConverter* decoder = nullptr;        // the locale's encoding when it is not UTF-8
+    std::string codeset;                  // nl_langinfo(CODESET) at set-up
+    iconv_t toCp932 = reinterpret_cast<iconv_t>(-1);
+
+    // Scratch reused for every name, so reading a folder allocates nothing per entry once these grew.
+    std::vector<UChar> text;              // a name decoded to UTF-16
+    std::vector<uint8_t> sortKey;
+    std::string key;                      // the last key made
+    std::string shown;                    // the last CP932 name made
+    std::string piece;                    // a piece of a path too long to open whole
+    std::vector<UChar> upper;             // Windows order: every entry's upper-cased UTF-16, end to end
+    std::vector<uint32_t> upperEnd;
+    std::vector<uint32_t> order;
+    std::vector<EntryList::Entry> moved;
+};
+
+// Opens the collators for LC_COLLATE and the converters for LC_CTYPE's encoding. False, with a reason in
+// `error`, when ICU or iconv cannot be set up.
+bool OpenNames(PosixSourceImpl& impl, std::string& error);
+void CloseNames(PosixSourceImpl& impl);
+
+// The collation key of `raw` (folder key: case ignored; file key: lower case first). ICU sort keys compare
+// with plain byte order. With `tieBreak` the raw bytes follow the sort key after a 0x00 byte (which a sort
+// key never holds), so names that collate equal still get distinct keys ordered by their bytes.
+// The view stays valid until the next call.
+std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
+
+// `raw` converted from the locale's encoding to code page 932; each character CP932 lacks and each byte
+// that is not valid in the locale's encoding becomes '?'. The view stays valid until the next call.
+std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw);
+
+// Puts list.entries[first ...] in the order Windows on NTFS (and Wine) delivers a folder's entries: UTF-16
+// code units compared after upper-casing each unit (surrogates unchanged), ties by raw bytes.
+void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first);
+
+// Length of the well-formed UTF-8 character at p (n bytes available), or 0 when the bytes there are not one.
+size_t Utf8Length(const unsigned char* p, size_t n);

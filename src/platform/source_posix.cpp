@@ -1,0 +1,235 @@
+// The POSIX side of the seam: each folder read whole with opendir/readdir and closed before the scan
+// descends, symbolic links listed and never followed, paths past PATH_MAX opened in pieces, notices on stderr.
+#include "platform/posix_source.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/names_posix.h"
+
+namespace {
+
+// A path longer than this is opened piece by piece; each piece stays well under PATH_MAX and a piece ends
+// at a '/', so one folder name (at most NAME_MAX bytes) never straddles two pieces.
+constexpr size_t kPieceBytes = PATH_MAX / 2;
+constexpr int kReadFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Intermediate folders need only search permission, which O_PATH asks for.
+constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+int SeparatorsAfter(std::string_view parent) { return !parent.empty() && parent.back() == '/' ? 0 : 1; }
+
+// Opens `path` for reading in pieces with openat, closing each intermediate folder as soon as the next
+// one is open. Returns 0 or the errno.
+int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
+    int base = AT_FDCWD;
+    size_t pos = 0;
+    for (;;) {
+        int flags = kPassFlags;
+        size_t next = path.size();
+        if (path.size() - pos <= kPieceBytes) {
+            piece.assign(path, pos, std::string::npos);
+            if (piece.empty()) piece = ".";  // the path ended in '/'
+            flags = kReadFlags;
+        } else {
+            size_t cut = path.rfind('/', pos + kPieceBytes);
+            if (cut == std::string::npos || cut < pos) {  // one name longer than any folder name can be
+                if (base != AT_FDCWD) close(base);
+                return ENAMETOOLONG;
+            }
+            if (cut == pos) {
+                piece = "/";  // only where an absolute path starts
+            } else {
+                piece.assign(path, pos, cut - pos);
+            }
+            next = cut;
+            while (next < path.size() && path[next] == '/') ++next;
+        }
+        int opened = openat(base, piece.c_str(), flags);
+        int err = errno;
+        if (base != AT_FDCWD) close(base);
+        if (opened < 0) return err;
+        if (flags == kReadFlags) {
+            fd = opened;
+            return 0;
+        }
+        base = opened;
+        pos = next;
+    }
+}
+
+int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
+    fd = open(path.c_str(), kReadFlags);
+    if (fd >= 0) return 0;
+    if (errno != ENAMETOOLONG) return errno;
+    return OpenInPieces(impl.piece, path, fd);
+}
+
+EntryKind KindOf(int folderFd, const dirent& d, bool windowsOrder) {
+    unsigned char type = d.d_type;
+    if (type == DT_UNKNOWN) {
+        struct stat st;
+        // An entry gone since readdir delivered it is still listed, as found.
+        if (fstatat(folderFd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return kEntryFile;
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    }
+    if (type == DT_DIR) return kEntryFolder;
+    if (type != DT_LNK) return kEntryFile;
+    if (!windowsOrder) return kEntryLink;
+    // Windows lists a link (reparse point) to a folder as a folder and does not enter it.
+    struct stat target;
+    bool toFolder = fstatat(folderFd, d.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    return toFolder ? kEntryFolderLink : kEntryLink;
+}
+
+int ReadFolder(void* context, const std::string& path, EntryList& out) {
+    auto& source = *static_cast<PosixSource*>(context);
+    PosixSourceImpl& impl = *source.impl;
+    int fd = -1;
+    if (int err = OpenFolder(impl, path, fd)) return err;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        int err = errno;
+        close(fd);
+        return err;
+    }
+    size_t first = out.entries.size();
+    size_t firstByte = out.bytes.size();
+    int err = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* d = readdir(dir);
+        if (!d) {
+            err = errno;
+            break;
+        }
+        std::string_view raw = d->d_name;
+        if (raw == "." || raw == "..") continue;
+        EntryKind kind = KindOf(dirfd(dir), *d, source.windowsOrder);
+        std::string_view name;
+        if (source.toSjis) {
+            name = ToCp932(impl, raw);
+            if (name == raw) name = {};  // stored once
+        }
+        bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
+        std::string_view key = MakeKey(impl, raw, folder, !source.windowsOrder);
+        out.Add(raw, name, key, kind);
+    }
+    closedir(dir);
+    if (err != 0) {  // a folder half read counts as unreadable: nothing of it is handed over
+        out.entries.resize(first);
+        out.bytes.resize(firstByte);
+        return err;
+    }
+    if (source.windowsOrder) SortAsWindows(impl, out, first);
+    ++source.foldersRead;
+    source.entriesRead += static_cast<int64_t>(out.entries.size() - first);
+    if (source.progress) source.progress(source.progressContext, source.foldersRead, source.entriesRead);
+    return 0;
+}
+
+void ReportUnreadable(void* context, const std::string& path, int error) {
+    auto& source = *static_cast<PosixSource*>(context);
+    ++source.unreadable;
+    std::string line = UnreadableNotice(path, error);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+int CompareKeys(std::string_view a, std::string_view b) { return a.compare(b); }
+
+}  // namespace
+
+bool InitPosixSource(PosixSource& source, std::string& error) {
+    ClosePosixSource(source);
+    auto* impl = new PosixSourceImpl;
+    if (!OpenNames(*impl, error)) {
+        CloseNames(*impl);
+        delete impl;
+        return false;
+    }
+    source.impl = impl;
+    return true;
+}
+
+void ClosePosixSource(PosixSource& source) {
+    if (!source.impl) return;
+    CloseNames(*source.impl);
+    delete source.impl;
+    source.impl = nullptr;
+}
+
+FolderSource PosixFolderSource(PosixSource& source) {
+    return FolderSource{&source, '/', SeparatorsAfter, ReadFolder, ReportUnreadable};
+}
+
+NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys}; }
+
+std::string ShownName(PosixSource& source, std::string_view raw) {
+    return source.toSjis ? std::string(ToCp932(*source.impl, raw)) : std::string(raw);
+}
+
+std::string FolderKey(PosixSource& source, std::string_view raw) {
+    return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
+}
+
+std::string FileKey(PosixSource& source, std::string_view raw) {
+    return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
+}
+
+std::string PosixCollationLocale(const PosixSource& source) {
+    return source.impl ? source.impl->collationLocale : std::string();
+}
+
+std::string EscapeForNotice(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    auto hex = [&out](unsigned char c) {
+        out += "\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    };
+    for (size_t i = 0; i < bytes.size();) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        size_t len = Utf8Length(reinterpret_cast<const unsigned char*>(bytes.data()) + i, bytes.size() - i);
+        bool c1 = len == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0;
+        bool lineSeparator = len == 3 && bytes.substr(i, 2) == "\xE2\x80" &&
+                             (bytes[i + 2] == '\xA8' || bytes[i + 2] == '\xA9');
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (len == 0 || c < 0x20 || c == 0x7F || c1 || lineSeparator) {
+            size_t n = len == 0 ? 1 : len;
+            for (size_t k = 0; k < n; ++k) hex(static_cast<unsigned char>(bytes[i + k]));
+            i += n;
+            continue;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string UnreadableNotice(std::string_view path, int error) {
+    // strerrordesc_np: the English text whatever LC_MESSAGES says; messages here are English.
+    const char* reason = strerrordesc_np(error);
+    std::string line = "arbolin: cannot read '";
+    line += EscapeForNotice(path);
+    line += "': ";
+    line += reason ? std::string(reason) : "error " + std::to_string(error);
+    line += '\n';
+    return line;
+}
