@@ -1,0 +1,64 @@
+// The indented view: the same lines as the tree view, indented with spaces, without connectors; names
+// are written whole, and the file lines are written whatever the file-name option says.
+#include <vector>
+
+#include "render/listing_index.h"
+#include "render/render.h"
+
+namespace {
+
+struct IndentWriter {
+    TextBuffer& buffer;
+    const ListingTables& tables;
+    const Pieces& pieces;
+    NameWriter writeName;
+    ListingIndex index;
+
+    void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
+    void Indent(int32_t steps) {
+        for (int32_t i = 0; i < steps; ++i) Put(pieces.indent);
+    }
+
+    bool FolderLine(const FolderEntry& f) {
+        if (f.nameLen == 0) return false;
+        Indent(f.depth);
+        Put(pieces.open);
+        writeName(buffer, tables.Name(f), false);
+        Put(pieces.close);
+        Put(pieces.eol);
+        return true;
+    }
+
+    void FileLines(const FolderEntry& f) {
+        for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
+            Indent(f.depth + 1);
+            writeName(buffer, tables.Name(tables.FileRow(index.fileRows[k])), false);
+            Put(pieces.eol);
+        }
+    }
+};
+
+}  // namespace
+
+int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row, const TextStyle& style) {
+    IndentWriter w{buffer, tables, *style.pieces, style.writeName, {}};
+    BuildListingIndex(tables, w.index);
+    if (!w.FolderLine(tables.folders[row])) return 0;
+    std::vector<std::pair<int32_t, int32_t>> stack{{row, row + 1}};  // folder row, next child row
+    while (!stack.empty()) {
+        auto& [current, next] = stack.back();
+        const FolderEntry& f = tables.folders[current];
+        if (next < current + f.subtreeSize) {
+            int32_t child = next;
+            next += tables.folders[child].subtreeSize;
+            if (tables.folders[child].depth != f.depth + 1) continue;
+            if (!w.FolderLine(tables.folders[child])) return 0;
+            stack.push_back({child, child + 1});
+            continue;
+        }
+        w.FileLines(f);
+        if (!CheckTextLimit(buffer)) return 0;
+        stack.pop_back();
+    }
+    return 1;
+}

@@ -1,0 +1,57 @@
+// The Shift_JIS name writers: the Windows program's (bytes as they are, the name limit counted in bytes)
+// and the command line's, which also escapes what could break a line.
+#include "render/name_escape.h"
+#include "render/render.h"
+
+namespace {
+
+constexpr size_t kLongName = 17;   // names longer than this are shortened
+constexpr size_t kShortName = 14;  // ... to this many bytes, then " …"
+
+bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsSjisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// Bytes of `name` that a shortened name keeps: 14, or 13 where byte 14 would be the first half of a
+// two-byte character (cutting there would leave a lone lead byte before the ellipsis).
+size_t SjisCut(std::string_view name) {
+    size_t i = 0;
+    while (i < kShortName - 1) i += IsSjisLead(name[i]) ? 2 : 1;
+    return (i == kShortName - 1 && IsSjisLead(name[i])) ? kShortName - 1 : kShortName;
+}
+
+// Shift_JIS bytes with control bytes, the backslash and bytes that form no character escaped; a trail
+// byte of a two-byte character (0x5C among them) is part of its character, never escaped.
+std::string EscapeSjis(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = name[i];
+        if (IsSjisLead(c) && i + 1 < name.size() && IsSjisTrail(name[i + 1])) {
+            out += name[i];
+            out += name[++i];
+        } else if (c < 0x20 || c == 0x7F || c == '\\' || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c)) {
+            AppendEscapedByte(out, c);
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void AppendName(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    if (nameLimit && name.size() > kLongName) {
+        AppendBounded(buffer, name, SjisCut(name));
+        AppendBounded(buffer, kSjisPieces.ellipsis, kSjisPieces.ellipsis.size());
+        return;
+    }
+    AppendBounded(buffer, name, name.size());
+}
+
+void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    bool shorten = nameLimit && name.size() > kLongName;
+    std::string escaped = EscapeSjis(shorten ? name.substr(0, SjisCut(name)) : name);
+    AppendBounded(buffer, escaped, escaped.size());
+    if (shorten) AppendBounded(buffer, kSjisPieces.ellipsis, kSjisPieces.ellipsis.size());
+}

@@ -1,0 +1,73 @@
+// The command line's UTF-8 name writer: escapes what could break a line or hide bytes, and counts the
+// name limit in display columns (a wide character counts two and is never cut). Uses ICU's character data.
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <string>
+#include <vector>
+
+#include "render/name_escape.h"
+#include "render/render.h"
+
+namespace {
+
+constexpr int kLongName = 17;   // names wider than this many columns are shortened
+constexpr int kShortName = 14;  // ... to at most this many, then " …"
+
+int Columns(UChar32 c) {
+    int8_t type = u_charType(c);
+    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
+    if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
+    int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
+    return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
+}
+
+// One piece of the written name: a character, or the escape standing for it, with its width.
+struct Unit {
+    size_t begin, end;  // in the escaped text
+    int columns;
+};
+
+}  // namespace
+
+void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    std::string text;
+    std::vector<Unit> units;
+    text.reserve(name.size());
+    int total = 0;
+    const auto* s = reinterpret_cast<const uint8_t*>(name.data());
+    int32_t length = int32_t(name.size());
+    for (int32_t i = 0; i < length;) {
+        int32_t start = i;
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        size_t begin = text.size();
+        if (c < 0) {  // bytes that form no character: each one escaped
+            for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);
+        } else if (c < 0x20 || c == 0x7F || c == '\\') {
+            AppendEscapedByte(text, uint8_t(c));
+        } else if (c >= 0x80 && c <= 0x9F) {
+            for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);
+        } else if (c == 0x2028 || c == 0x2029) {
+            text += c == 0x2028 ? "\\u2028" : "\\u2029";
+        } else {
+            text.append(name.data() + start, i - start);
+        }
+        int columns = (text.compare(begin, 1, "\\") == 0) ? int(text.size() - begin) : Columns(c);
+        units.push_back({begin, text.size(), columns});
+        total += columns;
+    }
+    if (!nameLimit || total <= kLongName) {
+        AppendBounded(buffer, text, text.size());
+        return;
+    }
+    size_t keep = 0;
+    int width = 0;
+    for (const Unit& u : units) {
+        if (width + u.columns > kShortName) break;
+        width += u.columns;
+        keep = u.end;
+    }
+    AppendBounded(buffer, text, keep);
+    AppendBounded(buffer, kUtf8Pieces.ellipsis, kUtf8Pieces.ellipsis.size());
+}

@@ -1,0 +1,46 @@
+// The listing's text buffer: appends that never pass its capacity, the text limit with its message, and
+// the hand-off of a growing buffer's text in large blocks.
+#include <cstring>
+
+#include "render/render.h"
+
+namespace {
+
+constexpr size_t kFlushBlock = 1 << 16;
+
+}  // namespace
+
+void InitTextBuffer(TextBuffer& buffer, const ListLimits& limits) {
+    buffer.text.clear();
+    buffer.capacity = limits.textCapacity;
+    buffer.limit = limits.textLimit;
+    buffer.full = false;
+    buffer.flushed = 0;
+    if (buffer.capacity > 0) buffer.text.reserve(buffer.capacity);
+}
+
+void FlushText(TextBuffer& buffer) {
+    if (!buffer.flush || buffer.text.empty()) return;
+    buffer.flush(buffer.context, buffer.text);
+    buffer.flushed += buffer.text.size();
+    buffer.text.clear();
+}
+
+void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n) {
+    if (buffer.full) return;
+    n = std::min(n, src.size());
+    if (const void* nul = std::memchr(src.data(), '\0', n)) n = static_cast<const char*>(nul) - src.data();
+    // Under a fixed capacity a piece is written whole or not at all, and then nothing more is.
+    if (buffer.capacity > 0 && buffer.text.size() + n > size_t(buffer.capacity) - 1) {
+        buffer.full = true;
+        return;
+    }
+    buffer.text.append(src.data(), n);
+    if (buffer.flush && buffer.text.size() >= kFlushBlock) FlushText(buffer);
+}
+
+bool CheckTextLimit(TextBuffer& buffer) {
+    if (!buffer.full && (buffer.limit <= 0 || buffer.Length() <= uint64_t(buffer.limit))) return true;
+    if (buffer.reportTooMuchText) buffer.reportTooMuchText(buffer.context);
+    return false;
+}

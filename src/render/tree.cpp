@@ -1,0 +1,110 @@
+// The tree view: one line per folder and per file, drawn with the branch pieces, a folder's subfolders
+// before its files. Walks the folders with its own stack and looks parents and files up in an index.
+#include <algorithm>
+#include <vector>
+
+#include "render/listing_index.h"
+#include "render/render.h"
+
+namespace {
+
+struct TreeWriter {
+    TextBuffer& buffer;
+    ListingTables& tables;
+    const ListOptions& options;
+    const Pieces& pieces;
+    NameWriter writeName;
+    ListingIndex index;
+    size_t highFlag;  // no level flag above this column is set
+
+    void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
+
+    void SetFlag(size_t column, int32_t value) {
+        auto& flags = tables.levelFlags;
+        if (column >= flags.size()) {
+            if (value == 0) return;
+            flags.resize(column + 1, 0);
+        }
+        flags[column] = value;
+        if (value != 0) highFlag = std::max(highFlag, column);
+    }
+
+    // Columns 0 ... count - 1: a branch where the column's branch goes on, else blank.
+    void Prefix(int32_t count) {
+        for (int32_t c = 0; c < count; ++c) Put(tables.levelFlags[c] ? pieces.branch : pieces.blank);
+    }
+
+    // A folder's own line. False when the row has no name: the rendering is then abandoned.
+    bool FolderLine(int32_t row) {
+        const FolderEntry& f = tables.folders[row];
+        int32_t d = f.depth;
+        if (f.nameLen == 0) return false;
+        auto& flags = tables.levelFlags;
+        for (size_t c = d + 1; c <= highFlag && c < flags.size(); ++c) flags[c] = 0;
+        highFlag = std::min<size_t>(highFlag, d);
+        Prefix(d - 1);
+        if (row != 0) {
+            // A last subfolder closes its column only when no file of the parent follows it.
+            const FolderEntry& parent = tables.folders[index.rowOfId[f.parentId]];
+            if (f.isLastSibling == 1 && parent.fileCount == 0) {
+                SetFlag(d - 1, 0);
+                Put(pieces.last);
+            } else {
+                Put(pieces.tee);
+            }
+        }
+        Put(pieces.open);
+        writeName(buffer, tables.Name(f), options.nameLimit);
+        Put(pieces.close);
+        Put(pieces.eol);
+        return true;
+    }
+
+    void FileLines(const FolderEntry& f) {
+        int32_t printed = 0;
+        for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
+            const FileEntry& file = tables.FileRow(index.fileRows[k]);
+            Prefix(f.depth);
+            if (++printed == f.fileCount) {
+                SetFlag(f.depth, 0);
+                Put(pieces.last);
+            } else if (file.nameLen != 0) {
+                Put(pieces.tee);
+            }
+            writeName(buffer, tables.Name(file), options.nameLimit);
+            Put(pieces.eol);
+        }
+    }
+};
+
+struct Frame {
+    int32_t row;
+    int32_t nextChild;
+};
+
+}  // namespace
+
+int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
+               const TextStyle& style) {
+    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, {}, tables.levelFlags.size()};
+    BuildListingIndex(tables, w.index);
+    if (!w.FolderLine(row)) return 0;
+    std::vector<Frame> stack{{row, row + 1}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        const FolderEntry& f = tables.folders[top.row];
+        if (top.nextChild < top.row + f.subtreeSize) {
+            int32_t child = top.nextChild;
+            top.nextChild += tables.folders[child].subtreeSize;
+            if (tables.folders[child].depth != f.depth + 1) continue;
+            w.SetFlag(f.depth + 1, 1);
+            if (!w.FolderLine(child)) return 0;
+            stack.push_back({child, child + 1});
+            continue;
+        }
+        if (options.fileNames) w.FileLines(f);
+        if (!CheckTextLimit(buffer)) return 0;
+        stack.pop_back();
+    }
+    return 1;
+}
