@@ -1,0 +1,281 @@
+// Parses the arguments of `arbolin` into CliOptions: GNU-style long options (--depth N, --depth=N) and
+// short ones (-L N, -LN, -o FILE, -oFILE), FOLDER anywhere, "--" ending the options.
+#include "cli/cli_options.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "cli/messages.h"
+
+namespace {
+
+enum OptionId {
+    kOptNoSubfolders,
+    kOptNoFolderNames,
+    kOptNoFileNames,
+    kOptIndented,
+    kOptNameLimit,
+    kOptDepth,
+    kOptEncoding,
+    kOptCompat,
+    kOptOutput,
+    kOptHelp,
+    kOptVersion,
+};
+
+struct OptionSpec {
+    std::string_view longName;
+    char shortName;  // 0: long form only
+    bool takesValue;
+    OptionId id;
+};
+
+constexpr OptionSpec kOptionSpecs[] = {
+    {"no-subfolders", 0, false, kOptNoSubfolders},
+    {"no-folder-names", 0, false, kOptNoFolderNames},
+    {"no-file-names", 0, false, kOptNoFileNames},
+    {"indented", 0, false, kOptIndented},
+    {"name-limit", 0, false, kOptNameLimit},
+    {"depth", 'L', true, kOptDepth},
+    {"encoding", 0, true, kOptEncoding},
+    {"compat", 0, false, kOptCompat},
+    {"output", 'o', true, kOptOutput},
+    {"help", 'h', false, kOptHelp},
+    {"version", 0, false, kOptVersion},
+};
+
+// The depths the Windows program's menu offers besides "no limit".
+constexpr int32_t kCompatDepthMin = 2;
+constexpr int32_t kCompatDepthMax = 6;
+
+enum EncodingChoice { kEncodingDefault, kEncodingUtf8, kEncodingSjis };
+
+struct ParseState {
+    int64_t depth = 0;  // 0: not given
+    EncodingChoice encoding = kEncodingDefault;
+    bool folderGiven = false;
+};
+
+const OptionSpec* FindLong(std::string_view name) {
+    for (const OptionSpec& spec : kOptionSpecs)
+        if (spec.longName == name) return &spec;
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+    for (const OptionSpec& spec : kOptionSpecs)
+        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+    return nullptr;
+}
+
+// A whole decimal number of at least 1; values past INT32_MAX mean "no limit" and are held at INT32_MAX.
+bool ParseDepth(std::string_view text, int64_t& depth) {
+    if (text.empty()) return false;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX) value = INT32_MAX;
+    }
+    if (value < 1) return false;
+    depth = value;
+    return true;
+}
+
+// Applies one option; false with `error` set when its value is not acceptable.
+bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, ParseState& state,
+           std::string& error) {
+    switch (spec.id) {
+        case kOptNoSubfolders: options.list.subfolders = false; return true;
+        case kOptNoFolderNames: options.list.folderNames = false; return true;
+        case kOptNoFileNames: options.list.fileNames = false; return true;
+        case kOptIndented: options.list.treeView = false; return true;
+        case kOptNameLimit: options.list.nameLimit = true; return true;
+        case kOptCompat: options.compat = true; return true;
+        case kOptDepth:
+            if (ParseDepth(value, state.depth)) return true;
+            error = "invalid depth " + Quoted(value) + ": expected a whole number of at least 1";
+            return false;
+        case kOptEncoding:
+            if (value == "utf8") {
+                state.encoding = kEncodingUtf8;
+                return true;
+            }
+            if (value == "sjis") {
+                state.encoding = kEncodingSjis;
+                return true;
+            }
+            error = "invalid encoding " + Quoted(value) + ": expected utf8 or sjis";
+            return false;
+        case kOptOutput:
+            if (!value.empty()) {
+                options.output = value;
+                return true;
+            }
+            error = "the output file name is empty";
+            return false;
+        case kOptHelp:
+        case kOptVersion: return true;
+    }
+    return true;
+}
+
+// The combinations that only the whole command line can judge, and the values that follow from them.
+bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
+    if (options.compat) {
+        if (state.encoding == kEncodingUtf8) {
+            error = "--compat writes Shift_JIS and cannot be combined with --encoding utf8";
+            return false;
+        }
+        if (state.depth != 0 && (state.depth < kCompatDepthMin || state.depth > kCompatDepthMax)) {
+            error = "--compat accepts the Windows program's depths only, 2 to 6, not " +
+                    std::to_string(state.depth);
+            return false;
+        }
+    }
+    options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (state.depth != 0)
+        options.list.maxDepth = static_cast<int32_t>(state.depth);
+    else
+        options.list.maxDepth = options.compat ? kUnlimitedDepth : INT32_MAX;
+    return true;
+}
+
+}  // namespace
+
+ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error) {
+    ParseState state;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        const OptionSpec* spec = nullptr;
+        std::string_view value;
+        bool hasValue = false;  // the value came attached (--depth=3, -L3)
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.size() > 2 && arg.substr(0, 2) == "--") {
+            std::string_view name = arg.substr(2);
+            size_t equals = name.find('=');
+            if (equals != std::string_view::npos) {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+                hasValue = true;
+            }
+            spec = FindLong(name);
+            if (spec == nullptr) {
+                error = "unknown option " + Quoted(arg.substr(0, equals == std::string_view::npos
+                                                                     ? arg.size() : equals + 2));
+                return kParseUsageError;
+            }
+            if (hasValue && !spec->takesValue) {
+                error = "option '--" + std::string(spec->longName) + "' takes no value";
+                return kParseUsageError;
+            }
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            spec = FindShort(arg[1]);
+            if (spec == nullptr || (arg.size() > 2 && !spec->takesValue)) {
+                error = "unknown option " + Quoted(arg);
+                return kParseUsageError;
+            }
+            if (arg.size() > 2) {
+                value = arg.substr(2);
+                hasValue = true;
+            }
+        } else {
+            if (state.folderGiven) {
+                error = "only one FOLDER may be given, not also " + Quoted(arg);
+                return kParseUsageError;
+            }
+            if (arg.empty()) {
+                error = "the FOLDER name is empty";
+                return kParseUsageError;
+            }
+            options.folder = arg;
+            state.folderGiven = true;
+            continue;
+        }
+        if (spec->takesValue && !hasValue) {
+            if (i + 1 >= argc) {
+                error = "option " + Quoted(arg) + " needs a value";
+                return kParseUsageError;
+            }
+            value = argv[++i];
+        }
+        if (spec->id == kOptHelp) return kParseHelp;
+        if (spec->id == kOptVersion) return kParseVersion;
+        if (!Apply(*spec, value, options, state, error)) return kParseUsageError;
+    }
+    return Finish(options, state, error) ? kParseRun : kParseUsageError;
+}
+
+const char kVersionText[] = "arbolin " ARBOLIN_VERSION "\n";
+
+const char kHelpText[] =
+    "Usage: arbolin [options] [FOLDER]\n"
+    "Lists the folders and files under FOLDER (default: the current folder) as a\n"
+    "tree, or as an indented outline. The first line shows FOLDER as given.\n"
+    "\n"
+    "  --no-subfolders     list FOLDER's own entries only\n"
+    "  --no-folder-names   no folder lines (files of the whole subtree as one list)\n"
+    "  --no-file-names     folders only\n"
+    "  --indented          indented outline instead of the tree\n"
+    "  --name-limit        shorten long names as the tree view does: a name wider\n"
+    "                      than 17 columns (bytes in sjis) is cut to 14 and ends in\n"
+    "                      \" \xE2\x80\xA6\"; the indented outline never shortens names\n"
+    "  -L, --depth N       record entries down to depth N (N >= 1; default: no\n"
+    "                      limit); FOLDER's own entries are at depth 1\n"
+    "  --encoding utf8|sjis   utf8 (default): UTF-8, box drawing, LF line ends;\n"
+    "                      sjis: Shift_JIS (code page 932), CRLF line ends, names\n"
+    "                      converted from the locale's encoding, characters that\n"
+    "                      code page 932 lacks (and invalid bytes) as '?'\n"
+    "  --compat            exactly the Windows program's text for this folder and\n"
+    "                      these options (implies --encoding sjis; see below)\n"
+    "  -o, --output FILE   write to FILE instead of standard output\n"
+    "  -h, --help          show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "\n"
+    "Folders come before files; both are sorted by name with the collation of the\n"
+    "locale (LC_ALL, LC_COLLATE, LANG): folders ignoring letter case, files with\n"
+    "lower case first. Symbolic links are listed as files and never followed.\n"
+    "Names are written so that they cannot forge a line: control characters,\n"
+    "U+2028/U+2029, invalid UTF-8 and the backslash are escaped C-style\n"
+    "(\\n, \\t, \\x1b, \\xff, \\\\).\n"
+    "\n"
+    "Without --compat there are no capacity limits: any number of folders and\n"
+    "files, any depth, any amount of text; every folder's files come out fully in\n"
+    "name order, and no empty last line appears when there is no file.\n"
+    "\n"
+    "--compat prints what the Windows program shows for the same folder and\n"
+    "options: Shift_JIS with CRLF, its limits (65,535 folders, 2,048 files, 65,280\n"
+    "bytes of text, paths of 259 bytes), its file order (a folder's files sorted\n"
+    "only between the descents into its subfolders), the order in which Windows\n"
+    "delivers entries (by name, UTF-16 compared after upper-casing, so \"_x\" comes\n"
+    "after \"Z\"), and the empty last line of a listing without files. It accepts\n"
+    "the depths the Windows program offers (2 to 6, or none) and no --encoding\n"
+    "utf8. Where the platforms cannot agree it differs:\n"
+    "  - sorting: Windows nearly ignores hyphens and apostrophes in names; here\n"
+    "    they count, so such names may come out in another order;\n"
+    "  - a name with characters outside code page 932 shows them as '?'; the\n"
+    "    Windows program cannot open a folder with such a name, while arbolin\n"
+    "    lists its contents;\n"
+    "  - a symbolic link to a folder is listed as a folder and not entered (as the\n"
+    "    Windows program treats junctions and other reparse points).\n"
+    "\n"
+    "-o FILE is written whole or not at all: the listing goes to a temporary file\n"
+    "beside FILE, which then replaces it; on any failure an existing FILE stays as\n"
+    "it was. A device such as /dev/null is written directly.\n"
+    "\n"
+    "When standard error is a terminal and the scan takes longer than a second, a\n"
+    "running count of folders and files is shown there and erased when done.\n"
+    "Messages go to standard error, one line each.\n"
+    "\n"
+    "Exit status:\n"
+    "  0   the listing is complete\n"
+    "  1   listed, but some subfolder could not be read (each named on standard\n"
+    "      error with the reason)\n"
+    "  2   no complete listing: FOLDER missing or unreadable, too much data\n"
+    "      (nothing printed), the text limit reached (--compat: the text up to\n"
+    "      there is printed), or the output could not be written\n"
+    "  64  usage error\n";

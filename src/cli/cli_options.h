@@ -1,0 +1,28 @@
+// The command line's arguments: the usage of `arbolin` parsed into one small options value, and its help
+// text. No platform code; the parser prints nothing.
+#pragma once
+
+#include <string>
+
+#include "listing/listing.h"
+
+struct CliOptions {
+    ListOptions list;           // the toggles and maxDepth as the engine takes them
+    bool sjis = false;          // Shift_JIS pieces, CRLF, names converted to code page 932
+    bool compat = false;        // the Windows program's text: sjis, its limits and delivery order
+    std::string folder = ".";   // FOLDER as given; the root line shows it
+    std::string output;         // -o FILE; empty: standard output
+};
+
+enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };
+
+// Exit status of a usage error.
+inline constexpr int kExitUsage = 64;
+
+// Parses argv[1] ... argv[argc - 1]. Options and FOLDER may come in any order; "--" ends the options.
+// On kParseUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
+// end the parsing where they stand.
+ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
+
+extern const char kHelpText[];
+extern const char kVersionText[];

@@ -1,0 +1,40 @@
+// Entry point of `arbolin`, the command-line front end: parses the arguments and runs one listing.
+#include <clocale>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/messages.h"
+#include "cli/output.h"
+#include "cli/run.h"
+
+namespace {
+
+// Help and version text go to standard output, whose failure is an error like any other.
+int PrintText(const char* text) {
+    Output output;
+    std::string message;
+    OpenOutput(output, "", message);
+    WriteOutput(output, text);
+    if (!FinishOutput(output, true, message)) {
+        PrintMessage(message);
+        return kExitNoListing;
+    }
+    return kExitComplete;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    CliOptions options;
+    std::string error;
+    switch (ParseArguments(argc, argv, options, error)) {
+        case kParseHelp: return PrintText(kHelpText);
+        case kParseVersion: return PrintText(kVersionText);
+        case kParseUsageError:
+            PrintMessage(error + " (see 'arbolin --help')");
+            return kExitUsage;
+        case kParseRun: break;
+    }
+    return RunListing(options);
+}

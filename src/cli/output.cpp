@@ -1,0 +1,198 @@
+// The listing's destination (POSIX side): standard output, or -o FILE through a temporary file beside it,
+// fsync'ed and renamed over FILE, so FILE is written whole or not at all.
+#include "cli/output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <vector>
+
+#include "cli/messages.h"
+
+namespace {
+
+// The temporary file an interrupt must not leave behind: set while it exists. The handler may only use
+// async-signal-safe calls, so it reads a plain C string that stays valid while the pointer is set.
+const char* volatile gTempForSignal = nullptr;
+
+void RemoveTempAndDie(int signalNumber) {
+    const char* temp = gTempForSignal;
+    if (temp != nullptr) unlink(temp);
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+void GuardTemp(const std::string& temp) {
+    gTempForSignal = temp.c_str();
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction old {};
+        sigaction(s, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;  // a job started with the signal ignored keeps it so
+        struct sigaction act {};
+        act.sa_handler = RemoveTempAndDie;
+        sigemptyset(&act.sa_mask);
+        sigaction(s, &act, nullptr);
+    }
+}
+
+void UnguardTemp() { gTempForSignal = nullptr; }
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string Failure(const Output& output, int error) {
+    std::string what = output.path.empty() ? std::string("standard output") : Quoted(output.path);
+    return "cannot write " + what + ": " + Reason(error);
+}
+
+void RemoveTemp(Output& output) {
+    if (output.tempPath.empty()) return;
+    unlink(output.tempPath.c_str());
+    UnguardTemp();
+    output.tempPath.clear();
+}
+
+// The mode a newly created file gets: 0666 less the umask.
+mode_t NewFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool OpenOutput(Output& output, const std::string& path, std::string& message) {
+    output = Output{};
+    output.path = path;
+    if (path.empty()) {
+        output.fd = STDOUT_FILENO;
+        return true;
+    }
+
+    struct stat st {};
+    bool exists = stat(path.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) {
+        message = Failure(output, errno);
+        return false;
+    }
+    if (exists && S_ISDIR(st.st_mode)) {
+        message = Failure(output, EISDIR);
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device or FIFO cannot be replaced (and /dev/null must never be): write into it.
+        output.fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (output.fd < 0) {
+            message = Failure(output, errno);
+            return false;
+        }
+        return true;
+    }
+
+    output.replace = true;
+    output.target = path;
+    mode_t mode = NewFileMode();
+    if (exists) {
+        // A read-only FILE stays protected although a rename would pass over it.
+        if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+            message = Failure(output, errno);
+            return false;
+        }
+        // A link keeps pointing at the listing: replace the file it names, not the link.
+        struct stat lst {};
+        if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+            char* resolved = realpath(path.c_str(), nullptr);
+            if (resolved == nullptr) {
+                message = Failure(output, errno);
+                return false;
+            }
+            output.target = resolved;
+            std::free(resolved);
+        }
+        mode = st.st_mode & 07777;
+    }
+
+    std::string pattern = FolderOf(output.target) + "/.arbolin-XXXXXX";
+    std::vector<char> temp(pattern.begin(), pattern.end());
+    temp.push_back('\0');
+    output.fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (output.fd < 0) {
+        message = Failure(output, errno);
+        return false;
+    }
+    output.tempPath = temp.data();
+    GuardTemp(output.tempPath);
+    if (fchmod(output.fd, mode) != 0) {
+        message = Failure(output, errno);
+        close(output.fd);
+        output.fd = -1;
+        RemoveTemp(output);
+        return false;
+    }
+    if (exists) {
+        // Keep the owner where we may (root replacing another user's file); failing that is no error.
+        if (fchown(output.fd, st.st_uid, st.st_gid) != 0) {
+        }
+    }
+    return true;
+}
+
+void WriteOutput(Output& output, std::string_view bytes) {
+    while (output.error == 0 && !bytes.empty()) {
+        ssize_t n = write(output.fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            output.error = errno;
+            return;
+        }
+        if (n == 0) {
+            output.error = EIO;
+            return;
+        }
+        output.written += static_cast<uint64_t>(n);
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+bool FinishOutput(Output& output, bool keep, std::string& message) {
+    int error = output.error;
+    if (output.path.empty()) {
+        if (keep && error != 0) message = Failure(output, error);
+        return !keep || error == 0;
+    }
+    if (output.replace && keep && error == 0 && fsync(output.fd) != 0) error = errno;
+    if (output.fd >= 0 && close(output.fd) != 0 && error == 0 && keep) error = errno;
+    output.fd = -1;
+    if (!output.replace) {
+        if (keep && error != 0) message = Failure(output, error);
+        return !keep || error == 0;
+    }
+    if (!keep || error != 0) {
+        RemoveTemp(output);
+        if (keep) message = Failure(output, error);
+        return !keep;
+    }
+    if (rename(output.tempPath.c_str(), output.target.c_str()) != 0) {
+        error = errno;
+        RemoveTemp(output);
+        message = Failure(output, error);
+        return false;
+    }
+    UnguardTemp();
+    output.tempPath.clear();
+    // Make the rename itself durable; a file system without directory fsync is no failure.
+    int folder = open(FolderOf(output.target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}

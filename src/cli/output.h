@@ -1,0 +1,28 @@
+// Where the listing goes (POSIX side): standard output, or `-o FILE` written whole or not at all through a
+// temporary file beside FILE that is renamed over it. Write errors are kept, never ignored.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct Output {
+    int fd = -1;
+    std::string path;      // FILE as given; empty for standard output
+    std::string target;    // the file that is replaced: FILE, or the regular file a link at FILE names
+    std::string tempPath;  // the temporary file while it exists
+    bool replace = false;  // true: write tempPath, then rename it over target
+    int error = 0;         // first write error (an errno value); nothing is written after it
+    uint64_t written = 0;
+};
+
+// Opens the destination before the scan, so that an unwritable FILE fails at once. An existing FILE
+// that is not a regular file (a device such as /dev/null, a FIFO) is written in place; a regular or new
+// one is replaced by rename. False, with the reason in `message`, when that cannot be done.
+bool OpenOutput(Output& output, const std::string& path, std::string& message);
+// Writes all of `bytes`, unless an earlier write failed.
+void WriteOutput(Output& output, std::string_view bytes);
+// keep: makes the written text final (fsync and rename for a replaced FILE) and returns false, with the
+// reason in `message`, when anything failed on the way; the temporary file is then removed and an
+// existing FILE is left as it was. !keep: removes the temporary file and leaves FILE untouched.
+bool FinishOutput(Output& output, bool keep, std::string& message);

@@ -1,0 +1,151 @@
+// The command line's pipeline (POSIX side): the engine over the POSIX seam, a renderer into a text buffer,
+// the text to standard output or -o FILE, and the exit status from what went wrong on the way.
+#include "cli/run.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "cli/messages.h"
+#include "cli/output.h"
+#include "cli/progress.h"
+#include "listing/listing.h"
+#include "platform/posix_source.h"
+#include "render/render.h"
+
+namespace {
+
+// Sits between the engine and the POSIX seam: counts what was read for the progress line, and tells the
+// root's failure (no listing, exit 2) from a subfolder's (listed, exit 1). The engine reports both
+// through reportUnreadable (the seam writes the notice); the root is the one whose path is FOLDER itself.
+struct CliSeam {
+    FolderSource inner;
+    std::string root;
+    ProgressLine progress;
+    int64_t folders = 0;
+    int64_t files = 0;
+    int64_t unreadableSubfolders = 0;
+};
+
+int ReadFolder(void* context, const std::string& path, EntryList& out) {
+    auto* seam = static_cast<CliSeam*>(context);
+    size_t before = out.entries.size();
+    int error = seam->inner.readFolder(seam->inner.context, path, out);
+    if (error != 0) return error;
+    for (size_t i = before; i < out.entries.size(); ++i) {
+        const EntryList::Entry& e = out.entries[i];
+        if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) {
+            std::string_view raw = out.Raw(e);
+            if (raw != "." && raw != "..") ++seam->folders;
+        } else {
+            ++seam->files;
+        }
+    }
+    UpdateProgress(seam->progress, ProgressNow(), seam->folders, seam->files);
+    return 0;
+}
+
+void ReportUnreadable(void* context, const std::string& path, int error) {
+    auto* seam = static_cast<CliSeam*>(context);
+    EraseProgress(seam->progress);
+    if (path != seam->root) ++seam->unreadableSubfolders;
+    seam->inner.reportUnreadable(seam->inner.context, path, error);
+}
+
+struct RenderSink {
+    Output* output;
+};
+
+void FlushToOutput(void* context, std::string_view bytes) {
+    WriteOutput(*static_cast<RenderSink*>(context)->output, bytes);
+}
+
+void ReportTooMuchText(void*) {
+    PrintMessage("too much data: the listing passes 65,280 bytes of text; it stops there");
+}
+
+// Ends a run that printed nothing.
+int Abandon(Output& output) {
+    std::string unused;
+    FinishOutput(output, false, unused);
+    return kExitNoListing;
+}
+
+}  // namespace
+
+int RunListing(const CliOptions& options) {
+    PosixSource source;
+    source.toSjis = options.sjis;
+    source.windowsOrder = options.compat;
+    std::string error;
+    if (!InitPosixSource(source, error)) {
+        PrintMessage("cannot set up names and collation: " + error);
+        return kExitNoListing;
+    }
+    Output output;
+    if (!OpenOutput(output, options.output, error)) {
+        PrintMessage(error);
+        ClosePosixSource(source);
+        return kExitNoListing;
+    }
+
+    const ListLimits& limits = options.compat ? kDefinedLimits : kNoLimits;
+    ListingTables tables;
+    InitListing(tables, limits);
+    ResetListing(tables, ShownName(source, options.folder));
+
+    CliSeam seam;
+    seam.inner = PosixFolderSource(source);
+    seam.root = options.folder;
+    FolderSource through = seam.inner;
+    through.context = &seam;
+    through.readFolder = ReadFolder;
+    through.reportUnreadable = ReportUnreadable;
+    StartProgress(seam.progress, STDERR_FILENO, ProgressNow());
+
+    int32_t folderLast = 0;
+    int32_t depth = 1;
+    ScanResult scan = ScanFolder(tables, through, options.folder, folderLast, depth, options.list);
+    EraseProgress(seam.progress);
+    if (scan == kScanAbort) {
+        PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
+        ClosePosixSource(source);
+        return Abandon(output);
+    }
+    // The Windows program still shows the root line (and the empty line of a listing without files).
+    bool rootFailed = scan == kScanCannotOpen;
+    if (rootFailed && !options.compat) {
+        ClosePosixSource(source);
+        return Abandon(output);
+    }
+    NameOrder order = PosixNameOrder();
+    BuildFolderStructure(tables, folderLast, order);
+    bool ordered = OrderFiles(tables, order);
+    ClosePosixSource(source);
+    if (!ordered) {
+        PrintMessage("too much data: more than 2,048 files; nothing listed");
+        return Abandon(output);
+    }
+
+    RenderSink sink{&output};
+    TextBuffer buffer;
+    InitTextBuffer(buffer, limits);
+    buffer.context = &sink;
+    buffer.reportTooMuchText = ReportTooMuchText;
+    if (limits.textCapacity == 0) buffer.flush = FlushToOutput;  // stream a listing of any size
+    TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
+                                   : TextStyle{&kUtf8Pieces, AppendNameUtf8};
+    int rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
+                                         : RenderIndented(buffer, tables, 0, style);
+    if (buffer.flush != nullptr)
+        FlushText(buffer);
+    else
+        WriteOutput(output, buffer.text);
+
+    if (!FinishOutput(output, true, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    if (rootFailed || rendered == 0) return kExitNoListing;
+    return seam.unreadableSubfolders > 0 ? kExitSubfolderUnreadable : kExitComplete;
+}
