@@ -7,3 +7,6 @@ target_compile_options(reference PRIVATE ${ARBOLIN_WARNINGS})
 
 add_arbolin_test(reference_test reference/reference_test.cpp)
 target_link_libraries(reference_test PRIVATE reference)
+
+add_arbolin_test(differential_test differential_test.cpp)
+target_link_libraries(differential_test PRIVATE reference)

@@ -56,22 +56,16 @@ ScanResult ScanLevel(ListingTables& tables, const FolderSource& source, const st
                 CopyName(row.name, name);
                 row.depth = static_cast<uint8_t>(depth & 0xFF);
             }
+            // A child path is always shorter than its own search pattern, so the pattern's check in the
+            // child's level covers both.
             std::string childPath = path;
             if (separators) childPath += source.separator;
             childPath += list.Raw(entry);
             const size_t childShownLen = shownLen + separators + name.size();
             if (entry.kind == kEntryFolder && options.subfolders && options.maxDepth > depth) {
                 ++depth;
-                ScanResult child;
-                if (TooLong(limits, childShownLen)) {
-                    // The child path does not fit: reported like a folder that cannot be opened.
-                    source.reportUnreadable(source.context, childPath, kErrorPathTooLong);
-                    --depth;
-                    child = kScanCannotOpen;
-                } else {
-                    child = ScanLevel(tables, source, childPath, childShownLen, folderLast, depth, options);
-                }
-                if (child == kScanAbort) abort = true;
+                if (ScanLevel(tables, source, childPath, childShownLen, folderLast, depth, options) == kScanAbort)
+                    abort = true;
             }
         } else if (options.fileNames) {
             int32_t row = 0;  // the first free row, walking from the start of the table every time
