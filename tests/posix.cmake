@@ -1,1 +1,12 @@
-# posix tests
+# The POSIX side of the seam over real temporary folders, and the engine's scan through it.
+add_arbolin_test(posix_source_test posix_source_test.cpp)
+target_link_libraries(posix_source_test PRIVATE platform_posix)
+
+# Tests that need an unreadable folder. CI runs as root, which reads any folder: they run as root without
+# the capabilities that override permissions (still uid 0, so the build folder stays reachable).
+add_executable(posix_unreadable_test posix_unreadable_test.cpp)
+target_link_libraries(posix_unreadable_test PRIVATE platform_posix test_support GTest::gtest_main)
+target_compile_options(posix_unreadable_test PRIVATE ${ARBOLIN_WARNINGS})
+add_test(NAME posix_unreadable
+         COMMAND setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search
+                 $<TARGET_FILE:posix_unreadable_test>)

@@ -31,12 +31,11 @@ int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
     int base = AT_FDCWD;
     size_t pos = 0;
     for (;;) {
-        int flags = kPassFlags;
+        bool last = path.size() - pos <= kPieceBytes;
         size_t next = path.size();
-        if (path.size() - pos <= kPieceBytes) {
+        if (last) {
             piece.assign(path, pos, std::string::npos);
             if (piece.empty()) piece = ".";  // the path ended in '/'
-            flags = kReadFlags;
         } else {
             size_t cut = path.rfind('/', pos + kPieceBytes);
             if (cut == std::string::npos || cut < pos) {  // one name longer than any folder name can be
@@ -51,11 +50,11 @@ int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
             next = cut;
             while (next < path.size() && path[next] == '/') ++next;
         }
-        int opened = openat(base, piece.c_str(), flags);
+        int opened = openat(base, piece.c_str(), last ? kReadFlags : kPassFlags);
         int err = errno;
         if (base != AT_FDCWD) close(base);
         if (opened < 0) return err;
-        if (flags == kReadFlags) {
+        if (last) {
             fd = opened;
             return 0;
         }

@@ -1,0 +1,353 @@
+// The POSIX side of the seam over real temporary folders: entry kinds, errors, paths past PATH_MAX, ICU
+// collation keys per locale, CP932 names, Windows delivery order, and the engine's scan over real trees.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <clocale>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "listing/listing.h"
+#include "platform/posix_source.h"
+
+namespace {
+
+// A temporary folder, removed with everything in it (rm copes with any depth) when the test ends.
+struct TempFolder {
+    std::string path;
+    TempFolder() {
+        char pattern[] = "/tmp/arbolin-posix-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempFolder() { std::system(("rm -rf " + path).c_str()); }
+};
+
+// Builds entries under `root`, one a line, two spaces a level: "name/" a folder, "name -> target" a
+// symbolic link, "name|" a FIFO, anything else an empty file.
+void Build(const std::string& root, std::string_view outline) {
+    std::vector<std::string> stack{root};
+    while (!outline.empty()) {
+        size_t end = std::min(outline.find('\n'), outline.size());
+        std::string line(outline.substr(0, end));
+        outline.remove_prefix(std::min(end + 1, outline.size()));
+        size_t indent = line.find_first_not_of(' ');
+        if (indent == std::string::npos) continue;
+        stack.resize(indent / 2 + 1);
+        std::string path = stack.back() + "/" + line.substr(indent);
+        if (size_t arrow = path.find(" -> "); arrow != std::string::npos) {
+            ASSERT_EQ(symlink(path.substr(arrow + 4).c_str(), path.substr(0, arrow).c_str()), 0) << path;
+        } else if (path.ends_with('/')) {
+            path.pop_back();
+            ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+            stack.push_back(path);
+        } else if (path.ends_with('|')) {
+            path.pop_back();
+            ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+        } else {
+            int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            ASSERT_GE(fd, 0) << path;
+            close(fd);
+        }
+    }
+}
+
+// Makes `levels` nested folders called `name` under `root` and an empty file `leaf` in the deepest, working
+// with openat so the path may pass PATH_MAX. Returns the deepest folder's path.
+std::string MakeDeep(const std::string& root, const std::string& name, int levels, const char* leaf) {
+    int fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::string path = root;
+    for (int i = 0; i < levels; ++i) {
+        mkdirat(fd, name.c_str(), 0755);
+        int next = openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        fd = next;
+        path += "/" + name;
+    }
+    close(openat(fd, leaf, O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    close(fd);
+    return path;
+}
+
+// A source for `locale` (set for the whole process while it lives), closed and back to "C" at the end.
+struct Source {
+    PosixSource source;
+    FolderSource seam{};
+    explicit Source(const char* locale, bool sjis = false, bool windowsOrder = false) {
+        EXPECT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << " is not generated";
+        source.toSjis = sjis;
+        source.windowsOrder = windowsOrder;
+        std::string error;
+        EXPECT_TRUE(InitPosixSource(source, error)) << error;
+        seam = PosixFolderSource(source);
+    }
+    ~Source() {
+        ClosePosixSource(source);
+        std::setlocale(LC_ALL, "C");
+    }
+    int Read(const std::string& path, EntryList& list) { return seam.readFolder(seam.context, path, list); }
+};
+
+std::vector<std::string> Raws(const EntryList& list) {
+    std::vector<std::string> raws;
+    for (const auto& e : list.entries) raws.emplace_back(list.Raw(e));
+    return raws;
+}
+
+// `names` in the order their keys give, equal keys keeping their order.
+std::vector<std::string> SortedByKey(Source& s, std::vector<std::string> names, bool folders) {
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        auto key = folders ? FolderKey : FileKey;
+        return PosixNameOrder().files(key(s.source, a), key(s.source, b)) < 0;
+    });
+    return names;
+}
+
+TEST(PosixSeam, SeparatorsAfterParent) {
+    Source s("C.UTF-8");
+    EXPECT_EQ(s.seam.separator, '/');
+    for (auto [parent, expected] : {std::pair{"/", 0}, {"/tmp", 1}, {"a/", 0}, {"abc", 1}}) {
+        EXPECT_EQ(s.seam.separatorsAfter(parent), expected) << parent;
+    }
+}
+
+TEST(PosixSeam, KindsInBothModes) {
+    TempFolder tmp;
+    Build(tmp.path, "file\nfolder/\nto-file -> file\nto-folder -> folder\ndangling -> nowhere\n"
+                    "to-itself -> .\nfifo|\n");
+    struct Case { const char* name; EntryKind plain, windows; };
+    const Case cases[] = {
+        {"file", kEntryFile, kEntryFile},           {"folder", kEntryFolder, kEntryFolder},
+        {"to-file", kEntryLink, kEntryLink},        {"to-folder", kEntryLink, kEntryFolderLink},
+        {"dangling", kEntryLink, kEntryLink},       {"to-itself", kEntryLink, kEntryFolderLink},
+        {"fifo", kEntryFile, kEntryFile},
+    };
+    for (bool windows : {false, true}) {
+        Source s("C.UTF-8", false, windows);
+        std::vector<int64_t> progress;
+        s.source.progressContext = &progress;
+        s.source.progress = [](void* context, int64_t folders, int64_t entries) {
+            auto& calls = *static_cast<std::vector<int64_t>*>(context);
+            calls.push_back(folders);
+            calls.push_back(entries);
+        };
+        EntryList list;
+        ASSERT_EQ(s.Read(tmp.path, list), 0);
+        ASSERT_EQ(list.entries.size(), std::size(cases)) << "\".\" and \"..\" are left out";
+        for (const Case& c : cases) {
+            auto it = std::find_if(list.entries.begin(), list.entries.end(),
+                                   [&](const auto& e) { return list.Raw(e) == c.name; });
+            ASSERT_NE(it, list.entries.end()) << c.name;
+            EXPECT_EQ(it->kind, windows ? c.windows : c.plain) << c.name << (windows ? " (windows order)" : "");
+            EXPECT_EQ(list.Name(*it), c.name);
+        }
+        EXPECT_EQ(progress, (std::vector<int64_t>{1, 7}));
+    }
+}
+
+TEST(PosixSeam, FailedReadsAppendNothing) {
+    TempFolder tmp;
+    Build(tmp.path, "file\n");
+    const struct { std::string path; int error; } cases[] = {
+        {tmp.path + "/missing", ENOENT},
+        {tmp.path + "/file", ENOTDIR},
+        {tmp.path + "/" + std::string(NAME_MAX + 1, 'n'), ENAMETOOLONG},
+        {tmp.path + "/" + std::string(PATH_MAX, 'n'), ENAMETOOLONG},  // long path, one name too long
+    };
+    Source s("C.UTF-8");
+    for (const auto& c : cases) {
+        EntryList list;
+        list.Add("earlier", {}, {}, kEntryFile);
+        EXPECT_EQ(s.Read(c.path, list), c.error) << c.path.substr(tmp.path.size());
+        EXPECT_EQ(Raws(list), std::vector<std::string>{"earlier"});
+        EXPECT_EQ(list.bytes.size(), 7u);
+    }
+    EXPECT_EQ(s.source.foldersRead, 0);
+}
+
+TEST(PosixSeam, PathsLongerThanPathMax) {
+    TempFolder tmp;
+    std::string deep = MakeDeep(tmp.path, std::string(200, 'd'), 2 * PATH_MAX / 200 + 1, "leaf.txt");
+    ASSERT_GT(deep.size(), 2u * PATH_MAX);
+    Source s("C.UTF-8");
+    for (const std::string& path : {deep, deep + "/", deep + "//"}) {
+        EntryList list;
+        EXPECT_EQ(s.Read(path, list), 0);
+        EXPECT_EQ(Raws(list), std::vector<std::string>{"leaf.txt"});
+    }
+    EntryList list;
+    EXPECT_EQ(s.Read(deep + "/missing", list), ENOENT);
+    EXPECT_EQ(s.Read(deep + "/leaf.txt", list), ENOTDIR);
+}
+
+TEST(PosixSeam, NoticesStayOnOneLine) {
+    const struct { std::string path; int error; const char* line; } cases[] = {
+        {"/x/y", ENOENT, "arbolin: cannot read '/x/y': No such file or directory\n"},
+        {"a\nb\\c\x1b\t\r\x7f", EACCES, "arbolin: cannot read 'a\\nb\\\\c\\x1b\\t\\r\\x7f': Permission denied\n"},
+        {"\xff-\xe6\x97\xa5-\xc2\x85-\xe2\x80\xa8", kErrorPathTooLong,
+         "arbolin: cannot read '\\xff-\xe6\x97\xa5-\\xc2\\x85-\\xe2\\x80\\xa8': File name too long\n"},
+    };
+    Source s("ja_JP.UTF-8");  // the reason stays English whatever LC_MESSAGES says
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        s.seam.reportUnreadable(s.seam.context, c.path, c.error);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.line);
+    }
+    EXPECT_EQ(s.source.unreadable, 3);
+}
+
+TEST(PosixCollation, OrderPerLocale) {
+    const struct {
+        const char* locale;
+        bool folders, windowsOrder;
+        std::vector<std::string> names, expected;
+        const char* icuLocale;
+    } cases[] = {
+        // Root collation in the C locales, never byte order: punctuation, digits, letters; case after letter.
+        {"C", false, false, {"b", "B", "10", "A", "_x", "a", "9"}, {"_x", "10", "9", "a", "A", "b", "B"}, "root"},
+        {"C.UTF-8", false, false, {"b", "B", "A", "a"}, {"a", "A", "b", "B"}, "root"},
+        // Folders ignore case; the raw bytes settle a case pair whatever the delivery order.
+        {"C.UTF-8", true, false, {"b", "a", "B", "A"}, {"A", "a", "B", "b"}, "root"},
+        {"C.UTF-8", true, false, {"B", "A", "b", "a"}, {"A", "a", "B", "b"}, "root"},
+        // Windows order: equal folder keys, so a case pair stays in delivery order.
+        {"C.UTF-8", true, true, {"b", "a", "B", "A"}, {"a", "A", "b", "B"}, "root"},
+        {"C.UTF-8", true, true, {"B", "A", "b", "a"}, {"A", "a", "B", "b"}, "root"},
+        // Kanji: code point order in root, JIS order (亜 first) in Japanese.
+        {"C.UTF-8", false, false, {"亜", "一", "あ", "a"}, {"a", "あ", "一", "亜"}, "root"},
+        {"ja_JP.UTF-8", false, false, {"一", "亜", "あ", "A", "a"}, {"a", "A", "あ", "亜", "一"}, "ja"},
+    };
+    for (const auto& c : cases) {
+        Source s(c.locale, false, c.windowsOrder);
+        EXPECT_EQ(PosixCollationLocale(s.source), c.icuLocale) << c.locale;
+        EXPECT_EQ(SortedByKey(s, c.names, c.folders), c.expected)
+            << c.locale << (c.folders ? " folders" : " files") << (c.windowsOrder ? " windows order" : "");
+    }
+}
+
+TEST(PosixCollation, InvalidBytesSortDeterministically) {
+    TempFolder tmp;
+    Build(tmp.path, "\xff\n\xfe\na\xff\na\x80\n");
+    for (bool windows : {false, true}) {
+        Source s("C.UTF-8", false, windows);
+        EntryList list;
+        ASSERT_EQ(s.Read(tmp.path, list), 0);
+        for (const auto& e : list.entries) EXPECT_EQ(list.Key(e), FileKey(s.source, list.Raw(e)));
+        // Decoded as U+FFFD, which collates after letters and kanji.
+        EXPECT_LT(FileKey(s.source, "\xe6\x97\xa5"), FileKey(s.source, "\xfe"));
+        EXPECT_EQ(FileKey(s.source, "\xff") == FileKey(s.source, "\xfe"), windows);
+        EXPECT_EQ(FolderKey(s.source, "a\x80") == FolderKey(s.source, "a\xff"), windows);
+    }
+    Source s("C.UTF-8");
+    EXPECT_EQ(SortedByKey(s, {"a\xff", "\xff", "a\x80", "\xfe"}, false),
+              (std::vector<std::string>{"a\x80", "a\xff", "\xfe", "\xff"}));
+}
+
+TEST(PosixSjis, NamesInCp932) {
+    const struct { std::string raw, shown; } cases[] = {
+        {"abc.txt", "abc.txt"},
+        {"日本語.txt", "\x93\xfa\x96\x7b\x8c\xea.txt"},
+        {"ｱ①～", "\xb1\x87\x40\x81\x60"},      // half-width kana, NEC special, full-width tilde
+        {"é-😀", "?-?"},                         // not in CP932: one '?' a character
+        {"a\xff" "b\xe6\x97", "a?b??"},          // invalid bytes, a character cut short: one '?' a byte
+    };
+    for (const char* locale : {"C", "C.UTF-8", "ja_JP.UTF-8"}) {  // the C locale reads names as UTF-8
+        Source s(locale, true);
+        for (const auto& c : cases) EXPECT_EQ(ShownName(s.source, c.raw), c.shown) << locale << ": " << c.raw;
+    }
+    TempFolder tmp;
+    Build(tmp.path, "日本語.txt\n");
+    Source s("C.UTF-8", true);
+    EntryList list;
+    ASSERT_EQ(s.Read(tmp.path, list), 0);
+    ASSERT_EQ(list.entries.size(), 1u);
+    EXPECT_EQ(list.Raw(list.entries[0]), "日本語.txt");
+    EXPECT_EQ(list.Name(list.entries[0]), "\x93\xfa\x96\x7b\x8c\xea.txt");
+    EXPECT_EQ(list.Key(list.entries[0]), FileKey(s.source, "日本語.txt")) << "keys come from the original name";
+    EXPECT_EQ(ShownName(s.source, tmp.path + "/日本"), tmp.path + "/\x93\xfa\x96\x7b");
+}
+
+TEST(PosixWindowsOrder, DeliveredSortedByUpperCasedUnits) {
+    TempFolder tmp;
+    Build(tmp.path, "b\n_x\nZ\na\nA\n[\né\n日\n😀\n～\n10\n9\nDir/\nld -> Dir\n");
+    Source s("C.UTF-8", false, true);
+    EntryList list;
+    ASSERT_EQ(s.Read(tmp.path, list), 0);
+    // "_" (0x5F) after "Z"; "a" and "A" tie on "A", then raw bytes; 😀's surrogates (D83D) before ～ (FF5E).
+    EXPECT_EQ(Raws(list), (std::vector<std::string>{"10", "9", "A", "a", "b", "Dir", "ld", "Z", "[", "_x", "é", "日",
+                                                    "😀", "～"}));
+}
+
+std::vector<std::string> FolderRows(const ListingTables& t, int32_t folderLast) {
+    std::vector<std::string> rows;
+    for (int32_t i = 0; i <= folderLast; ++i) {
+        rows.push_back(std::string(t.folders[i].depth, ' ') + std::string(t.Name(t.folders[i])));
+    }
+    return rows;
+}
+
+// Reset, scan, structure pass and file ordering over `root` without limits, as the command line does.
+ScanResult ScanAll(Source& s, ListingTables& t, const std::string& root, int32_t& folderLast) {
+    InitListing(t, kNoLimits);
+    ResetListing(t, ShownName(s.source, root));
+    int32_t depth = 1;
+    folderLast = 0;
+    ListOptions options;
+    options.maxDepth = INT32_MAX;  // the command line's "no limit"
+    ScanResult result = ScanFolder(t, s.seam, root, folderLast, depth, options);
+    BuildFolderStructure(t, folderLast, PosixNameOrder());
+    EXPECT_TRUE(OrderFiles(t, PosixNameOrder()));
+    return result;
+}
+
+TEST(PosixScan, RealTreeInNameOrder) {
+    TempFolder tmp;
+    Build(tmp.path, "b.txt\nSub/\n  z\n  Y\n  loop -> ..\nB.txt\nsub/\n  y\nempty/\na/\n  deeper/\n    x\nA.txt\na.txt\n");
+    Source s("C.UTF-8");
+    ListingTables t;
+    int32_t folderLast = 0;
+    ASSERT_EQ(ScanAll(s, t, tmp.path, folderLast), kScanDone);
+    EXPECT_EQ(FolderRows(t, folderLast),
+              (std::vector<std::string>{tmp.path, " a", "  deeper", " empty", " Sub", " sub"}));
+    // Each folder's files in name order, lower case first; the loop is a file and is never followed.
+    std::map<int32_t, std::vector<std::string>> files;
+    for (int32_t j = 0; j < t.fileTotal; ++j) files[t.FileRow(j).folderId].emplace_back(t.Name(t.FileRow(j)));
+    std::map<int32_t, std::vector<std::string>> expected{{0, {"a.txt", "A.txt", "b.txt", "B.txt"}},
+                                                         {t.folders[2].id, {"x"}},
+                                                         {t.folders[4].id, {"loop", "Y", "z"}},
+                                                         {t.folders[5].id, {"y"}}};
+    EXPECT_EQ(files, expected);
+    EXPECT_EQ(s.source.foldersRead, 6);
+    EXPECT_EQ(s.source.unreadable, 0);
+}
+
+TEST(PosixScan, DeeperThanPathMaxAndTheOpenFileLimit) {
+    TempFolder tmp;
+    const int levels = 400;  // 400 * 12 bytes: past PATH_MAX, and far past 64 open files
+    MakeDeep(tmp.path, "level-folder", levels, "leaf.txt");
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit low = saved;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    Source s("C.UTF-8");
+    ListingTables t;
+    int32_t folderLast = 0;
+    ScanResult result = ScanAll(s, t, tmp.path, folderLast);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(result, kScanDone);
+    EXPECT_EQ(folderLast, levels);
+    EXPECT_EQ(t.folders[folderLast].depth, levels);
+    ASSERT_EQ(t.fileTotal, 1);
+    EXPECT_EQ(t.FileRow(0).folderId, levels);
+    EXPECT_EQ(s.source.unreadable, 0);
+}
+
+}  // namespace
