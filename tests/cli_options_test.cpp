@@ -149,13 +149,4 @@ TEST(CliProgress, QuietFirstSecondThenRewrittenAndErased) {
     close(ends[0]);
 }
 
-TEST(CliProgress, GroupDigits) {
-    const struct {
-        int64_t value;
-        const char* text;
-    } cases[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {65535, "65,535"}, {1234567, "1,234,567"},
-                 {-1000, "-1,000"}};
-    for (const auto& c : cases) EXPECT_EQ(GroupDigits(c.value), c.text);
-}
-
 }  // namespace
