@@ -486,6 +486,14 @@ TEST_F(CliRun, OutputFileIsReplacedWhole) {
     EXPECT_EQ(ReadAll(At("new2.txt")), listing);
     EXPECT_EQ(ReadAll(At("new3.txt")), listing);
 
+    // The temporary file never shows in the listing of its own folder.
+    Invocation inside;
+    inside.cwd = At("Work");
+    std::string before = Arbolin(inside).out;
+    inside.args = {"-o", "list.txt"};
+    EXPECT_EQ(Arbolin(inside).status, 0);
+    EXPECT_EQ(ReadAll(At("Work/list.txt")), before);
+
     // A link keeps pointing at the listing.
     File("real.txt", "old");
     fs::create_symlink("real.txt", At("link.txt"));

@@ -67,18 +67,12 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-}  // namespace
-
-bool OpenOutput(Output& output, const std::string& path, std::string& message) {
+// Works out where FILE leads: written in place (a device or FIFO) or replaced (a regular or new file,
+// through a link to the file it names). `st` and `exists` describe FILE.
+bool Resolve(Output& output, const std::string& path, struct stat& st, bool& exists, std::string& message) {
     output = Output{};
     output.path = path;
-    if (path.empty()) {
-        output.fd = STDOUT_FILENO;
-        return true;
-    }
-
-    struct stat st {};
-    bool exists = stat(path.c_str(), &st) == 0;
+    exists = stat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
         message = Failure(output, errno);
         return false;
@@ -87,8 +81,55 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
         message = Failure(output, EISDIR);
         return false;
     }
-    if (exists && !S_ISREG(st.st_mode)) {
-        // A device or FIFO cannot be replaced (and /dev/null must never be): write into it.
+    // A device or FIFO cannot be replaced (and /dev/null must never be): it is written into.
+    output.replace = !exists || S_ISREG(st.st_mode);
+    output.target = path;
+    if (!exists || !output.replace) return true;
+    // A read-only FILE stays protected although a rename would pass over it.
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        message = Failure(output, errno);
+        return false;
+    }
+    // A link keeps pointing at the listing: replace the file it names, not the link.
+    struct stat lst {};
+    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (resolved == nullptr) {
+            message = Failure(output, errno);
+            return false;
+        }
+        output.target = resolved;
+        std::free(resolved);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CheckOutput(const std::string& path, std::string& message) {
+    if (path.empty()) return true;
+    Output output;
+    struct stat st {};
+    bool exists = false;
+    if (!Resolve(output, path, st, exists, message)) return false;
+    std::string probe = output.replace ? FolderOf(output.target) : path;
+    if (faccessat(AT_FDCWD, probe.c_str(), output.replace ? W_OK | X_OK : W_OK, AT_EACCESS) != 0) {
+        message = Failure(output, errno);
+        return false;
+    }
+    return true;
+}
+
+bool OpenOutput(Output& output, const std::string& path, std::string& message) {
+    if (path.empty()) {
+        output = Output{};
+        output.fd = STDOUT_FILENO;
+        return true;
+    }
+    struct stat st {};
+    bool exists = false;
+    if (!Resolve(output, path, st, exists, message)) return false;
+    if (!output.replace) {
         output.fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (output.fd < 0) {
             message = Failure(output, errno);
@@ -96,29 +137,7 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
         }
         return true;
     }
-
-    output.replace = true;
-    output.target = path;
-    mode_t mode = NewFileMode();
-    if (exists) {
-        // A read-only FILE stays protected although a rename would pass over it.
-        if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-            message = Failure(output, errno);
-            return false;
-        }
-        // A link keeps pointing at the listing: replace the file it names, not the link.
-        struct stat lst {};
-        if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-            char* resolved = realpath(path.c_str(), nullptr);
-            if (resolved == nullptr) {
-                message = Failure(output, errno);
-                return false;
-            }
-            output.target = resolved;
-            std::free(resolved);
-        }
-        mode = st.st_mode & 07777;
-    }
+    mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
 
     std::string pattern = FolderOf(output.target) + "/.arbolin-XXXXXX";
     std::vector<char> temp(pattern.begin(), pattern.end());

@@ -16,9 +16,13 @@ struct Output {
     uint64_t written = 0;
 };
 
-// Opens the destination before the scan, so that an unwritable FILE fails at once. An existing FILE
-// that is not a regular file (a device such as /dev/null, a FIFO) is written in place; a regular or new
-// one is replaced by rename. False, with the reason in `message`, when that cannot be done.
+// Before the scan, so that an unwritable FILE fails at once: false, with the reason in `message`, when
+// FILE is a folder, a read-only file, or in a folder that is missing or cannot be written.
+bool CheckOutput(const std::string& path, std::string& message);
+// Opens the destination once the listing is ready to be written (so the temporary file never shows in
+// the listing of its own folder). An existing FILE that is not a regular file (a device such as
+// /dev/null, a FIFO) is written in place; a regular or new one is replaced by rename. False, with the
+// reason in `message`, when that cannot be done. An empty `path` is standard output.
 bool OpenOutput(Output& output, const std::string& path, std::string& message);
 // Writes all of `bytes`, unless an earlier write failed.
 void WriteOutput(Output& output, std::string_view bytes);

@@ -52,23 +52,10 @@ void ReportUnreadable(void* context, const std::string& path, int error) {
     seam->inner.reportUnreadable(seam->inner.context, path, error);
 }
 
-struct RenderSink {
-    Output* output;
-};
-
-void FlushToOutput(void* context, std::string_view bytes) {
-    WriteOutput(*static_cast<RenderSink*>(context)->output, bytes);
-}
+void FlushToOutput(void* context, std::string_view bytes) { WriteOutput(*static_cast<Output*>(context), bytes); }
 
 void ReportTooMuchText(void*) {
     PrintMessage("too much data: the listing passes 65,280 bytes of text; it stops there");
-}
-
-// Ends a run that printed nothing.
-int Abandon(Output& output) {
-    std::string unused;
-    FinishOutput(output, false, unused);
-    return kExitNoListing;
 }
 
 }  // namespace
@@ -82,8 +69,7 @@ int RunListing(const CliOptions& options) {
         PrintMessage("cannot set up names and collation: " + error);
         return kExitNoListing;
     }
-    Output output;
-    if (!OpenOutput(output, options.output, error)) {
+    if (!CheckOutput(options.output, error)) {
         PrintMessage(error);
         ClosePosixSource(source);
         return kExitNoListing;
@@ -107,30 +93,29 @@ int RunListing(const CliOptions& options) {
     int32_t depth = 1;
     ScanResult scan = ScanFolder(tables, through, options.folder, folderLast, depth, options.list);
     EraseProgress(seam.progress);
+    ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
-        ClosePosixSource(source);
-        return Abandon(output);
+        return kExitNoListing;
     }
     // The Windows program still shows the root line (and the empty line of a listing without files).
     bool rootFailed = scan == kScanCannotOpen;
-    if (rootFailed && !options.compat) {
-        ClosePosixSource(source);
-        return Abandon(output);
-    }
+    if (rootFailed && !options.compat) return kExitNoListing;
     NameOrder order = PosixNameOrder();
     BuildFolderStructure(tables, folderLast, order);
-    bool ordered = OrderFiles(tables, order);
-    ClosePosixSource(source);
-    if (!ordered) {
+    if (!OrderFiles(tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");
-        return Abandon(output);
+        return kExitNoListing;
     }
 
-    RenderSink sink{&output};
+    Output output;
+    if (!OpenOutput(output, options.output, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
     TextBuffer buffer;
     InitTextBuffer(buffer, limits);
-    buffer.context = &sink;
+    buffer.context = &output;
     buffer.reportTooMuchText = ReportTooMuchText;
     if (limits.textCapacity == 0) buffer.flush = FlushToOutput;  // stream a listing of any size
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
