@@ -14,7 +14,7 @@
 namespace {
 
 // A temporary folder filled by a shell command run inside it; permissions restored and removed at the end.
-struct Fixture : testing::Test {
+struct PosixUnreadable : testing::Test {
     std::string root;
     PosixSource source;
     FolderSource seam{};
@@ -41,7 +41,7 @@ struct Fixture : testing::Test {
     void Shell(const std::string& command) { ASSERT_EQ(std::system(("cd " + root + " && " + command).c_str()), 0); }
 };
 
-TEST_F(Fixture, UnreadableAndSearchOnlyFolders) {
+TEST_F(PosixUnreadable, UnreadableAndSearchOnlyFolders) {
     // "passage" and every folder below it may be passed through (search permission) but not read, so
     // the pieces of a path past PATH_MAX end in such folders; only "leaf" at the bottom can be read.
     std::string deep = root + "/passage";
@@ -62,7 +62,7 @@ TEST_F(Fixture, UnreadableAndSearchOnlyFolders) {
               "arbolin: cannot read '" + root + "/locked': Permission denied\n");
 }
 
-TEST_F(Fixture, ScanGoesOnPastUnreadableFolders) {
+TEST_F(PosixUnreadable, ScanGoesOnPastUnreadableFolders) {
     Shell("mkdir a locked z && touch f a/x locked/secret z/y && chmod 000 locked");
     ListingTables t;
     InitListing(t, kNoLimits);
