@@ -28,6 +28,7 @@ struct PosixSourceImpl {
     std::string key;                      // the last key made
     std::string shown;                    // the last CP932 name made
     std::string piece;                    // a piece of a path too long to open whole
+    std::vector<char> entryBuffer;        // what getdents64 delivers, one buffer full at a time
     std::vector<UChar> upper;             // Windows order: every entry's upper-cased UTF-16, end to end
     std::vector<uint32_t> upperEnd;
     std::vector<uint32_t> order;
