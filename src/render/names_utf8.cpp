@@ -28,12 +28,48 @@ struct Unit {
     int columns;
 };
 
+// True when `name` is written exactly as it is: valid UTF-8 with nothing to escape. Most names are.
+bool IsPlain(std::string_view name) {
+    const auto* s = reinterpret_cast<const uint8_t*>(name.data());
+    int32_t length = int32_t(name.size());
+    for (int32_t i = 0; i < length;) {
+        uint8_t b = s[i];
+        if (b < 0x80) {
+            if (b < 0x20 || b == 0x7F || b == '\\') return false;
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0 || c <= 0x9F || c == 0x2028 || c == 0x2029) return false;
+    }
+    return true;
+}
+
+// True when every byte of `name` is printable ASCII other than the backslash: one column each.
+bool IsPlainAscii(std::string_view name) {
+    for (char ch : name) {
+        auto b = uint8_t(ch);
+        if (b < 0x20 || b >= 0x7F || b == '\\') return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
-    std::string text;
-    std::vector<Unit> units;
-    text.reserve(name.size());
+    // The common cases write the name's own bytes without building anything.
+    if (!nameLimit ? IsPlain(name) : IsPlainAscii(name)) {
+        bool shorten = nameLimit && name.size() > size_t(kLongName);
+        AppendBounded(buffer, name, shorten ? size_t(kShortName) : name.size());
+        if (shorten) AppendBounded(buffer, kUtf8Pieces.ellipsis, kUtf8Pieces.ellipsis.size());
+        return;
+    }
+    // Scratch kept from name to name, so writing a listing allocates nothing per name.
+    static thread_local std::string text;
+    static thread_local std::vector<Unit> units;
+    text.clear();
+    units.clear();
     int total = 0;
     const auto* s = reinterpret_cast<const uint8_t*>(name.data());
     int32_t length = int32_t(name.size());
@@ -53,6 +89,7 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
         } else {
             text.append(name.data() + start, i - start);
         }
+        if (!nameLimit) continue;
         int columns = (text.compare(begin, 1, "\\") == 0) ? int(text.size() - begin) : Columns(c);
         units.push_back({begin, text.size(), columns});
         total += columns;
