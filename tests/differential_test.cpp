@@ -110,6 +110,23 @@ MemoryTree DrawTree(Rng& rng) {
     return tree;
 }
 
+// A seam that shows other names than it opens and orders by keys other than either, as the command
+// line's sjis modes do (CP932 names, ICU keys): shown "~" and the name, key the name's bytes reversed.
+int ReadRenamed(void* context, const std::string& path, EntryList& out) {
+    MemoryTree& tree = *static_cast<MemoryTree*>(context);
+    EntryList read;
+    if (int error = MemoryFolderSource(tree).readFolder(context, path, read)) return error;
+    for (const EntryList::Entry& e : read.entries) {
+        const std::string_view raw = read.Raw(e);
+        if (raw == "." || raw == "..") {
+            out.Add(raw, {}, {}, e.kind);
+            continue;
+        }
+        out.Add(raw, "~" + std::string(raw), std::string(raw.rbegin(), raw.rend()), e.kind);
+    }
+    return 0;
+}
+
 // ---- Showing a case: the tree as an outline MemoryTree::Parse reads, in C string syntax.
 
 std::string Escaped(std::string_view bytes) {
@@ -149,7 +166,14 @@ struct Case {
     ListOptions options;
     ListLimits limits;
     int32_t roomy = 1 << 16;  // a text buffer large enough for the whole text
+    bool renamed = false;     // read through ReadRenamed
 };
+
+FolderSource SourceFor(const Case& c, MemoryTree& tree) {
+    FolderSource source = MemoryFolderSource(tree);
+    if (c.renamed) source.readFolder = ReadRenamed;
+    return source;
+}
 
 std::string Describe(const Case& c) {
     std::ostringstream out;
@@ -160,7 +184,7 @@ std::string Describe(const Case& c) {
         << ", fileNames " << o.fileNames << ", treeView " << o.treeView << ", nameLimit " << o.nameLimit
         << ", maxDepth " << o.maxDepth << "\n  limits: folderRows " << l.folderRows << ", fileRows "
         << l.fileRows << ", filesAccepted " << l.filesAccepted << ", pathLimit " << l.pathLimit
-        << "\n  tree: root \"" << Escaped(c.tree.root) << "\"\n";
+        << (c.renamed ? "\n  names shown as \"~\" and the name, keys the names reversed" : "") << "\n  tree: root \"" << Escaped(c.tree.root) << "\"\n";
     std::ostringstream outline;
     Outline(c.tree, c.tree.root, 0, outline);
     out << outline.str();
@@ -205,6 +229,7 @@ void CompareFolderRows(Differences& d, const reference::ListingTables& ref, cons
         const FolderEntry& p = prod.folders[r];
         d.Check(At("folder id", r), e.id, p.id);
         d.Check(At("folder name", r), std::string_view(e.name), prod.Name(p));
+        if (r != 0) d.Check(At("folder key", r), std::string_view(e.key), prod.Key(p));
         d.Check(At("folder depth", r), static_cast<int32_t>(e.depth), p.depth);
         d.Check(At("folder fileCount", r), e.fileCount, p.fileCount);
         if (!structure) continue;
@@ -222,6 +247,7 @@ void CompareFileRows(Differences& d, const reference::ListingTables& ref, const 
         const FileEntry& p = prod.FileRow(j);
         d.Check(At("file folderId", j), e.folderId, p.folderId);
         d.Check(At("file name", j), std::string_view(e.name), prod.Name(p));
+        d.Check(At("file key", j), std::string_view(e.key), prod.Key(p));
     }
 }
 
@@ -289,8 +315,8 @@ std::string CompareCase(const Case& c, Rng& rng) {
 
     int32_t refLast = 0, refDepth = 1, prodLast = 0, prodDepth = 1;
     const ScanResult refScan =
-        reference::ScanFolder(ref, MemoryFolderSource(refTree), refTree.root, refLast, refDepth, c.options);
-    const ScanResult prodScan = ScanFolder(prod, MemoryFolderSource(prodTree), prodTree.root, prodLast, prodDepth, c.options);
+        reference::ScanFolder(ref, SourceFor(c, refTree), refTree.root, refLast, refDepth, c.options);
+    const ScanResult prodScan = ScanFolder(prod, SourceFor(c, prodTree), prodTree.root, prodLast, prodDepth, c.options);
     d.Check("scan result", static_cast<int>(refScan), static_cast<int>(prodScan));
     d.Check("folderLast after scan", refLast, prodLast);
     if (refScan != kScanAbort) d.Check("depth after scan", refDepth, prodDepth);
@@ -341,27 +367,21 @@ ListOptions OptionsFor(int number) {
                        (toggles & 16) != 0, kDepths[(number / 32) % 6]};
 }
 
-// Files the reference records for `c` (its scan alone), to put the accepted count around it.
-int32_t FilesRecorded(const Case& c) {
+// Folders and files the reference records for `c` (its scan alone), to put the capacities around them.
+struct Recorded {
+    int32_t folders, files;
+};
+
+Recorded RecordedBy(const Case& c) {
     MemoryTree tree = c.tree;
     reference::ListingTables tables;
     reference::InitListing(tables, c.limits);
     reference::ResetListing(tables, tree.root);
     int32_t folderLast = 0, depth = 1;
-    reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast, depth, c.options);
+    reference::ScanFolder(tables, SourceFor(c, tree), tree.root, folderLast, depth, c.options);
     int32_t n = 0;
     while (n < c.limits.fileRows && tables.files[n].name[0] != '\0') ++n;
-    return n;
-}
-
-int32_t FoldersRecorded(const Case& c) {
-    MemoryTree tree = c.tree;
-    reference::ListingTables tables;
-    reference::InitListing(tables, c.limits);
-    reference::ResetListing(tables, tree.root);
-    int32_t folderLast = 0, depth = 1;
-    reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast, depth, c.options);
-    return folderLast;
+    return Recorded{folderLast, n};
 }
 
 // Runs cases [0, count) of a family, or only the one named in ARBOLIN_DIFFERENTIAL_CASE. Each failing
@@ -392,9 +412,19 @@ TEST(Differential, RandomTreesAtSmallCapacities) {
         c.limits.folderRows = rng.Between(8, 40);
         c.limits.fileRows = rng.Between(8, 40);
         c.limits.pathLimit = rng.Chance(70) ? 259 : rng.Between(8, 40);
-        c.limits.filesAccepted = c.limits.fileRows - 1;
-        const int32_t n = FilesRecorded(c);
-        c.limits.filesAccepted = std::clamp(n + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
+        c.limits.filesAccepted = std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
+        return c;
+    });
+}
+
+// Random trees through a seam whose shown names, opened names and keys all differ: rows must show the
+// shown names, sort by the keys, and the path limit must count the shown bytes.
+TEST(Differential, ShownNamesAndKeysApartFromOpenedNames) {
+    RunCases(4 * kCombinations, 0x4E4D0000u, [](int number, Rng& rng) {
+        Case c{number, 0, DrawTree(rng), OptionsFor(number), kSmallLimits};
+        c.renamed = true;
+        c.limits.pathLimit = rng.Chance(50) ? 259 : rng.Between(8, 40);
+        c.limits.filesAccepted = std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
         return c;
     });
 }
@@ -404,13 +434,16 @@ TEST(Differential, RandomTreesAtSmallCapacities) {
 TEST(Differential, TablesFilledExactlyOrOneRowShort) {
     RunCases(4 * kCombinations, 0xF0110000u, [](int number, Rng& rng) {
         Case c{number, 0, DrawTree(rng), OptionsFor(number), kSmallLimits};
-        c.limits.folderRows = 400;
-        c.limits.fileRows = 400;
-        const int32_t folders = FoldersRecorded(c);
-        const int32_t files = FilesRecorded(c);
+        c.limits.folderRows = 100;  // room for any drawn tree
+        c.limits.fileRows = 100;
+        const auto [folders, files] = RecordedBy(c);
         c.limits.folderRows = std::max(2, folders + 1 - static_cast<int32_t>(rng.Below(2)));
         c.limits.fileRows = std::max(2, files + static_cast<int32_t>(rng.Below(2)));
-        c.limits.filesAccepted = std::clamp(files - static_cast<int32_t>(rng.Below(2)), 1, c.limits.fileRows - 1);
+        // Mostly fewer accepted than rows, as defined; sometimes as many, so that only the full table
+        // (no free row for the count to stop at) refuses the listing.
+        c.limits.filesAccepted = rng.Chance(25) ? c.limits.fileRows
+                                                : std::clamp(files - static_cast<int32_t>(rng.Below(2)), 1,
+                                                             c.limits.fileRows - 1);
         return c;
     });
 }

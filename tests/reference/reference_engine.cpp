@@ -54,6 +54,7 @@ ScanResult ScanLevel(ListingTables& tables, const FolderSource& source, const st
                 FolderEntry& row = tables.folders[folderLast];
                 row.id = folderLast;
                 CopyName(row.name, name);
+                CopyName(row.key, list.Key(entry));
                 row.depth = static_cast<uint8_t>(depth & 0xFF);
             }
             // A child path is always shorter than its own search pattern, so the pattern's check in the
@@ -75,6 +76,7 @@ ScanResult ScanLevel(ListingTables& tables, const FolderSource& source, const st
             } else {
                 tables.files[row].folderId = ownerId;
                 CopyName(tables.files[row].name, name);
+                CopyName(tables.files[row].key, list.Key(entry));
                 ++tables.folders[ownerId].fileCount;
             }
         }
@@ -98,6 +100,7 @@ void ResetListing(ListingTables& tables, std::string_view rootPath) {
     for (FolderEntry& row : tables.folders) {
         row.id = 0;
         row.name[0] = '\0';
+        row.key[0] = '\0';
         row.depth = 0;
         row.fileCount = 0;
         row.subtreeSize = 0;
@@ -107,10 +110,12 @@ void ResetListing(ListingTables& tables, std::string_view rootPath) {
     for (FileEntry& row : tables.files) {
         row.folderId = 0;
         row.name[0] = '\0';
+        row.key[0] = '\0';
     }
     tables.levelFlags[0] = 1;
     for (int c = 1; c < kLevelFlagCount; ++c) tables.levelFlags[c] = 0;
     CopyName(tables.folders[0].name, rootPath);
+    CopyName(tables.folders[0].key, rootPath);  // never compared: the root has no siblings
     tables.folders[0].id = 0;
 }
 
@@ -145,7 +150,7 @@ void BuildFolderStructure(ListingTables& tables, int32_t folderLast, const NameO
             const int32_t sizeA = rows[j].subtreeSize;
             const int32_t b = j + sizeA;
             if (b > folderLast) continue;
-            if (order.folders(rows[j].name, rows[b].name) > 0 && rows[j].depth == rows[b].depth) {
+            if (order.folders(rows[j].key, rows[b].key) > 0 && rows[j].depth == rows[b].depth) {
                 const int32_t sizeB = rows[b].subtreeSize;
                 for (int32_t m = sizeA - 1; m >= 0; --m)
                     for (int32_t t = 0; t <= sizeB - 1; ++t) SwapFolderRows(tables, j + m + t, j + m + t + 1);
@@ -185,7 +190,7 @@ bool OrderFiles(ListingTables& tables, const NameOrder& order) {
         bool swapped = false;
         for (int32_t j = 0; j < tables.fileTotal - 1; ++j) {
             if (rows[j + 1].name[0] == '\0') break;
-            if (order.files(rows[j].name, rows[j + 1].name) > 0 && rows[j].folderId == rows[j + 1].folderId) {
+            if (order.files(rows[j].key, rows[j + 1].key) > 0 && rows[j].folderId == rows[j + 1].folderId) {
                 SwapFileRows(tables, j, j + 1);
                 swapped = true;
             }

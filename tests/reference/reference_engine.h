@@ -13,6 +13,9 @@ namespace reference {
 
 inline constexpr int kNameBytes = 260;  // MAX_PATH: 259 bytes and the terminator
 
+// Beside each name the row holds the collation key the seam delivered with it: on Windows the name itself
+// (the comparison functions read names), on POSIX a key made from the original name. The passes compare
+// keys and show names, as production does.
 struct FolderEntry {
     int32_t id;
     char name[kNameBytes];
@@ -21,11 +24,13 @@ struct FolderEntry {
     int32_t subtreeSize;
     int32_t parentId;
     int32_t isLastSibling;
+    char key[kNameBytes];
 };
 
 struct FileEntry {
     int32_t folderId;
     char name[kNameBytes];  // an empty name marks a free row
+    char key[kNameBytes];
 };
 
 // One listing at fixed capacities: `limits.folderRows` and `limits.fileRows` rows, allocated once by
