@@ -54,6 +54,15 @@ void ReportUnreadable(void* context, const std::string& path, int error) {
 
 void FlushToOutput(void* context, std::string_view bytes) { WriteOutput(*static_cast<Output*>(context), bytes); }
 
+// Without limits the tables grow as the scan fills them. Reserving room for a large listing up front
+// takes address space only (pages become memory as rows fill them), and spares a big listing the copies
+// and the page faults of growing by doubling: a tenth of its time here. Past this, they grow as before.
+void ReserveTables(ListingTables& tables) {
+    tables.pool.reserve(size_t(64) << 20);     // names and keys: some 50 bytes an entry
+    tables.folders.reserve(size_t(1) << 18);   // 40 bytes a row
+    tables.files.reserve(size_t(1) << 20);     // 20 bytes a row
+}
+
 void ReportTooMuchText(void*) {
     PrintMessage("too much data: the listing passes 65,280 bytes of text; it stops there");
 }
@@ -78,6 +87,7 @@ int RunListing(const CliOptions& options) {
     const ListLimits& limits = options.compat ? kDefinedLimits : kNoLimits;
     ListingTables tables;
     InitListing(tables, limits);
+    if (!options.compat) ReserveTables(tables);
     ResetListing(tables, ShownName(source, options.folder));
 
     CliSeam seam;
