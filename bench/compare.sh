@@ -1,0 +1,209 @@
+#!/usr/bin/env bash
+# Lists generated trees with `arbolin`, `tree -a --noreport`, `find` and `ls -R`, hot cache, one locale for
+# all, output to /dev/null; prints the medians, the ratios and the peak memory as a Markdown table, and
+# draws the growth (time against entries) as a PNG with gnuplot.
+#
+#   bench/compare.sh [--runs N] [--quick] [--locale NAME] [--out DIR] [--no-tmpfs] [--clean]
+#
+#   --runs N       timed runs of each program on each tree (default 9); the median is reported
+#   --quick        3 runs, growth up to 2x only: a check that everything works, not a measurement
+#   --locale NAME  the locale every program runs in (default C.UTF-8); the big tree is also listed in
+#                  ja_JP.UTF-8 (generated when missing) in a row of its own
+#   --out DIR      where table.md, growth.dat and growth.png go (default docs/bench)
+#   --no-tmpfs     skip the trees on tmpfs (mounting one needs root)
+#   --clean        make the trees on disk again even when they are there
+#
+# Trees (fixed seed, bench/make_tree.cpp): "big" 10,000 folders and 50,000 files at most 6 levels deep;
+# "levels5" 65,535 folders in five levels; "flat" one folder with 100,000 files; "growth-K" the big tree's
+# shape at K/4 of its size. They live under $ARBOLIN_BENCH_DIR (default /var/tmp/arbolin-bench) on the
+# local disk and under a tmpfs mounted for the run at /tmp/arbolin-bench-tmpfs (unmounted at the end).
+# Timed runs go round the programs in turn, so a busy machine slows them alike; compare ratios, not times.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+runs=9
+quick=0
+locale_name=C.UTF-8
+out="$here/docs/bench"
+use_tmpfs=1
+clean=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift ;;
+    --quick) quick=1; runs=3 ;;
+    --locale) locale_name=$2; shift ;;
+    --out) out=$2; shift ;;
+    --no-tmpfs) use_tmpfs=0 ;;
+    --clean) clean=1 ;;
+    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "compare.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
+  esac
+  shift
+done
+[[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "compare.sh: --runs needs a positive number" >&2; exit 64; }
+
+build=${ARBOLIN_BUILD:-$here/build-perf}
+disk=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
+tmpfs=/tmp/arbolin-bench-tmpfs
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; else SUDO=; fi
+
+# ---- What the comparison needs: the build's packages and ja_JP.UTF-8, then tree, gnuplot, GNU time.
+ARBOLIN_NATIVE_ONLY=1 "$here/scripts/install-deps.sh"
+missing=()
+command -v tree >/dev/null || missing+=(tree)
+command -v gnuplot >/dev/null || missing+=(gnuplot-nox)
+[ -x /usr/bin/time ] || missing+=(time)
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+export LC_ALL=$locale_name
+if [ "$(LC_ALL=$locale_name locale charmap 2>/dev/null)" != UTF-8 ]; then
+  echo "compare.sh: the locale $locale_name is not installed" >&2
+  exit 1
+fi
+
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+arbolin="$build/src/cli/arbolin"
+make_tree="$build/bench/make_tree"
+
+# ---- The trees. A tree is made once and kept (on disk) while its recipe stays the same.
+mounted=0
+cleanup() {
+  rm -f "${peak_file:-}"
+  if [ $mounted = 1 ]; then $SUDO umount "$tmpfs" && rmdir "$tmpfs" || true; fi
+}
+trap cleanup EXIT
+if [ $use_tmpfs = 1 ]; then
+  mkdir -p "$tmpfs"
+  if ! mountpoint -q "$tmpfs"; then
+    if $SUDO mount -t tmpfs -o size=2g,mode=0755 arbolin-bench "$tmpfs"; then
+      mounted=1
+    else
+      echo "compare.sh: cannot mount a tmpfs at $tmpfs; the tmpfs rows are left out" >&2
+      use_tmpfs=0
+    fi
+  fi
+fi
+
+# make_once BASE NAME FOLDERS FILES DEPTH: makes BASE/NAME unless it is there with this recipe.
+make_once() {
+  local dir="$1/$2" recipe="$3 $4 $5"
+  if [ $clean = 1 ] || [ "$(cat "$1/$2.recipe" 2>/dev/null)" != "$recipe" ]; then
+    rm -rf "$dir" "$1/$2.recipe" "$1/$2.counts"
+    echo "making $dir ($3 folders, $4 files)" >&2
+    "$make_tree" "$dir" "$3" "$4" "$5" >"$1/$2.counts"
+    echo "$recipe" >"$1/$2.recipe"
+  fi
+}
+mkdir -p "$disk"
+bases=("$disk")
+[ $use_tmpfs = 1 ] && bases+=("$tmpfs")
+for base in "${bases[@]}"; do
+  make_once "$base" big 10000 50000 6
+  make_once "$base" levels5 65535 0 5
+  make_once "$base" flat 0 100000 1
+done
+growth=(1 2 4 8 16)
+[ $quick = 1 ] && growth=(1 2 4 8)
+for k in "${growth[@]}"; do
+  [ "$k" = 4 ] || make_once "$disk" "growth-$k" $((2500 * k)) $((12500 * k)) 6
+done
+mkdir -p "$disk/empty"
+
+# ---- Timing. Each round runs every program once, starting one further along each round.
+programs=("$arbolin" "tree -a --noreport" "find" "ls -R")
+labels=(arbolin tree find "ls -R")
+
+# median < numbers: the middle one (the lower middle for an even count).
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# time_programs DIR COUNT: sets ms[i] to the median wall time of programs[i] over `runs` rounds.
+time_programs() {
+  local dir=$1 count=$2 r i k s e
+  local -a samples=()
+  for ((i = 0; i < count; i++)); do ${programs[i]} "$dir" >/dev/null; done  # warm: the cache and the binaries
+  for ((r = 0; r < runs; r++)); do
+    for ((k = 0; k < count; k++)); do
+      i=$(((r + k) % count))
+      s=$EPOCHREALTIME
+      ${programs[i]} "$dir" >/dev/null
+      e=$EPOCHREALTIME
+      samples[i]+="$((${e/./} - ${s/./})) "
+    done
+  done
+  ms=()
+  for ((i = 0; i < count; i++)); do
+    ms[i]=$(tr ' ' '\n' <<<"${samples[i]}" | grep . | median | awk '{printf "%.1f", $1 / 1000}')
+  done
+}
+
+# peak_kb COMMAND...: the peak resident memory in KB of one run.
+peak_file=$(mktemp)
+peak_kb() {
+  /usr/bin/time -f %M -o "$peak_file" "$@" >/dev/null 2>&1 || true
+  tail -1 "$peak_file"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+
+# ---- The table.
+table="$out/table.md"
+mkdir -p "$out"
+cpu=$(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)
+{
+  echo "Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GB", $2 / 1048576}' /proc/meminfo) RAM;" \
+       "$(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r); local disk $(findmnt -no FSTYPE -T "$disk")."
+  echo "$(tree --version | awk '{print $1, $2}'), $(find --version | head -1), $(ls --version | head -1);" \
+       "locale $locale_name; $runs runs each, medians; $(date -u +%Y-%m-%d)."
+  echo
+  echo "| tree | file system | entries | arbolin | tree -a | find | ls -R | arbolin / tree | arbolin / ls -R | arbolin peak RSS | bytes per entry beyond names |"
+  echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+} >"$table"
+row() {  # row BASE NAME FS-LABEL [LOCALE-LABEL]
+  local base=$1 name=$2 fs=$3 label=${4:-} entries names kb lines baseline_kb
+  baseline_kb=$(peak_kb "$arbolin" "$disk/empty")
+  read -r folders files names <"$base/$name.counts"
+  entries=$((folders + files))
+  # The listing has one line per entry and one for the root: a quick check that all was listed.
+  lines=$("$arbolin" "$base/$name" | wc -l)
+  if [ "$lines" != $((entries + 1)) ]; then
+    echo "compare.sh: arbolin listed $lines lines for $entries entries in $base/$name" >&2
+    exit 1
+  fi
+  time_programs "$base/$name" 4
+  kb=$(peak_kb "$arbolin" "$base/$name")
+  local per=$(awk -v kb="$kb" -v b="$baseline_kb" -v n="$names" -v e="$entries" \
+    'BEGIN {printf "%.0f", ((kb - b) * 1024 - n) / e}')
+  printf '| %s | %s | %s | %s ms | %s ms | %s ms | %s ms | %s | %s | %s KB | %s |\n' \
+    "$name$label" "$fs" "$entries" "${ms[0]}" "${ms[1]}" "${ms[2]}" "${ms[3]}" \
+    "$(ratio "${ms[0]}" "${ms[1]}")" "$(ratio "${ms[0]}" "${ms[3]}")" "$kb" "$per" | tee -a "$table"
+}
+echo "arbolin: $arbolin; listing each tree $runs times with each program (locale $locale_name)" >&2
+for name in big levels5 flat; do
+  row "$disk" "$name" disk
+  [ $use_tmpfs = 1 ] && row "$tmpfs" "$name" tmpfs
+done
+if [ "$locale_name" != ja_JP.UTF-8 ]; then
+  LC_ALL=ja_JP.UTF-8 row "$disk" big disk " (ja_JP.UTF-8)"
+fi
+{
+  echo
+  echo "\"bytes per entry beyond names\": (peak RSS - peak RSS listing an empty folder ($(peak_kb "$arbolin" "$disk/empty") KB:" \
+       "the program, ICU and its data) - the bytes of all names) / entries."
+} >>"$table"
+
+# ---- Growth: the big tree's shape at 1/4, 1/2, 1, 2 and 4 times its size, on disk.
+dat="$out/growth.dat"
+echo "# entries arbolin_ms tree_ms find_ms ls_ms" >"$dat"
+for k in "${growth[@]}"; do
+  name=growth-$k
+  [ "$k" = 4 ] && name=big
+  read -r folders files names <"$disk/$name.counts"
+  time_programs "$disk/$name" 4
+  echo "$((folders + files)) ${ms[*]}" | tee -a "$dat" >&2
+done
+gnuplot -e "datafile='$dat'; outfile='$out/growth.png'; subtitle='$(head -1 "$table" | sed "s/'//g")'" \
+  "$here/bench/growth.gp"
+echo "wrote $table, $dat and $out/growth.png" >&2
