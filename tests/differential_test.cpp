@@ -176,15 +176,18 @@ FolderSource SourceFor(const Case& c, MemoryTree& tree) {
 }
 
 std::string Describe(const Case& c) {
+    const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
     std::ostringstream out;
     const ListOptions& o = c.options;
     const ListLimits& l = c.limits;
-    out << "case " << c.number << " (seed " << c.seed << "; rerun alone with ARBOLIN_DIFFERENTIAL_CASE="
-        << c.number << ")\n  options: subfolders " << o.subfolders << ", folderNames " << o.folderNames
+    out << "case " << c.number << " (seed " << c.seed
+        << "; rerun alone with ARBOLIN_DIFFERENTIAL_CASE=" << c.number << " --gtest_filter=Differential."
+        << test << ")\n  options: subfolders " << o.subfolders << ", folderNames " << o.folderNames
         << ", fileNames " << o.fileNames << ", treeView " << o.treeView << ", nameLimit " << o.nameLimit
         << ", maxDepth " << o.maxDepth << "\n  limits: folderRows " << l.folderRows << ", fileRows "
         << l.fileRows << ", filesAccepted " << l.filesAccepted << ", pathLimit " << l.pathLimit
-        << (c.renamed ? "\n  names shown as \"~\" and the name, keys the names reversed" : "") << "\n  tree: root \"" << Escaped(c.tree.root) << "\"\n";
+        << (c.renamed ? "\n  names shown as \"~\" and the name, keys the names reversed" : "")
+        << "\n  tree: root \"" << Escaped(c.tree.root) << "\"\n";
     std::ostringstream outline;
     Outline(c.tree, c.tree.root, 0, outline);
     out << outline.str();
@@ -200,13 +203,15 @@ struct Differences {
     template <class A, class B>
     void Check(const std::string& what, const A& expected, const B& got) {
         if (expected == got) return;
-        if (++count <= 24) out << "    " << what << ": reference " << Show(expected) << ", production " << Show(got) << "\n";
+        if (++count <= 24)
+            out << "    " << what << ": reference " << Show(expected) << ", production " << Show(got) << "\n";
     }
     template <class T>
     static std::string Show(const T& value) {
         if constexpr (std::is_convertible_v<T, std::string_view>) {
             return "\"" + Escaped(std::string_view(value)) + "\"";
-        } else if constexpr (std::is_same_v<T, std::vector<std::string>> || std::is_same_v<T, std::vector<int>>) {
+        } else if constexpr (std::is_same_v<T, std::vector<std::string>> ||
+                             std::is_same_v<T, std::vector<int>>) {
             std::string s = "{";
             for (const auto& v : value) s += (s.size() > 1 ? ", " : "") + Show(v);
             return s + "}";
@@ -278,14 +283,16 @@ std::vector<int32_t> CompareRendering(Differences& d, reference::ListingTables& 
     const int gotResult = options.treeView ? RenderTree(got, prod, 0, options, kWindowsStyle)
                                            : RenderIndented(got, prod, 0, kWindowsStyle);
 
-    const std::string when = " (capacity " + std::to_string(capacity) + ", limit " + std::to_string(limit) + ")";
+    const std::string when =
+        " (capacity " + std::to_string(capacity) + ", limit " + std::to_string(limit) + ")";
     d.Check("render result" + when, expectedResult, gotResult);
     d.Check("too-much-data messages" + when, expected.tooMuchTextShown, shown);
     d.Check("buffer full" + when, static_cast<int>(expected.full), static_cast<int>(got.full));
     d.Check("text length" + when, static_cast<uint64_t>(expected.length), got.Length());
     if (expected.Text() != got.text) {
         size_t at = 0;
-        while (at < got.text.size() && at < expected.Text().size() && got.text[at] == expected.Text()[at]) ++at;
+        while (at < got.text.size() && at < expected.Text().size() && got.text[at] == expected.Text()[at])
+            ++at;
         const size_t from = at > 40 ? at - 40 : 0;
         d.Check("text from byte " + std::to_string(from) + when, expected.Text().substr(from, 80),
                 std::string_view(got.text).substr(from, 80));
@@ -293,7 +300,8 @@ std::vector<int32_t> CompareRendering(Differences& d, reference::ListingTables& 
     if (prod.levelFlags.size() < static_cast<size_t>(kLevelFlagCount)) {
         d.Check("levelFlags held", kLevelFlagCount, static_cast<int>(prod.levelFlags.size()));
     } else {
-        for (int c = 0; c < kLevelFlagCount; ++c) d.Check(At("levelFlags", c) + when, ref.levelFlags[c], prod.levelFlags[c]);
+        for (int c = 0; c < kLevelFlagCount; ++c)
+            d.Check(At("levelFlags", c) + when, ref.levelFlags[c], prod.levelFlags[c]);
     }
     return expected.checkedLengths;
 }
@@ -316,7 +324,8 @@ std::string CompareCase(const Case& c, Rng& rng) {
     int32_t refLast = 0, refDepth = 1, prodLast = 0, prodDepth = 1;
     const ScanResult refScan =
         reference::ScanFolder(ref, SourceFor(c, refTree), refTree.root, refLast, refDepth, c.options);
-    const ScanResult prodScan = ScanFolder(prod, SourceFor(c, prodTree), prodTree.root, prodLast, prodDepth, c.options);
+    const ScanResult prodScan =
+        ScanFolder(prod, SourceFor(c, prodTree), prodTree.root, prodLast, prodDepth, c.options);
     d.Check("scan result", static_cast<int>(refScan), static_cast<int>(prodScan));
     d.Check("folderLast after scan", refLast, prodLast);
     if (refScan != kScanAbort) d.Check("depth after scan", refDepth, prodDepth);
@@ -363,8 +372,8 @@ constexpr int kCombinations = 32 * 6;  // the five toggles times the depth setti
 
 ListOptions OptionsFor(int number) {
     const int toggles = number % 32;
-    return ListOptions{(toggles & 1) != 0, (toggles & 2) != 0, (toggles & 4) != 0, (toggles & 8) != 0,
-                       (toggles & 16) != 0, kDepths[(number / 32) % 6]};
+    return ListOptions{(toggles & 1) != 0, (toggles & 2) != 0,  (toggles & 4) != 0,
+                       (toggles & 8) != 0, (toggles & 16) != 0, kDepths[(number / 32) % 6]};
 }
 
 // Folders and files the reference records for `c` (its scan alone), to put the capacities around them.
@@ -389,7 +398,8 @@ Recorded RecordedBy(const Case& c) {
 template <class Make>
 void RunCases(int count, uint32_t baseSeed, Make make) {
     int first = 0, last = count;
-    if (const char* only = std::getenv("ARBOLIN_DIFFERENTIAL_CASE")) first = std::atoi(only), last = first + 1;
+    if (const char* only = std::getenv("ARBOLIN_DIFFERENTIAL_CASE"))
+        first = std::atoi(only), last = first + 1;
     int failures = 0;
     for (int number = first; number < last; ++number) {
         Rng rng(baseSeed + static_cast<uint32_t>(number));
@@ -403,8 +413,8 @@ void RunCases(int count, uint32_t baseSeed, Make make) {
     EXPECT_EQ(failures, 0) << "of " << (last - first) << " cases";
 }
 
-constexpr ListLimits kSmallLimits{40, 40, 39, kDefinedLimits.textLimit, kDefinedLimits.textCapacity,
-                                  kDefinedLimits.pathLimit, true};
+constexpr ListLimits kSmallLimits{
+    40, 40, 39, kDefinedLimits.textLimit, kDefinedLimits.textCapacity, kDefinedLimits.pathLimit, true};
 
 TEST(Differential, RandomTreesAtSmallCapacities) {
     RunCases(16 * kCombinations, 0x5EED0000u, [](int number, Rng& rng) {
@@ -412,7 +422,8 @@ TEST(Differential, RandomTreesAtSmallCapacities) {
         c.limits.folderRows = rng.Between(8, 40);
         c.limits.fileRows = rng.Between(8, 40);
         c.limits.pathLimit = rng.Chance(70) ? 259 : rng.Between(8, 40);
-        c.limits.filesAccepted = std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
+        c.limits.filesAccepted =
+            std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
         return c;
     });
 }
@@ -424,7 +435,8 @@ TEST(Differential, ShownNamesAndKeysApartFromOpenedNames) {
         Case c{number, 0, DrawTree(rng), OptionsFor(number), kSmallLimits};
         c.renamed = true;
         c.limits.pathLimit = rng.Chance(50) ? 259 : rng.Between(8, 40);
-        c.limits.filesAccepted = std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
+        c.limits.filesAccepted =
+            std::clamp(RecordedBy(c).files + rng.Between(-1, 1), 1, c.limits.fileRows - 1);
         return c;
     });
 }
@@ -441,9 +453,9 @@ TEST(Differential, TablesFilledExactlyOrOneRowShort) {
         c.limits.fileRows = std::max(2, files + static_cast<int32_t>(rng.Below(2)));
         // Mostly fewer accepted than rows, as defined; sometimes as many, so that only the full table
         // (no free row for the count to stop at) refuses the listing.
-        c.limits.filesAccepted = rng.Chance(25) ? c.limits.fileRows
-                                                : std::clamp(files - static_cast<int32_t>(rng.Below(2)), 1,
-                                                             c.limits.fileRows - 1);
+        c.limits.filesAccepted =
+            rng.Chance(25) ? c.limits.fileRows
+                           : std::clamp(files - static_cast<int32_t>(rng.Below(2)), 1, c.limits.fileRows - 1);
         return c;
     });
 }
@@ -468,8 +480,11 @@ TEST(Differential, ChainsPastTheDeepestLevel) {
         ListOptions options = OptionsFor(number * 7);
         options.subfolders = true;
         options.maxDepth = number % 3 ? kUnlimitedDepth : 6;
-        ListLimits limits{400, 120, 119, kDefinedLimits.textLimit, kDefinedLimits.textCapacity,
-                          number % 4 == 3 ? kDefinedLimits.pathLimit : 0, true};
+        ListLimits limits = kSmallLimits;
+        limits.folderRows = 400;
+        limits.fileRows = 120;
+        limits.filesAccepted = 119;
+        limits.pathLimit = number % 4 == 3 ? kDefinedLimits.pathLimit : 0;
         return Case{number, 0, std::move(tree), options, limits, 1 << 20};
     });
 }

@@ -33,7 +33,7 @@ ScanResult ScanLevel(ListingTables& tables, const FolderSource& source, const st
     // The search pattern is the path, the separator unless it already ends in one, and "*".
     EntryList list;
     int error = TooLong(limits, shownLen + separators + 1) ? kErrorPathTooLong
-                                                            : source.readFolder(source.context, path, list);
+                                                           : source.readFolder(source.context, path, list);
     if (error != 0) {
         source.reportUnreadable(source.context, path, error);
         --depth;  // as on a normal return, so the entries after this folder keep their depth
@@ -65,7 +65,8 @@ ScanResult ScanLevel(ListingTables& tables, const FolderSource& source, const st
             const size_t childShownLen = shownLen + separators + name.size();
             if (entry.kind == kEntryFolder && options.subfolders && options.maxDepth > depth) {
                 ++depth;
-                if (ScanLevel(tables, source, childPath, childShownLen, folderLast, depth, options) == kScanAbort)
+                if (ScanLevel(tables, source, childPath, childShownLen, folderLast, depth, options) ==
+                    kScanAbort)
                     abort = true;
             }
         } else if (options.fileNames) {
@@ -128,7 +129,9 @@ void SwapFolderRows(ListingTables& tables, int32_t a, int32_t b) {
     std::swap(tables.folders[a], tables.folders[b]);
 }
 
-void SwapFileRows(ListingTables& tables, int32_t a, int32_t b) { std::swap(tables.files[a], tables.files[b]); }
+void SwapFileRows(ListingTables& tables, int32_t a, int32_t b) {
+    std::swap(tables.files[a], tables.files[b]);
+}
 
 void BuildFolderStructure(ListingTables& tables, int32_t folderLast, const NameOrder& order) {
     std::vector<FolderEntry>& rows = tables.folders;

@@ -11,8 +11,8 @@ namespace {
 // The Windows program's pieces, Shift_JIS.
 constexpr const char* kBranch = "\x20\x84\xA0";  // " │"
 constexpr const char* kBlank = "   ";
-constexpr const char* kTee = "\x20\x84\xA5";     // " ├"
-constexpr const char* kLast = "\x20\x84\xA4";    // " └"
+constexpr const char* kTee = "\x20\x84\xA5";   // " ├"
+constexpr const char* kLast = "\x20\x84\xA4";  // " └"
 constexpr const char* kOpen = "[ ";
 constexpr const char* kClose = " ]";
 constexpr const char* kEllipsis = "\x20\x81\x63";  // " …"

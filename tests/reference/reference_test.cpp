@@ -17,7 +17,8 @@ constexpr ListLimits kSmall{64, 64, 32, 65280, 65536, 259, true};
 int Build(reference::ListingTables& tables, MemoryTree& tree, const ListOptions& options) {
     reference::ResetListing(tables, tree.root);
     int32_t folderLast = 0, depth = 1;
-    ScanResult result = reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast, depth, options);
+    ScanResult result =
+        reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast, depth, options);
     if (result == kScanAbort) return result;
     reference::BuildFolderStructure(tables, folderLast, TestNameOrder());
     if (!reference::OrderFiles(tables, TestNameOrder())) return 3;
@@ -54,7 +55,8 @@ const ListingCase kListings[] = {
      "[ C:\\Work ]\n ├[ Docs ]\n │ ├a.txt\n │ └b.txt\n ├[ Src ]\n │ ├[ Lib ]\n │ └main.c\n └readme.txt\n"},
     {"worked example indented", "C:\\Work", "Docs/\n  a.txt\n  b.txt\nreadme.txt\nSrc/\n  Lib/\n  main.c\n",
      Options(true, true, true, false, false),
-     "[ C:\\Work ]\n   [ Docs ]\n      a.txt\n      b.txt\n   [ Src ]\n      [ Lib ]\n      main.c\n   readme.txt\n"},
+     "[ C:\\Work ]\n   [ Docs ]\n      a.txt\n      b.txt\n"
+     "   [ Src ]\n      [ Lib ]\n      main.c\n   readme.txt\n"},
     {"depth limit 2", "C:\\z", "l1/\n  l2/\n    l3/\n      f3.txt\n    f2.txt\n  f1.txt\n",
      Options(true, true, true, true, false, 2), "[ C:\\z ]\n └[ l1 ]\n    ├[ l2 ]\n    └f1.txt\n"},
     {"no file at all", "C:\\x", "b/\na/\n", Options(true, true, true, true, false),
@@ -63,8 +65,8 @@ const ListingCase kListings[] = {
      "[ C:\\y ]\n ├[ a ]\n ├[ b ]\n │ └[ c ]\n └[ d ]\n\n"},
     {"runs apart", "C:\\r", "b.txt\nsub/\n  s.txt\na.txt\n", Options(true, true, true, true, false),
      "[ C:\\r ]\n ├[ sub ]\n │ └s.txt\n ├b.txt\n └a.txt\n"},
-    {"siblings ignore case, ties keep order", "C:\\s", "b/\nA/\nc/\na/\n", Options(true, true, false, true, false),
-     "[ C:\\s ]\n ├[ A ]\n ├[ a ]\n ├[ b ]\n └[ c ]\n"},
+    {"siblings ignore case, ties keep order", "C:\\s", "b/\nA/\nc/\na/\n",
+     Options(true, true, false, true, false), "[ C:\\s ]\n ├[ A ]\n ├[ a ]\n ├[ b ]\n └[ c ]\n"},
     {"folder names off", "C:\\w", "b/\n  y\n  x\nz\n", Options(true, false, true, true, false),
      "[ C:\\w ]\n ├x\n ├y\n └z\n"},
     {"file names off indented", "C:\\w", "b/\n  y\nz\n", Options(true, true, false, false, false),
@@ -84,8 +86,8 @@ const ListingCase kListings[] = {
      " ├eighteen-bytes …\n"
      " ├seventeen-bytes-x\n"
      " └\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0 …\n"},
-    {"name limit does not apply indented", "C:\\n", "eighteen-bytes-xyz\n", Options(true, true, true, false, true),
-     "[ C:\\n ]\n   eighteen-bytes-xyz\n"},
+    {"name limit does not apply indented", "C:\\n", "eighteen-bytes-xyz\n",
+     Options(true, true, true, false, true), "[ C:\\n ]\n   eighteen-bytes-xyz\n"},
 };
 
 class ReferenceListing : public testing::TestWithParam<ListingCase> {};
@@ -120,8 +122,11 @@ TEST(ReferenceScan, UnreadableFolderIsReportedOnceAndSiblingsKeepTheirDepth) {
 
 TEST(ReferenceScan, PathLimitCountsPatternAndChildPath) {
     // "C:\ab" is 5 bytes: its pattern "C:\ab\*" is 7. Child "C:\ab\cd" is 8, its pattern 10.
-    struct { int32_t pathLimit; std::vector<std::string> reported; int32_t folderLast; } cases[] = {
-        {10, {}, 1}, {9, {"C:\\ab\\cd"}, 1}, {7, {"C:\\ab\\cd"}, 1}, {6, {"C:\\ab"}, 0}};
+    struct {
+        int32_t pathLimit;
+        std::vector<std::string> reported;
+        int32_t folderLast;
+    } cases[] = {{10, {}, 1}, {9, {"C:\\ab\\cd"}, 1}, {7, {"C:\\ab\\cd"}, 1}, {6, {"C:\\ab"}, 0}};
     for (const auto& c : cases) {
         MemoryTree tree = MemoryTree::Parse("C:\\ab", "cd/\n  f\n");
         ListLimits limits = kSmall;
@@ -130,8 +135,8 @@ TEST(ReferenceScan, PathLimitCountsPatternAndChildPath) {
         reference::InitListing(tables, limits);
         reference::ResetListing(tables, tree.root);
         int32_t folderLast = 0, depth = 1;
-        ScanResult result = reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast, depth,
-                                                  ListOptions{});
+        ScanResult result = reference::ScanFolder(tables, MemoryFolderSource(tree), tree.root, folderLast,
+                                                  depth, ListOptions{});
         EXPECT_EQ(result, c.folderLast == 0 ? kScanCannotOpen : kScanDone) << c.pathLimit;
         EXPECT_EQ(tree.reported, c.reported) << c.pathLimit;
         EXPECT_EQ(folderLast, c.folderLast) << c.pathLimit;
@@ -141,8 +146,11 @@ TEST(ReferenceScan, PathLimitCountsPatternAndChildPath) {
 
 TEST(ReferenceScan, TablesFullAbortAtTheirLastRow) {
     // Three folders need four folder rows; four files need four file rows.
-    struct { int32_t folderRows, fileRows; int expected; int32_t folders; } cases[] = {
-        {4, 8, kScanDone, 3}, {3, 8, kScanAbort, 2}, {8, 4, kScanDone, 3}, {8, 3, kScanAbort, 3}};
+    struct {
+        int32_t folderRows, fileRows;
+        int expected;
+        int32_t folders;
+    } cases[] = {{4, 8, kScanDone, 3}, {3, 8, kScanAbort, 2}, {8, 4, kScanDone, 3}, {8, 3, kScanAbort, 3}};
     for (const auto& c : cases) {
         MemoryTree tree = MemoryTree::Parse("C:\\t", "a/\n  f1\n  f2\nb/\n  f3\nc/\nf4\n");
         reference::ListingTables tables;
@@ -157,9 +165,16 @@ TEST(ReferenceScan, TablesFullAbortAtTheirLastRow) {
 }
 
 TEST(ReferenceOrder, FilesAcceptedIsInclusiveAndAFullTableIsRefused) {
-    struct { int32_t fileRows, filesAccepted; const char* outline; bool ordered; int32_t fileTotal; } cases[] = {
-        {8, 4, "", true, 1},   {8, 4, "d\nc\nb\na\n", true, 4}, {8, 4, "e\nd\nc\nb\na\n", false, 5},
-        {5, 4, "d\nc\nb\na\n", true, 4}, {4, 4, "d\nc\nb\na\n", false, 4}};
+    struct {
+        int32_t fileRows, filesAccepted;
+        const char* outline;
+        bool ordered;
+        int32_t fileTotal;
+    } cases[] = {{8, 4, "", true, 1},
+                 {8, 4, "d\nc\nb\na\n", true, 4},
+                 {8, 4, "e\nd\nc\nb\na\n", false, 5},
+                 {5, 4, "d\nc\nb\na\n", true, 4},
+                 {4, 4, "d\nc\nb\na\n", false, 4}};
     for (const auto& c : cases) {
         MemoryTree tree = MemoryTree::Parse("C:\\o", c.outline);
         reference::ListingTables tables;
@@ -180,11 +195,15 @@ TEST(ReferenceText, LimitPassesAtTheBoundaryAndFailsOneBytePast) {
     const std::string whole = Render(tables, ListOptions{});
     const int32_t length = static_cast<int32_t>(whole.size());
 
-    struct { int32_t capacity, limit; int result, shown; size_t kept; } cases[] = {
+    struct {
+        int32_t capacity, limit;
+        int result, shown;
+        size_t kept;
+    } cases[] = {
         {65536, length, 1, 0, whole.size()},
         {65536, length - 1, 0, 1, whole.size()},
-        {length + 1, length, 1, 0, whole.size()},      // the text and its terminator fill the buffer
-        {length, 65280, 0, 1, whole.size() - 2},         // the last "\r\n" does not fit and is dropped
+        {length + 1, length, 1, 0, whole.size()},  // the text and its terminator fill the buffer
+        {length, 65280, 0, 1, whole.size() - 2},   // the last "\r\n" does not fit and is dropped
     };
     for (const auto& c : cases) {
         ASSERT_EQ(Build(tables, tree, ListOptions{}), kScanDone);
@@ -210,10 +229,13 @@ TEST(ReferenceText, AnAppendThatDoesNotFitStopsAllLaterAppends) {
 }
 
 TEST(ReferenceText, ShortNameCutNeverSplitsACharacter) {
-    struct { const char* name; const char* expected; } cases[] = {
-        {"abcdefghijklmnopq", "abcdefghijklmnopq"},                       // 17 bytes: whole
-        {"abcdefghijklmnopqr", "abcdefghijklmn\x20\x81\x63"},             // 18: 14 and " …"
-        {"abcdefghijklm\x82\xA0xyz", "abcdefghijklm\x20\x81\x63"},        // byte 14 a lead byte: 13
+    struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"abcdefghijklmnopq", "abcdefghijklmnopq"},                        // 17 bytes: whole
+        {"abcdefghijklmnopqr", "abcdefghijklmn\x20\x81\x63"},              // 18: 14 and " …"
+        {"abcdefghijklm\x82\xA0xyz", "abcdefghijklm\x20\x81\x63"},         // byte 14 a lead byte: 13
         {"abcdefghijkl\x82\xA0xyzw", "abcdefghijkl\x82\xA0\x20\x81\x63"},  // character ends at 14
         {"\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81",  // trail bytes in the
          "\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x81\x20\x81\x63"},     // lead range, walked
