@@ -1,0 +1,139 @@
+// Fuzz target: the command line's argument parser on arbitrary argument vectors (the input split at NUL
+// bytes). A usage error must come with a one-line, printable reason; accepted options must be coherent
+// and survive being written back as arguments and parsed again.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace {
+
+constexpr size_t kMaxArguments = 40;
+
+[[noreturn]] void Fail(const char* what, const std::vector<std::string>& args, const std::string& detail) {
+    std::fprintf(stderr, "cli_args_fuzz: %s (%s)\n  arguments:", what, detail.c_str());
+    for (const std::string& a : args) {
+        std::fputs(" '", stderr);
+        for (unsigned char ch : a) std::fprintf(stderr, ch >= 0x20 && ch < 0x7F ? "%c" : "\\x%02x", ch);
+        std::fputs("'", stderr);
+    }
+    std::fputs("\n", stderr);
+    std::abort();
+}
+
+// Length of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogates, at most U+10FFFF), or 0.
+size_t Utf8At(const std::string& s, size_t i) {
+    auto b = [&](size_t k) { return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0x100u; };
+    unsigned c = b(0);
+    if (c < 0x80) return 1;
+    auto cont = [&](size_t k, unsigned lo, unsigned hi) { return b(k) >= lo && b(k) <= hi; };
+    if (c >= 0xC2 && c <= 0xDF) return cont(1, 0x80, 0xBF) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        unsigned lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+        return cont(1, lo, hi) && cont(2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        unsigned lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+        return cont(1, lo, hi) && cont(2, 0x80, 0xBF) && cont(3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+// A message that stays on its line of a terminal: valid UTF-8 without C0, DEL, C1 or U+2028/U+2029.
+bool OneLine(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        size_t n = Utf8At(text, i);
+        if (n == 0) return false;
+        unsigned char c = text[i];
+        if (c < 0x20 || c == 0x7F) return false;
+        if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) return false;
+        if (n == 3 && text.compare(i, 2, "\xE2\x80") == 0 && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9'))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+ParseResult Parse(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    return ParseArguments(int(args.size()), argv.data(), options, error);
+}
+
+bool Same(const CliOptions& a, const CliOptions& b) {
+    const ListOptions &x = a.list, &y = b.list;
+    return x.subfolders == y.subfolders && x.folderNames == y.folderNames && x.fileNames == y.fileNames &&
+           x.treeView == y.treeView && x.nameLimit == y.nameLimit && x.maxDepth == y.maxDepth && a.sjis == b.sjis &&
+           a.compat == b.compat && a.folder == b.folder && a.output == b.output;
+}
+
+// The arguments that say exactly what `o` says, in the plainest spelling.
+std::vector<std::string> WrittenBack(const CliOptions& o) {
+    std::vector<std::string> args{"arbolin"};
+    if (!o.list.subfolders) args.push_back("--no-subfolders");
+    if (!o.list.folderNames) args.push_back("--no-folder-names");
+    if (!o.list.fileNames) args.push_back("--no-file-names");
+    if (!o.list.treeView) args.push_back("--indented");
+    if (o.list.nameLimit) args.push_back("--name-limit");
+    if (o.compat) {
+        args.push_back("--compat");
+        if (o.list.maxDepth != kUnlimitedDepth) args.push_back("--depth=" + std::to_string(o.list.maxDepth));
+    } else {
+        if (o.sjis) args.push_back("--encoding=sjis");
+        if (o.list.maxDepth != INT32_MAX) args.push_back("--depth=" + std::to_string(o.list.maxDepth));
+    }
+    if (!o.output.empty()) args.push_back("--output=" + o.output);
+    args.push_back("--");
+    args.push_back(o.folder);
+    return args;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<std::string> args{"arbolin"};
+    std::string current;
+    for (size_t i = 0; i < size && args.size() < kMaxArguments; ++i) {
+        if (data[i] == 0) {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current += char(data[i]);
+        }
+    }
+    if (args.size() < kMaxArguments && (size == 0 || data[size - 1] != 0)) args.push_back(current);
+
+    CliOptions options;
+    std::string error;
+    ParseResult result = Parse(args, options, error);
+    CliOptions again;
+    std::string againError;
+    if (Parse(args, again, againError) != result || againError != error) Fail("parsing is not repeatable", args, error);
+
+    switch (result) {
+        case kParseUsageError:
+            if (error.empty()) Fail("a usage error without a reason", args, "");
+            if (!OneLine(error)) Fail("a usage error that breaks its line", args, error);
+            return 0;
+        case kParseHelp:
+        case kParseVersion: return 0;
+        case kParseRun: break;
+        default: Fail("unknown parse result", args, std::to_string(int(result)));
+    }
+    const ListOptions& list = options.list;
+    if (options.folder.empty()) Fail("an empty FOLDER", args, "");
+    if (list.maxDepth < 1) Fail("a depth below 1", args, std::to_string(list.maxDepth));
+    if (options.compat && !options.sjis) Fail("--compat without Shift_JIS", args, "");
+    if (options.compat && list.maxDepth != kUnlimitedDepth && (list.maxDepth < 2 || list.maxDepth > 6))
+        Fail("--compat with a depth the Windows program does not offer", args, std::to_string(list.maxDepth));
+
+    std::vector<std::string> written = WrittenBack(options);
+    CliOptions reparsed;
+    if (Parse(written, reparsed, error) != kParseRun) Fail("written-back arguments refused", written, error);
+    if (!Same(options, reparsed)) Fail("written-back arguments mean something else", args, "");
+    return 0;
+}
