@@ -1,0 +1,83 @@
+// The Windows program's shell: process-wide values and every function of src/app, grouped by file.
+// Byte strings in the ANSI code page throughout; the program's own literals are Shift_JIS (CP932).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "listing/listing.h"
+#include "platform/source_win32.h"
+#include "render/render.h"
+
+// ---- Process-wide values (main_window.cpp)
+
+extern HINSTANCE g_instance;       // recorded when the main window is created
+extern HWND g_editControl;         // the listing's edit control, recorded right after it is created
+extern int32_t g_depthLimit;       // the depth setting: 255 (unlimited) or 2 ... 6, copied into maxDepth
+extern ListingTables g_tables;     // the one listing, set up once with the defined limits (InitListing)
+extern Win32Source g_source;       // the scan's seam; its optionWindow is the option window
+
+// ---- options.cpp: the five toggles as the check marks of the Options menu, kept in .\zk_ar.ini.
+
+inline constexpr int kStartDirectorySize = 65536;
+extern char g_startDirectory[kStartDirectorySize];  // the current directory when the window was created
+
+bool IsChecked(HWND window, UINT id);
+void ToggleCheck(HWND window, UINT id);
+void LoadOptions(HWND window);
+// Writes the toggles into .\zk_ar.ini in the start directory; writes nothing when that directory can no
+// longer be made current (a file would otherwise appear in a folder the user never chose).
+void SaveOptions(HWND window);
+// The command's ListOptions: the five check marks of `window`'s menu and maxDepth = g_depthLimit.
+ListOptions ReadListOptions(HWND window);
+
+// ---- main_window.cpp: the window class "WndApp", the main window, its edit control, command dispatch.
+
+inline constexpr char kMainClass[] = "WndApp";
+inline constexpr char kMainTitle[] = "ZK-Arbolin";
+
+ATOM RegisterMainClass(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance);
+// Creates the edit control over the main window's client area and records it in g_editControl.
+HWND CreateEditControl(HWND mainWindow);
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// True from the main window's WM_DESTROY on: a command still running must not touch it any more.
+bool MainWindowClosing();
+
+// ---- listing_run.cpp: the listing stages as the select-folder command runs them after its notice.
+
+enum ListingStatus { kListed = 0, kListingAborted = 1, kTooManyFiles = 2 };
+
+// Scan, structure pass, file ordering and rendering (tree or indented by options.treeView) of the folder
+// at `path` into `buffer`, over tables already reset to `path`. kListed also covers an unreadable root
+// and a rendering abandoned at the text limit (the text so far stays in `buffer`).
+ListingStatus RunListing(ListingTables& tables, Win32Source& source, const std::string& path,
+                         const ListOptions& options, TextBuffer& buffer);
+
+// ---- select_folder.cpp: the select-folder command.
+
+// Shows the folder picker; 2 when cancelled, else 1, with the chosen path copied to `out` when it has one
+// shorter than `outSize` bytes (`out` is left unchanged otherwise).
+int BrowseForFolder(HWND owner, const char* initialPath, char* out, size_t outSize);
+void BuildList(HWND mainWindow);
+// The "データ量が多すぎます。" box; `caption` is "ZK-Ramelkin" (this command) or "Ramelkin" (renderers).
+void ShowTooMuchData(const char* caption);
+
+// ---- save_list.cpp
+
+// Saves the edit control's text (and one 0x00 byte) to a file chosen in the save dialog. False when the
+// dialog ended without a file name or the save failed (the old file is then kept and a box says so).
+bool SaveList(HWND mainWindow, HWND editControl);
+
+// ---- help_about.cpp
+
+inline constexpr char kWebAddress[] = "https://zk-arbolin.example.org/";
+inline constexpr char kMailAddress[] = "zk-arbolin@example.org";
+
+// startDirectory + "\help.html" into `out`; false when it does not fit `outSize` bytes.
+bool ComposeHelpPath(const char* startDirectory, char* out, size_t outSize);
+void OpenHelp(HWND mainWindow);
+void ShowAbout(HWND mainWindow);
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
