@@ -29,6 +29,14 @@ struct PosixSourceImpl {
     std::string shown;                    // the last CP932 name made
     std::string piece;                    // a piece of a path too long to open whole
     std::vector<char> entryBuffer;        // what getdents64 delivers, one buffer full at a time
+    // Folders kept open while the scan reads their subfolders, outermost first: each one's path is the
+    // first pathLen bytes of heldPath (the innermost one's path).
+    struct HeldFolder {
+        size_t pathLen;
+        int fd;
+    };
+    std::vector<HeldFolder> held;
+    std::string heldPath;
     std::vector<UChar> upper;             // Windows order: every entry's upper-cased UTF-16, end to end
     std::vector<uint32_t> upperEnd;
     std::vector<uint32_t> order;

@@ -26,6 +26,9 @@ constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 // getdents64 reads this much of a folder listing at a time (glibc's readdir reads 32 KB): a folder of
 // 100,000 files takes some 30 reads instead of over a hundred.
 constexpr size_t kEntryBufferBytes = 128 * 1024;
+// Most folders held open at once for opening their subfolders (a deeper folder's are opened by path),
+// far below any limit on open files; should the limit be reached all the same, the held ones are closed.
+constexpr size_t kHeldMax = 32;
 
 int SeparatorsAfter(std::string_view parent) { return !parent.empty() && parent.back() == '/' ? 0 : 1; }
 
@@ -67,11 +70,61 @@ int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
     }
 }
 
+// True when `path` lies inside the folder `folder` (a path the scan composed from it, so a child is
+// folder + "/" + name, or folder + name where folder already ends in '/'); `rest` is what follows.
+bool Inside(std::string_view folder, std::string_view path, std::string_view& rest) {
+    if (path.size() <= folder.size() || path.substr(0, folder.size()) != folder) return false;
+    rest = path.substr(folder.size());
+    if (folder.back() != '/') {
+        if (rest.front() != '/') return false;
+        rest.remove_prefix(1);
+    }
+    return !rest.empty();
+}
+
+void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
+    while (impl.held.size() > keep) {
+        close(impl.held.back().fd);
+        impl.held.pop_back();
+    }
+    impl.heldPath.resize(impl.held.empty() ? 0 : impl.held.back().pathLen);
+}
+
+// Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
+// spares the kernel walking the whole path again for every folder. Returns 0 or the errno.
 int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
+    // Held folders the scan has moved past are closed: they hold no more folders to read.
+    size_t keep = impl.held.size();
+    std::string_view rest;
+    while (keep > 0 && !Inside(std::string_view(impl.heldPath).substr(0, impl.held[keep - 1].pathLen), path, rest))
+        --keep;
+    ReleaseHeld(impl, keep);
+    if (keep > 0 && rest.find('/') == std::string_view::npos) {
+        impl.piece.assign(rest);
+        fd = openat(impl.held.back().fd, impl.piece.c_str(), kReadFlags);
+        if (fd >= 0) return 0;
+        if (errno != EMFILE && errno != ENFILE) return errno;
+        ReleaseHeld(impl, 0);  // too many open files: give back the held ones and open by path
+    }
     fd = open(path.c_str(), kReadFlags);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && !impl.held.empty()) {
+        ReleaseHeld(impl, 0);
+        fd = open(path.c_str(), kReadFlags);
+    }
     if (fd >= 0) return 0;
     if (errno != ENAMETOOLONG) return errno;
     return OpenInPieces(impl.piece, path, fd);
+}
+
+// Keeps the folder just read open while the scan reads its subfolders, or closes it when it has none
+// (or enough folders are held already).
+void HoldOrClose(PosixSourceImpl& impl, const std::string& path, int fd, bool hasSubfolders) {
+    if (!hasSubfolders || impl.held.size() >= kHeldMax) {
+        close(fd);
+        return;
+    }
+    impl.heldPath = path;
+    impl.held.push_back({path.size(), fd});
 }
 
 // The kind of the entry `name` in the open folder: from the type the folder listing delivered, and only
@@ -135,12 +188,16 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     size_t first = out.entries.size();
     size_t firstByte = out.bytes.size();
     int err = ReadEntries(source, fd, out);
-    close(fd);
     if (err != 0) {  // a folder half read counts as unreadable: nothing of it is handed over
+        close(fd);
         out.entries.resize(first);
         out.bytes.resize(firstByte);
         return err;
     }
+    bool hasSubfolders = false;
+    for (size_t i = first; i < out.entries.size() && !hasSubfolders; ++i)
+        hasSubfolders = out.entries[i].kind == kEntryFolder;
+    HoldOrClose(impl, path, fd, hasSubfolders);
     if (source.windowsOrder) SortAsWindows(impl, out, first);
     ++source.foldersRead;
     source.entriesRead += static_cast<int64_t>(out.entries.size() - first);
@@ -173,6 +230,7 @@ bool InitPosixSource(PosixSource& source, std::string& error) {
 
 void ClosePosixSource(PosixSource& source) {
     if (!source.impl) return;
+    ReleaseHeld(*source.impl, 0);
     CloseNames(*source.impl);
     delete source.impl;
     source.impl = nullptr;
