@@ -221,6 +221,58 @@ struct Differences {
     }
 };
 
+// Lines of a listing as they read: the pieces " │", " ├", " └", " …" as glyphs, CR LF as the line end,
+// other bytes past ASCII (Shift_JIS names) in octal.
+std::string Readable(std::string_view line) {
+    static const struct {
+        std::string_view bytes, glyph;
+    } kPieces[] = {{" \x84\xA0", " \u2502"},
+                   {" \x84\xA5", " \u251C"},
+                   {" \x84\xA4", " \u2514"},
+                   {" \x81\x63", " \u2026"}};
+    std::string out;
+    for (size_t i = 0; i < line.size();) {
+        bool piece = false;
+        for (const auto& p : kPieces) {
+            if (line.substr(i).starts_with(p.bytes)) {
+                out += p.glyph, i += p.bytes.size(), piece = true;
+                break;
+            }
+        }
+        if (!piece) out += Escaped(line.substr(i++, 1));
+    }
+    return out;
+}
+
+// Where the line holding byte `at` starts (lines end in CR LF).
+size_t LineStart(std::string_view text, size_t at) {
+    if (at == 0) return 0;
+    const size_t lf = text.rfind('\n', at - 1);
+    return lf == std::string_view::npos ? 0 : lf + 1;
+}
+
+// Both texts from two lines before the first line that differs, six lines each.
+std::string TextAround(std::string_view expected, std::string_view got) {
+    size_t at = 0;
+    while (at < expected.size() && at < got.size() && expected[at] == got[at]) ++at;
+    size_t start = LineStart(expected, at);
+    for (int back = 0; back < 2 && start > 0; ++back) start = LineStart(expected, start - 1);
+    std::string out;
+    for (const auto& [label, text] : {std::pair{"reference ", expected}, std::pair{"production", got}}) {
+        size_t pos = start;
+        for (int n = 0; n < 6 && pos < text.size(); ++n) {
+            size_t end = text.find("\r\n", pos);
+            const bool ended = end != std::string_view::npos;
+            if (!ended) end = text.size();
+            out += std::string("      ") + label + " |" + Readable(text.substr(pos, end - pos)) +
+                   (ended ? "\n" : "   (no line end)\n");
+            pos = ended ? end + 2 : end;
+        }
+        if (pos >= text.size()) out += std::string("      ") + label + " (end of text)\n";
+    }
+    return out;
+}
+
 std::string At(const char* what, int32_t row) { return std::string(what) + " [" + std::to_string(row) + "]"; }
 
 void CompareFolderRows(Differences& d, const reference::ListingTables& ref, const ListingTables& prod,
@@ -289,13 +341,9 @@ std::vector<int32_t> CompareRendering(Differences& d, reference::ListingTables& 
     d.Check("too-much-data messages" + when, expected.tooMuchTextShown, shown);
     d.Check("buffer full" + when, static_cast<int>(expected.full), static_cast<int>(got.full));
     d.Check("text length" + when, static_cast<uint64_t>(expected.length), got.Length());
-    if (expected.Text() != got.text) {
-        size_t at = 0;
-        while (at < got.text.size() && at < expected.Text().size() && got.text[at] == expected.Text()[at])
-            ++at;
-        const size_t from = at > 40 ? at - 40 : 0;
-        d.Check("text from byte " + std::to_string(from) + when, expected.Text().substr(from, 80),
-                std::string_view(got.text).substr(from, 80));
+    if (expected.Text() != got.text && ++d.count <= 24) {
+        d.out << "    text" << when << ", from the first line that differs:\n"
+              << TextAround(expected.Text(), got.text);
     }
     if (prod.levelFlags.size() < static_cast<size_t>(kLevelFlagCount)) {
         d.Check("levelFlags held", kLevelFlagCount, static_cast<int>(prod.levelFlags.size()));
