@@ -122,7 +122,9 @@ void ResetListing(ListingTables& tables, std::string_view rootPath) {
 
 ScanResult ScanFolder(ListingTables& tables, const FolderSource& source, const std::string& path,
                       int32_t& folderLast, int32_t& depth, const ListOptions& options) {
-    return ScanLevel(tables, source, path, path.size(), folderLast, depth, options);
+    // The path as shown is the name of the row being filled: the root's path as the listing shows it.
+    return ScanLevel(tables, source, path, std::strlen(tables.folders[folderLast].name), folderLast, depth,
+                     options);
 }
 
 void SwapFolderRows(ListingTables& tables, int32_t a, int32_t b) {
