@@ -11,8 +11,9 @@ bool OrderFiles(ListingTables& tables, const NameOrder& order) {
     int32_t n = int32_t(files.size());
     // The defined count starts at row 1, so an empty table still counts one (free) row.
     tables.fileTotal = (limits.definedFiles && n == 0) ? 1 : n;
+    // A table without a free row is refused whatever the accepted count: its count never found an end.
     bool tableFull = limits.fileRows > 0 && n >= limits.fileRows;
-    if (limits.filesAccepted > 0 && (tables.fileTotal > limits.filesAccepted || tableFull)) return false;
+    if (tableFull || (limits.filesAccepted > 0 && tables.fileTotal > limits.filesAccepted)) return false;
 
     auto byName = [&](const FileEntry& a, const FileEntry& b) {
         return order.files(tables.Key(a), tables.Key(b)) < 0;
