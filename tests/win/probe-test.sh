@@ -1,0 +1,138 @@
+#!/bin/sh
+# The Windows program's listings of folders made here, through listing_probe.exe (the real FindFirstFileA
+# and lstrcmp(i)A under Wine), byte for byte. Given ARBOLIN, also compares every listing of a few generated
+# trees with `arbolin --compat` (all but the root line, which holds the Windows path).
+# Usage: probe-test.sh RUNNER PROBE DIR [ARBOLIN]
+set -u
+runner=$1 probe=$2 dir=$3 arbolin=${4:-}
+rm -rf "$dir"
+mkdir -p "$dir"
+failed=0 passed=0
+
+win() { printf 'Z:%s' "$1" | tr / '\\'; }
+# Readable UTF-8 with "\n" line ends to the program's bytes: Shift_JIS and CRLF.
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | LC_ALL=C sed 's/$/\r/'; }
+show() { iconv -f CP932 -t UTF-8 "$1" 2>/dev/null | sed 's/\r$/<CR>/' || od -c "$1"; }
+
+# check NAME FOLDER ROOTLINE EXPECTED [probe options]: EXPECTED is what follows the root line.
+check() {
+  name=$1 folder=$2 root=$3 expected=$4
+  shift 4
+  "$runner" "$probe" "$(win "$folder")" "$@" >"$dir/$name.out" 2>"$dir/$name.err" </dev/null
+  sjis "[ $root ]
+$expected" >"$dir/$name.want"
+  if cmp -s "$dir/$name.out" "$dir/$name.want"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL $name: expected"; show "$dir/$name.want"; echo "got"; show "$dir/$name.out"; cat "$dir/$name.err"
+  fi
+}
+
+# The worked example.
+w=$dir/work
+mkdir -p "$w/Docs" "$w/Src/Lib"
+touch "$w/Docs/b.txt" "$w/Docs/a.txt" "$w/readme.txt" "$w/Src/main.c"
+check tree "$w" "$(win "$w")" ' ├[ Docs ]
+ │ ├a.txt
+ │ └b.txt
+ ├[ Src ]
+ │ ├[ Lib ]
+ │ └main.c
+ └readme.txt
+'
+check indented "$w" "$(win "$w")" '   [ Docs ]
+      a.txt
+      b.txt
+   [ Src ]
+      [ Lib ]
+      main.c
+   readme.txt
+' --indented
+check files-only "$w" "$(win "$w")" ' ├a.txt
+ ├b.txt
+ ├main.c
+ └readme.txt
+' --no-folder-names
+
+# Depth limit 2 on a deeper tree: l2 is recorded, not entered.
+z=$dir/z
+mkdir -p "$z/l1/l2/l3"
+touch "$z/l1/l2/l3/f3.txt" "$z/l1/l2/f2.txt" "$z/l1/f1.txt"
+check depth-2 "$z" "$(win "$z")" ' └[ l1 ]
+    ├[ l2 ]
+    └f1.txt
+' --depth 2
+
+# Japanese names arrive in code page 932; the name limit never cuts a two-byte character in half.
+j=$dir/jp
+mkdir -p "$j/日本語"
+touch "$j/日本語/表計算.txt" "$j/Aあいうえおかきくけこさし"
+check japanese "$j" "$(win "$j")" ' ├[ 日本語 ]
+ │ └表計算.txt
+ └Aあいうえおかきくけこさし
+'
+check name-limit "$j" "$(win "$j" | cut -c1-14) …" ' ├[ 日本語 ]
+ │ └表計算.txt
+ └Aあいうえおか …
+' --name-limit
+
+# No file at all: one empty last line.
+mkdir -p "$dir/empty"
+check empty "$dir/empty" "$(win "$dir/empty")" '
+'
+
+# ---- the same listings from `arbolin --compat`, over generated trees
+compare() {
+  folder=$1
+  shift
+  name="compat$(echo "$folder $*" | tr -c 'a-zA-Z0-9' '_')"
+  "$runner" "$probe" "$(win "$folder")" "$@" 2>/dev/null </dev/null | tail -n +2 >"$dir/$name.win"
+  LC_ALL=ja_JP.UTF-8 "$arbolin" --compat "$@" "$folder" 2>/dev/null </dev/null | tail -n +2 >"$dir/$name.cli"
+  if [ -s "$dir/$name.win" ] && cmp -s "$dir/$name.win" "$dir/$name.cli"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL $name: the Windows program and arbolin --compat differ"
+    diff "$dir/$name.win" "$dir/$name.cli" | head -20
+  fi
+}
+
+# A tree of N folders and files with names both collations order alike (letters, digits, dots, and
+# Japanese), made from a fixed seed.
+generate() {
+  root=$1 seed=$2 count=$3
+  mkdir -p "$root"
+  awk -v seed="$seed" -v count="$count" 'BEGIN {
+    srand(seed); split("Alpha beta Gamma delta eps Zeta eta9 theta iota kappa 表 データ 日本 ソ x1 X2 readme notes", w, " ")
+    n = 1; dirs[1] = ""
+    for (i = 0; i < count; i++) {
+      parent = dirs[int(rand() * n) + 1]
+      name = w[int(rand() * 18) + 1] int(rand() * 30)
+      if (rand() < 0.35) { dirs[++n] = parent "/" name; print "d" parent "/" name }
+      else print "f" parent "/" name (rand() < 0.5 ? ".txt" : "")
+    }
+  }' | while IFS= read -r line; do
+    path=$root${line#?}
+    case $line in
+      d*) mkdir -p "$path" 2>/dev/null ;;
+      f*) [ -e "$path" ] || touch "$path" 2>/dev/null ;;
+    esac
+  done
+}
+
+if [ -n "$arbolin" ]; then
+  for seed in 1 2 3; do
+    generate "$dir/gen$seed" "$seed" 120
+    for opts in "" "--indented" "--no-folder-names" "--no-file-names" "--no-subfolders" "--name-limit" \
+                "--depth 2" "--depth 3 --name-limit" "--indented --no-folder-names"; do
+      # shellcheck disable=SC2086
+      compare "$dir/gen$seed" $opts
+    done
+  done
+  compare "$w"
+  compare "$j" --name-limit
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
