@@ -24,6 +24,7 @@
 
 #include "listing/listing.h"
 #include "platform/posix_source.h"
+#include "render/render.h"
 #include "support/memory_tree.h"
 
 namespace fs = std::filesystem;
@@ -207,34 +208,51 @@ TEST_F(BadInput, HostileNamesNeverForgeALine) {
         {"surrogate\xed\xa0\x80", "surrogate\\xed\\xa0\\x80", "surrogate???", "surrogate\\xed\\xa0\\x80"},
         {"cut\xe6\x97", "cut\\xe6\\x97", "cut??", "cut\\xe6\\x97"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.notice);
-        const std::string folder = "h/" + c.raw;
-        File(folder + "/" + c.raw);
-        RunResult utf8 = Arbolin({"h"});
-        EXPECT_EQ(utf8.status, 0);
-        EXPECT_EQ(utf8.out, std::string("[ h ]\n └[ ") + c.utf8 + " ]\n   └" + c.utf8 + "\n");
-        const std::string sjis = Sjis("[ h ]\n └[ ") + c.sjis + Sjis(" ]\n    └") + c.sjis + "\r\n";
-        for (const char* mode : {"--encoding=sjis", "--compat"}) {
-            RunResult r = Arbolin({mode, "h"});
-            EXPECT_EQ(r.status, 0) << mode;
-            EXPECT_EQ(r.out, sjis) << mode;
+    // Case i is the folder h/c<i>/NAME holding the file NAME: one run per mode lists them all.
+    const size_t count = std::size(cases);
+    for (size_t i = 0; i < count; ++i) File("h/c" + std::to_string(i) + "/" + cases[i].raw + "/" + cases[i].raw);
+    auto expected = [&](const Pieces& p, bool sjis, bool withFiles) {
+        std::string text = std::string("[ h ]") + std::string(p.eol);
+        for (size_t i = 0; i < count; ++i) {
+            const bool last = i + 1 == count;
+            const std::string name = sjis ? cases[i].sjis : cases[i].utf8;
+            const std::string column = std::string(last ? p.blank : p.branch);
+            text += std::string(last ? p.last : p.tee) + "[ c" + std::to_string(i) + " ]" + std::string(p.eol);
+            text += column + std::string(p.last) + "[ " + name + " ]" + std::string(p.eol);
+            if (withFiles) text += column + std::string(p.blank) + std::string(p.last) + name + std::string(p.eol);
         }
-
-        chmod(At(folder).c_str(), 0);
-        RunResult locked = Arbolin({"h"}, true);
-        EXPECT_EQ(locked.status, 1);
-        EXPECT_EQ(locked.out, std::string("[ h ]\n └[ ") + c.utf8 + " ]\n");
-        EXPECT_EQ(locked.err, std::string("arbolin: cannot read 'h/") + c.notice + "': Permission denied\n");
-        chmod(At(folder).c_str(), 0755);
-
-        // The name of an output file that cannot be written is quoted the same way.
-        RunResult output = Arbolin({"-o", folder + "/" + c.raw + "/x", "h"});
-        EXPECT_EQ(output.status, 2);
-        EXPECT_EQ(output.err, std::string("arbolin: cannot write 'h/") + c.notice + "/" + c.notice +
-                                  "/x': Not a directory\n");
-        fs::remove_all(At("h"));
+        return text;
+    };
+    RunResult utf8 = Arbolin({"h"});
+    EXPECT_EQ(utf8.status, 0) << utf8.err;
+    EXPECT_EQ(utf8.out, expected(kUtf8Pieces, false, true));
+    for (const char* mode : {"--encoding=sjis", "--compat"}) {
+        RunResult r = Arbolin({mode, "h"});
+        EXPECT_EQ(r.status, 0) << mode << "\n" << r.err;
+        EXPECT_EQ(r.out, expected(kSjisPieces, true, true)) << mode;
     }
+
+    // Unreadable: each one is named on a line of its own (in the order the file system delivered them).
+    std::vector<std::string> notices;
+    for (size_t i = 0; i < count; ++i) {
+        chmod(At("h/c" + std::to_string(i) + "/" + cases[i].raw).c_str(), 0);
+        notices.push_back("arbolin: cannot read 'h/c" + std::to_string(i) + "/" + cases[i].notice + "': Permission denied");
+    }
+    RunResult locked = Arbolin({"h"}, true);
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_EQ(locked.out, expected(kUtf8Pieces, false, false));
+    std::vector<std::string> lines;
+    std::istringstream in(locked.err);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    std::sort(notices.begin(), notices.end());
+    EXPECT_EQ(lines, notices);
+
+    // The name of an output file that cannot be written is quoted the same way.
+    RunResult output = Arbolin({"-o", "h/c2/" + cases[2].raw + "/" + cases[4].raw, "h"}, true);
+    EXPECT_EQ(output.status, 2);
+    EXPECT_EQ(output.err, std::string("arbolin: cannot write 'h/c2/") + cases[2].notice + "/" + cases[4].notice +
+                              "': Permission denied\n");
 }
 
 // ---- The longest names a folder can hold, and paths at the Windows program's 259 bytes.
