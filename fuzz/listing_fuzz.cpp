@@ -62,6 +62,7 @@ void Fill(FuzzedDataProvider& in, MemoryTree& tree, const std::string& path, int
 
 struct Case {
     MemoryTree tree;
+    bool renamed;             // read through ReadRenamed
     ListOptions options;
     ListLimits limits;
     bool fixed;               // small fixed limits, held to the reference; else no limits at all
@@ -91,7 +92,10 @@ Case ReadCase(FuzzedDataProvider& in) {
     c.limits = kDefinedLimits;
     c.limits.folderRows = in.ConsumeIntegralInRange(2, chain ? 320 : 40);
     c.limits.fileRows = in.ConsumeIntegralInRange(2, 40);
-    c.limits.filesAccepted = in.ConsumeIntegralInRange(1, c.limits.fileRows - 1);
+    // Mostly fewer files accepted than the table holds, as defined; sometimes as many, so that only the
+    // full table refuses.
+    c.limits.filesAccepted = in.ConsumeIntegralInRange(1, c.limits.fileRows);
+    c.renamed = in.ConsumeBool();
     c.limits.pathLimit = in.ConsumeBool() ? kDefinedLimits.pathLimit : in.ConsumeIntegralInRange(0, 300);
     c.textCapacity = in.ConsumeIntegralInRange(2, 8192);
     c.textLimit = in.ConsumeIntegralInRange(1, c.textCapacity + 64);
@@ -111,14 +115,36 @@ Case ReadCase(FuzzedDataProvider& in) {
     return c;
 }
 
+// A seam that shows other names than it opens and orders by keys other than either, as the command line's
+// sjis modes do (CP932 names, ICU keys): shown "~" and the name, key the name's bytes reversed.
+int ReadRenamed(void* context, const std::string& path, EntryList& out) {
+    EntryList read;
+    if (int error = MemoryFolderSource(*static_cast<MemoryTree*>(context)).readFolder(context, path, read)) return error;
+    for (const EntryList::Entry& e : read.entries) {
+        const std::string_view raw = read.Raw(e);
+        if (raw == "." || raw == "..") {
+            out.Add(raw, {}, {}, e.kind);
+        } else {
+            out.Add(raw, "~" + std::string(raw), std::string(raw.rbegin(), raw.rend()), e.kind);
+        }
+    }
+    return 0;
+}
+
+FolderSource SourceFor(const Case& c, MemoryTree& tree) {
+    FolderSource source = MemoryFolderSource(tree);
+    if (c.renamed) source.readFolder = ReadRenamed;
+    return source;
+}
+
 // ---- Failing: the case and what differs, then abort so that libFuzzer keeps the input.
 
 [[noreturn]] void Fail(const Case& c, const std::string& what) {
     std::fprintf(stderr,
-                 "listing_fuzz: %s\n  %s limits: folderRows %d fileRows %d filesAccepted %d pathLimit %d\n"
+                 "listing_fuzz: %s\n  %s limits: folderRows %d fileRows %d filesAccepted %d pathLimit %d%s\n"
                  "  options: subfolders %d folderNames %d fileNames %d treeView %d nameLimit %d maxDepth %d\n",
                  what.c_str(), c.fixed ? "fixed" : "no", c.limits.folderRows, c.limits.fileRows,
-                 c.limits.filesAccepted, c.limits.pathLimit, c.options.subfolders, c.options.folderNames,
+                 c.limits.filesAccepted, c.limits.pathLimit, c.renamed ? " (names shown as ~name)" : "", c.options.subfolders, c.options.folderNames,
                  c.options.fileNames, c.options.treeView, c.options.nameLimit, c.options.maxDepth);
     std::abort();
 }
@@ -139,6 +165,7 @@ void CompareFolders(const Case& c, const reference::ListingTables& ref, const Li
         const FolderEntry& p = prod.folders[r];
         Expect(c, e.id == p.id, "folder id", r);
         Expect(c, std::string_view(e.name) == prod.Name(p), "folder name", r);
+        if (r != 0) Expect(c, std::string_view(e.key) == prod.Key(p), "folder key", r);
         Expect(c, int32_t(e.depth) == p.depth, "folder depth", r);
         Expect(c, e.fileCount == p.fileCount, "folder fileCount", r);
         if (!structure) continue;
@@ -154,6 +181,7 @@ void CompareFiles(const Case& c, const reference::ListingTables& ref, const List
         const FileEntry& p = prod.FileRow(j);
         Expect(c, ref.files[j].folderId == p.folderId, "file folderId", j);
         Expect(c, std::string_view(ref.files[j].name) == prod.Name(p), "file name", j);
+        Expect(c, std::string_view(ref.files[j].key) == prod.Key(p), "file key", j);
     }
 }
 
@@ -206,9 +234,8 @@ void RunFixed(const Case& c) {
     ResetListing(prod, c.tree.root);
 
     int32_t refLast = 0, refDepth = 1, prodLast = 0, prodDepth = 1;
-    ScanResult refScan = reference::ScanFolder(ref, MemoryFolderSource(refTree), refTree.root, refLast, refDepth,
-                                               c.options);
-    ScanResult prodScan = ScanFolder(prod, MemoryFolderSource(prodTree), prodTree.root, prodLast, prodDepth, c.options);
+    ScanResult refScan = reference::ScanFolder(ref, SourceFor(c, refTree), refTree.root, refLast, refDepth, c.options);
+    ScanResult prodScan = ScanFolder(prod, SourceFor(c, prodTree), prodTree.root, prodLast, prodDepth, c.options);
     Expect(c, refScan == prodScan, "scan result");
     Expect(c, refLast == prodLast, "folderLast after the scan");
     if (refScan != kScanAbort) Expect(c, refDepth == prodDepth, "depth after the scan");
@@ -294,16 +321,16 @@ void CheckStructure(const Case& c, const ListingTables& t, int32_t folderLast, c
 
 void Collect(void* context, std::string_view bytes) { static_cast<std::string*>(context)->append(bytes); }
 
-// Renders with an escaping writer, whole and streamed: the same text, one line per folder and file (a
-// name can never add a line), never abandoned.
-void CheckRendering(const Case& c, ListingTables& t, int32_t folderLast, const TextStyle& style) {
+// Renders with an escaping writer (and, with `streamed`, also handing the text on in blocks): the same
+// text both ways, one line per folder and file (a name can never add a line), never abandoned.
+void CheckRendering(const Case& c, ListingTables& t, int32_t folderLast, const TextStyle& style, bool streamed) {
     std::string texts[2];
-    for (int streamed = 0; streamed < 2; ++streamed) {
+    for (int pass = 0; pass < (streamed ? 2 : 1); ++pass) {
         std::fill(t.levelFlags.begin(), t.levelFlags.end(), 0);
         t.levelFlags[0] = 1;
         TextBuffer buffer;
         InitTextBuffer(buffer, kNoLimits);
-        if (streamed) {
+        if (pass == 1) {
             buffer.context = &texts[1];
             buffer.flush = Collect;
         }
@@ -311,13 +338,13 @@ void CheckRendering(const Case& c, ListingTables& t, int32_t folderLast, const T
                                         : RenderIndented(buffer, t, 0, style);
         Expect(c, result == 1, "rendering without limits is never abandoned");
         Expect(c, !buffer.full, "a growing buffer is never full");
-        if (streamed) {
+        if (pass == 1) {
             FlushText(buffer);
+            Expect(c, texts[0] == texts[1], "streamed text equals the whole text");
         } else {
             texts[0] = buffer.text;
         }
     }
-    Expect(c, texts[0] == texts[1], "streamed text equals the whole text");
     const char eol = style.pieces->eol.back();
     size_t lines = std::count(texts[0].begin(), texts[0].end(), eol);
     Expect(c, lines == size_t(1 + folderLast) + t.files.size(), "one line per folder and per file");
@@ -331,19 +358,15 @@ void RunUnlimited(const Case& c) {
     InitListing(t, kNoLimits);
     ResetListing(t, tree.root);
     int32_t folderLast = 0, depth = 1;
-    ScanResult scan = ScanFolder(t, MemoryFolderSource(tree), tree.root, folderLast, depth, c.options);
+    ScanResult scan = ScanFolder(t, SourceFor(c, tree), tree.root, folderLast, depth, c.options);
     Expect(c, scan != kScanAbort, "no abort without limits");
     Expect(c, depth == 0, "every level entered was left again");
     Expect(c, int32_t(t.folders.size()) == folderLast + 1, "one row per folder");
     BuildFolderStructure(t, folderLast, order);
     Expect(c, OrderFiles(t, order), "any number of files is accepted");
     CheckStructure(c, t, folderLast, order);
-    CheckRendering(c, t, folderLast, TextStyle{&kUtf8Pieces, AppendNameUtf8});
-    CheckRendering(c, t, folderLast, TextStyle{&kSjisPieces, AppendNameSjisEscaped});
-    // The Windows program's writer escapes nothing, so only the buffer's bounds can be checked.
-    TextBuffer buffer;
-    InitTextBuffer(buffer, kNoLimits);
-    c.options.treeView ? RenderTree(buffer, t, 0, c.options, kWindowsStyle) : RenderIndented(buffer, t, 0, kWindowsStyle);
+    CheckRendering(c, t, folderLast, TextStyle{&kUtf8Pieces, AppendNameUtf8}, true);
+    CheckRendering(c, t, folderLast, TextStyle{&kSjisPieces, AppendNameSjisEscaped}, false);
 }
 
 }  // namespace
