@@ -4,3 +4,9 @@ add_arbolin_test(cli_test cli_options_test.cpp cli_run_test.cpp)
 target_link_libraries(cli_test PRIVATE arbolin_cli)
 target_compile_definitions(cli_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
 add_dependencies(cli_test arbolin)
+
+# The command line's choices beyond the Windows program's, run through the built `arbolin`.
+add_arbolin_test(cli_features_test cli_features_test.cpp)
+target_link_libraries(cli_features_test PRIVATE arbolin_cli)
+target_compile_definitions(cli_features_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
+add_dependencies(cli_features_test arbolin)

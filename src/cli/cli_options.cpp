@@ -21,6 +21,9 @@ enum OptionId {
     kOptOutput,
     kOptHelp,
     kOptVersion,
+    kOptExclude,
+    kOptInclude,
+    kOptPrune,
 };
 
 struct OptionSpec {
@@ -42,6 +45,9 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"output", 'o', true, kOptOutput},
     {"help", 'h', false, kOptHelp},
     {"version", 0, false, kOptVersion},
+    {"exclude", 'I', true, kOptExclude},
+    {"include", 'P', true, kOptInclude},
+    {"prune", 0, false, kOptPrune},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -54,6 +60,7 @@ struct ParseState {
     int64_t depth = 0;  // 0: not given
     EncodingChoice encoding = kEncodingDefault;
     bool folderGiven = false;
+    std::string_view notWithCompat;  // the first option given that --compat refuses
 };
 
 const OptionSpec* FindLong(std::string_view name) {
@@ -114,6 +121,15 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
             }
             error = "the output file name is empty";
             return false;
+        case kOptExclude:
+        case kOptInclude:
+            if (value.empty()) {
+                error = "the pattern of '--" + std::string(spec.longName) + "' is empty";
+                return false;
+            }
+            (spec.id == kOptExclude ? options.exclude : options.include).emplace_back(value);
+            return true;
+        case kOptPrune: options.prune = true; return true;
         case kOptHelp:
         case kOptVersion: return true;
     }
@@ -123,6 +139,11 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
 // The combinations that only the whole command line can judge, and the values that follow from them.
 bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
     if (options.compat) {
+        if (!state.notWithCompat.empty()) {
+            error = "--compat prints the Windows program's text and cannot be combined with '--" +
+                    std::string(state.notWithCompat) + "'";
+            return false;
+        }
         if (state.encoding == kEncodingUtf8) {
             error = "--compat writes Shift_JIS and cannot be combined with --encoding utf8";
             return false;
@@ -206,6 +227,7 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
         if (spec->id == kOptHelp) return kParseHelp;
         if (spec->id == kOptVersion) return kParseVersion;
         if (!Apply(*spec, value, options, state, error)) return kParseUsageError;
+        if (spec->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = spec->longName;
     }
     return Finish(options, state, error) ? kParseRun : kParseUsageError;
 }
@@ -234,6 +256,14 @@ const char kHelpText[] =
     "  --compat            exactly the Windows program's text for this folder and\n"
     "                      these options (implies --encoding sjis; see below)\n"
     "  -o, --output FILE   write to FILE instead of standard output\n"
+    "  -I, --exclude PATTERN  leave out entries whose name matches PATTERN (shell\n"
+    "                      wildcards * ? [...], alternatives split by '|'); an\n"
+    "                      excluded folder is not entered. Repeatable.\n"
+    "                      Example: arbolin -I 'node_modules|.git' src\n"
+    "  -P, --include PATTERN  list only the files whose name matches PATTERN\n"
+    "                      (same form; folders stay). Repeatable.\n"
+    "                      Example: arbolin -P '*.c|*.h' --prune src\n"
+    "  --prune             leave out folders that hold no file (after -I and -P)\n"
     "  -h, --help          show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"

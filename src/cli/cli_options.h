@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "listing/listing.h"
 
@@ -12,6 +13,10 @@ struct CliOptions {
     bool compat = false;        // the Windows program's text: sjis, its limits and delivery order
     std::string folder = ".";   // FOLDER as given; the root line shows it
     std::string output;         // -o FILE; empty: standard output
+    // Choices the Windows program does not have (each refused together with --compat).
+    std::vector<std::string> exclude;  // -I PATTERN: entries left out (folders not entered)
+    std::vector<std::string> include;  // -P PATTERN: only matching files listed
+    bool prune = false;                // folders left without files are not listed
 };
 
 enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "cli/filters.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -25,6 +26,7 @@ struct CliSeam {
     int64_t folders = 0;
     int64_t files = 0;
     int64_t unreadableSubfolders = 0;
+    EntryFilter filter;  // -I and -P, applied to every folder's entries as they are read
 };
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
@@ -32,6 +34,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     size_t before = out.entries.size();
     int error = seam->inner.readFolder(seam->inner.context, path, out);
     if (error != 0) return error;
+    FilterEntries(seam->filter, out, before);
     for (size_t i = before; i < out.entries.size(); ++i) {
         const EntryList::Entry& e = out.entries[i];
         if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) {
@@ -93,6 +96,8 @@ int RunListing(const CliOptions& options) {
     CliSeam seam;
     seam.inner = PosixFolderSource(source);
     seam.root = options.folder;
+    seam.filter.exclude = options.exclude;
+    seam.filter.include = options.include;
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -111,6 +116,7 @@ int RunListing(const CliOptions& options) {
     // The Windows program still shows the root line (and the empty line of a listing without files).
     bool rootFailed = scan == kScanCannotOpen;
     if (rootFailed && !options.compat) return kExitNoListing;
+    if (options.prune) PruneEmptyFolders(tables, folderLast);
     NameOrder order = PosixNameOrder();
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {

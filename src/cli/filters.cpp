@@ -1,0 +1,75 @@
+// Name patterns over each folder's entries and the pruning of folders left without files.
+#include "cli/filters.h"
+
+#include <fnmatch.h>
+
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+    std::string subject(name);
+    std::string alternative;
+    size_t start = 0;
+    while (start <= pattern.size()) {
+        size_t bar = pattern.find('|', start);
+        if (bar == std::string_view::npos) bar = pattern.size();
+        alternative.assign(pattern.substr(start, bar - start));
+        if (!alternative.empty() && fnmatch(alternative.c_str(), subject.c_str(), 0) == 0) return true;
+        start = bar + 1;
+    }
+    return false;
+}
+
+bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name) {
+    for (const std::string& p : patterns)
+        if (MatchesPattern(p, name)) return true;
+    return false;
+}
+
+void FilterEntries(EntryFilter& filter, EntryList& list, size_t first) {
+    if (filter.exclude.empty() && filter.include.empty()) return;
+    size_t kept = first;
+    for (size_t i = first; i < list.entries.size(); ++i) {
+        const EntryList::Entry& e = list.entries[i];
+        std::string_view raw = list.Raw(e);
+        bool folder = e.kind == kEntryFolder || e.kind == kEntryFolderLink;
+        bool drop = false;
+        if (raw != "." && raw != "..") {
+            drop = MatchesAny(filter.exclude, raw) ||
+                   (!folder && !filter.include.empty() && !MatchesAny(filter.include, raw));
+        }
+        if (drop) {
+            ++filter.leftOut;
+            continue;
+        }
+        list.entries[kept++] = e;
+    }
+    list.entries.resize(kept);
+}
+
+int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast) {
+    auto& folders = tables.folders;
+    int32_t rows = folderLast + 1;
+    // Backwards through the pre-order rows: a folder is kept when it has files or a kept folder below
+    // it. childKept[d] gathers the rows at depth d met since the last row above that depth.
+    std::vector<char> keep(rows, 1);
+    std::vector<char> childKept;
+    for (int32_t r = rows - 1; r >= 1; --r) {
+        size_t d = size_t(folders[r].depth);
+        if (childKept.size() < d + 2) childKept.resize(d + 2, 0);
+        keep[r] = folders[r].fileCount > 0 || childKept[d + 1];
+        childKept[d + 1] = 0;
+        childKept[d] = childKept[d] || keep[r];
+    }
+    std::vector<int32_t> newId(rows, 0);
+    int32_t next = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        if (!keep[r]) continue;
+        newId[r] = next;
+        folders[next] = folders[r];
+        folders[next].id = next;
+        ++next;
+    }
+    folders.resize(next);
+    for (FileEntry& f : tables.files) f.folderId = newId[f.folderId];
+    int64_t removed = rows - next;
+    folderLast = next - 1;
+    return removed;
+}

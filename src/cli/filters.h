@@ -1,0 +1,31 @@
+// What the command line leaves out of a listing (POSIX side): name patterns applied to each folder's
+// entries as the seam hands them over, and folders left without files taken out of the tables.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listing/listing.h"
+
+// Shell-style wildcards (fnmatch: * ? [...]), with '|' between alternatives as in "node_modules|.git".
+// An empty alternative matches nothing.
+bool MatchesPattern(std::string_view pattern, std::string_view name);
+// True when any pattern in `patterns` matches.
+bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name);
+
+struct EntryFilter {
+    std::vector<std::string> exclude;  // any entry matching one is dropped (a folder is then not entered)
+    std::vector<std::string> include;  // when not empty, files (and links) must match one to stay
+    int64_t leftOut = 0;               // entries dropped so far
+};
+
+// Drops the entries of list.entries[first ...] the filter leaves out, keeping the others in order. The
+// names are matched as the platform opens them (raw). "." and ".." always stay.
+void FilterEntries(EntryFilter& filter, EntryList& list, size_t first);
+
+// Takes out the folder rows (never the root) whose subtree holds no file, and renumbers the ids that stay
+// so the tables read as if those folders had never been found. Call after ScanFolder and before
+// BuildFolderStructure, while rows are still in scan order with id = row. Returns the rows taken out.
+int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast);

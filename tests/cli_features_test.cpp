@@ -1,0 +1,224 @@
+// The command line's choices beyond the Windows program's: patterns, pruning, file order, pieces,
+// summary, file limit and natural order. The built `arbolin` run over folders these tests make.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "cli/filters.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct ListingCase {
+    const char* what;
+    std::vector<std::string> args;
+    std::string expected;
+};
+
+class CliFeatures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/arbolin-feat-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        base_ = pattern;
+        scratch_ = base_ + "/.scratch";
+        fs::create_directory(scratch_);
+    }
+    void TearDown() override { fs::remove_all(base_); }
+
+    std::string At(const std::string& rel) const { return base_ + "/" + rel; }
+    void Folder(const std::string& rel) { fs::create_directories(At(rel)); }
+    void File(const std::string& rel, std::string_view bytes = "") {
+        fs::create_directories(fs::path(At(rel)).parent_path());
+        std::ofstream(At(rel), std::ios::binary) << bytes;
+    }
+    // A small project: sources, a build folder, dependencies and a folder with nothing in it.
+    void Project() {
+        File("P/src/main.c");
+        File("P/src/util.h");
+        File("P/src/notes.txt");
+        File("P/node_modules/left/index.js");
+        File("P/.git/HEAD");
+        Folder("P/empty/deeper");
+        File("P/README.md");
+    }
+
+    // Runs arbolin in base_ with LC_ALL=C.UTF-8; stdout and stderr kept apart.
+    RunResult Arbolin(std::vector<std::string> args) {
+        std::string outPath = scratch_ + "/stdout", errPath = scratch_ + "/stderr";
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(base_.c_str()) != 0) _exit(120);
+            if (!freopen(outPath.c_str(), "wb", stdout) || !freopen(errPath.c_str(), "wb", stderr)) _exit(121);
+            setenv("LC_ALL", "C.UTF-8", 1);
+            std::vector<std::string> prefix;
+            // As root, drop the capabilities that let root read any folder (uid 0 stays).
+            if (withoutOverride_ && geteuid() == 0)
+                prefix = {"setpriv", "--inh-caps=-dac_override,-dac_read_search",
+                          "--bounding-set=-dac_override,-dac_read_search"};
+            prefix.push_back(ARBOLIN_EXE);
+            std::vector<char*> argv;
+            for (std::string& a : prefix) argv.push_back(a.data());
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        RunResult r;
+        int status = 0;
+        if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.out = ReadAll(outPath);
+        r.err = ReadAll(errPath);
+        return r;
+    }
+
+    // Each case run on its own: complete (exit 0), nothing on standard error, exactly the listing.
+    void ExpectListings(const std::vector<ListingCase>& cases) {
+        for (const ListingCase& c : cases) {
+            RunResult r = Arbolin(c.args);
+            EXPECT_EQ(r.status, 0) << c.what << "\n" << r.err;
+            EXPECT_EQ(r.out, c.expected) << c.what;
+            EXPECT_EQ(r.err, "") << c.what;
+        }
+    }
+
+    std::string base_, scratch_;
+    bool withoutOverride_ = false;
+};
+
+// ---- Patterns and pruning.
+
+TEST(CliPatterns, WildcardsAndAlternatives) {
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.c", "main.c", true},         {"*.c", "main.cc", false},
+        {"node_modules|.git", ".git", true}, {"node_modules|.git", "node_modules", true},
+        {"node_modules|.git", "git", false}, {"a?c", "abc", true},
+        {"[0-9]*", "7up", true},         {"[0-9]*", "up7", false},
+        {"|", "", false},                {"x||y", "", false},
+        {"*", ".hidden", true},          {"*.txt", "dir/a.txt", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+}
+
+TEST_F(CliFeatures, ExcludeIncludeAndPrune) {
+    Project();
+    ExpectListings({
+        {"exclude two folders by alternatives", {"-I", "node_modules|.git", "P"},
+         "[ P ]\n"
+         " ├[ empty ]\n"
+         " │ └[ deeper ]\n"
+         " ├[ src ]\n"
+         " │ ├main.c\n"
+         " │ ├notes.txt\n"
+         " │ └util.h\n"
+         " └README.md\n"},
+        {"repeated exclude, files and folders alike", {"--exclude", "*.txt", "--exclude=.git", "-I", "node_*|empty", "P"},
+         "[ P ]\n"
+         " ├[ src ]\n"
+         " │ ├main.c\n"
+         " │ └util.h\n"
+         " └README.md\n"},
+        {"include keeps every folder", {"-P", "*.c|*.h", "-I", ".git", "P"},
+         "[ P ]\n"
+         " ├[ empty ]\n"
+         " │ └[ deeper ]\n"
+         " ├[ node_modules ]\n"
+         " │ └[ left ]\n"
+         " └[ src ]\n"
+         "   ├main.c\n"
+         "   └util.h\n"},
+        {"prune drops folders left without files", {"-P", "*.c|*.h", "-I", ".git", "--prune", "P"},
+         "[ P ]\n"
+         " └[ src ]\n"
+         "   ├main.c\n"
+         "   └util.h\n"},
+        {"prune alone keeps folders with files below", {"--prune", "-I", ".git", "--indented", "P"},
+         "[ P ]\n"
+         "   [ node_modules ]\n"
+         "      [ left ]\n"
+         "         index.js\n"
+         "   [ src ]\n"
+         "      main.c\n"
+         "      notes.txt\n"
+         "      util.h\n"
+         "   README.md\n"},
+        {"include nothing and prune: the root stays", {"-P", "*.none", "--prune", "P"}, "[ P ]\n"},
+    });
+}
+
+TEST_F(CliFeatures, ExcludedFolderIsNotEntered) {
+    // An unreadable folder that is excluded is never opened, so nothing is reported and the run is complete.
+    Folder("Q/locked/inner");
+    File("Q/a.txt");
+    fs::permissions(At("Q/locked"), fs::perms::none);
+    withoutOverride_ = true;
+    RunResult entered = Arbolin({"Q"});
+    RunResult r = Arbolin({"-I", "locked", "Q"});
+    fs::permissions(At("Q/locked"), fs::perms::owner_all);
+    EXPECT_EQ(entered.status, 1) << entered.err;  // the same folder, not excluded, is tried and reported
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[ Q ]\n └a.txt\n");
+}
+
+// ---- Every new choice is refused with --compat, and bad values are usage errors.
+
+TEST(CliNewOptions, UsageErrors) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"--compat", "-I", "x"}, "cannot be combined with '--exclude'"},
+        {{"-P", "x", "--compat"}, "cannot be combined with '--include'"},
+        {{"--prune", "--compat"}, "cannot be combined with '--prune'"},
+        {{"-I", ""}, "the pattern of '--exclude' is empty"},
+        {{"--include="}, "the pattern of '--include' is empty"},
+        {{"-P"}, "option '-P' needs a value"},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv{"arbolin"};
+        for (const std::string& a : c.args) argv.push_back(a.c_str());
+        CliOptions o;
+        std::string error;
+        EXPECT_EQ(ParseArguments(int(argv.size()), argv.data(), o, error), kParseUsageError) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+TEST_F(CliFeatures, CompatRefusalExitsWithUsage) {
+    RunResult r = Arbolin({"--compat", "--prune"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "arbolin: --compat prints the Windows program's text and cannot be combined with '--prune' "
+              "(see 'arbolin --help')\n");
+}
+
+}  // namespace
