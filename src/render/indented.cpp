@@ -44,6 +44,7 @@ int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row,
     IndentWriter w{buffer, tables, *style.pieces, style.writeName, {}};
     BuildListingIndex(tables, w.index);
     if (!w.FolderLine(tables.folders[row])) return 0;
+    if (style.filesFirst) w.FileLines(tables.folders[row]);
     std::vector<std::pair<int32_t, int32_t>> stack{{row, row + 1}};  // folder row, next child row
     while (!stack.empty()) {
         auto& [current, next] = stack.back();
@@ -53,10 +54,11 @@ int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row,
             next += tables.folders[child].subtreeSize;
             if (tables.folders[child].depth != f.depth + 1) continue;
             if (!w.FolderLine(tables.folders[child])) return 0;
+            if (style.filesFirst) w.FileLines(tables.folders[child]);
             stack.push_back({child, child + 1});
             continue;
         }
-        w.FileLines(f);
+        if (!style.filesFirst) w.FileLines(f);
         if (!CheckTextLimit(buffer)) return 0;
         stack.pop_back();
     }

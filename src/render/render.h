@@ -63,6 +63,7 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
 struct TextStyle {
     const Pieces* pieces;
     NameWriter writeName;
+    bool filesFirst = false;  // a folder's files before its subfolders (the Windows program: after)
 };
 
 inline constexpr TextStyle kWindowsStyle{&kSjisPieces, AppendName};

@@ -15,6 +15,7 @@ struct TreeWriter {
     const Pieces& pieces;
     NameWriter writeName;
     ListingIndex index;
+    bool filesFirst;
     size_t highFlag;  // no level flag above this column is set
 
     void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
@@ -46,7 +47,7 @@ struct TreeWriter {
         if (row != 0) {
             // A last subfolder closes its column only when no file of the parent follows it.
             const FolderEntry& parent = tables.folders[index.rowOfId[f.parentId]];
-            if (f.isLastSibling == 1 && parent.fileCount == 0) {
+            if (f.isLastSibling == 1 && (filesFirst || parent.fileCount == 0)) {
                 SetFlag(d - 1, 0);
                 Put(pieces.last);
             } else {
@@ -60,12 +61,18 @@ struct TreeWriter {
         return true;
     }
 
-    void FileLines(const FolderEntry& f) {
+    // With files first, a subfolder's line may still follow them: then the last file is no last entry.
+    bool HasSubfolders(int32_t row) const {
+        const FolderEntry& f = tables.folders[row];
+        return f.subtreeSize > 1 && tables.folders[row + 1].depth == f.depth + 1;
+    }
+
+    void FileLines(const FolderEntry& f, bool foldersFollow) {
         int32_t printed = 0;
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
             Prefix(f.depth);
-            if (++printed == f.fileCount) {
+            if (++printed == f.fileCount && !foldersFollow) {
                 SetFlag(f.depth, 0);
                 Put(pieces.last);
             } else if (file.nameLen != 0) {
@@ -86,9 +93,12 @@ struct Frame {
 
 int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
                const TextStyle& style) {
-    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, {}, tables.levelFlags.size()};
+    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, {}, style.filesFirst,
+                 tables.levelFlags.size()};
     BuildListingIndex(tables, w.index);
+    bool filesFirst = style.filesFirst && options.fileNames;
     if (!w.FolderLine(row)) return 0;
+    if (filesFirst) w.FileLines(tables.folders[row], w.HasSubfolders(row));
     std::vector<Frame> stack{{row, row + 1}};
     while (!stack.empty()) {
         Frame& top = stack.back();
@@ -99,10 +109,11 @@ int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const Lis
             if (tables.folders[child].depth != f.depth + 1) continue;
             w.SetFlag(f.depth + 1, 1);
             if (!w.FolderLine(child)) return 0;
+            if (filesFirst) w.FileLines(tables.folders[child], w.HasSubfolders(child));
             stack.push_back({child, child + 1});
             continue;
         }
-        if (options.fileNames) w.FileLines(f);
+        if (options.fileNames && !filesFirst) w.FileLines(f, false);
         if (!CheckTextLimit(buffer)) return 0;
         stack.pop_back();
     }
