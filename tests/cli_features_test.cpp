@@ -188,6 +188,47 @@ TEST_F(CliFeatures, ExcludedFolderIsNotEntered) {
     EXPECT_EQ(r.out, "[ Q ]\n └a.txt\n");
 }
 
+// ---- Files first: the connectors still close on the last entry, whichever kind it is.
+
+TEST_F(CliFeatures, FilesFirst) {
+    File("F/b/x.txt");
+    File("F/b/deep/y.txt");
+    File("F/a/only.txt");
+    File("F/z.txt");
+    File("F/m.txt");
+    Folder("F/c");
+    File("G/one.txt");
+    ExpectListings({
+        {"tree", {"--files-first", "F"},
+         "[ F ]\n"
+         " ├m.txt\n"
+         " ├z.txt\n"
+         " ├[ a ]\n"
+         " │ └only.txt\n"
+         " ├[ b ]\n"
+         " │ ├x.txt\n"
+         " │ └[ deep ]\n"
+         " │   └y.txt\n"
+         " └[ c ]\n"},
+        {"indented", {"--files-first", "--indented", "F"},
+         "[ F ]\n"
+         "   m.txt\n"
+         "   z.txt\n"
+         "   [ a ]\n"
+         "      only.txt\n"
+         "   [ b ]\n"
+         "      x.txt\n"
+         "      [ deep ]\n"
+         "         y.txt\n"
+         "   [ c ]\n"},
+        {"files only under the root", {"--files-first", "G"}, "[ G ]\n └one.txt\n"},
+        {"no file names", {"--files-first", "--no-file-names", "F"},
+         "[ F ]\n ├[ a ]\n ├[ b ]\n │ └[ deep ]\n └[ c ]\n"},
+        {"depth 1 keeps the subfolder lines after the files", {"--files-first", "-L", "1", "F"},
+         "[ F ]\n ├m.txt\n ├z.txt\n ├[ a ]\n ├[ b ]\n └[ c ]\n"},
+    });
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -198,6 +239,7 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--compat", "-I", "x"}, "cannot be combined with '--exclude'"},
         {{"-P", "x", "--compat"}, "cannot be combined with '--include'"},
         {{"--prune", "--compat"}, "cannot be combined with '--prune'"},
+        {{"--files-first", "--compat"}, "cannot be combined with '--files-first'"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

@@ -24,6 +24,7 @@ enum OptionId {
     kOptExclude,
     kOptInclude,
     kOptPrune,
+    kOptFilesFirst,
 };
 
 struct OptionSpec {
@@ -48,6 +49,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"exclude", 'I', true, kOptExclude},
     {"include", 'P', true, kOptInclude},
     {"prune", 0, false, kOptPrune},
+    {"files-first", 0, false, kOptFilesFirst},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -130,6 +132,7 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
             (spec.id == kOptExclude ? options.exclude : options.include).emplace_back(value);
             return true;
         case kOptPrune: options.prune = true; return true;
+        case kOptFilesFirst: options.filesFirst = true; return true;
         case kOptHelp:
         case kOptVersion: return true;
     }
@@ -264,6 +267,9 @@ const char kHelpText[] =
     "                      (same form; folders stay). Repeatable.\n"
     "                      Example: arbolin -P '*.c|*.h' --prune src\n"
     "  --prune             leave out folders that hold no file (after -I and -P)\n"
+    "  --files-first       a folder's files before its subfolders (default: after);\n"
+    "                      the last entry of a folder, file or folder, gets the\n"
+    "                      closing piece. Example: arbolin --files-first src\n"
     "  -h, --help          show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"

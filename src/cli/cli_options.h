@@ -17,6 +17,7 @@ struct CliOptions {
     std::vector<std::string> exclude;  // -I PATTERN: entries left out (folders not entered)
     std::vector<std::string> include;  // -P PATTERN: only matching files listed
     bool prune = false;                // folders left without files are not listed
+    bool filesFirst = false;           // a folder's files before its subfolders
 };
 
 enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };

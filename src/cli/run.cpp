@@ -136,6 +136,7 @@ int RunListing(const CliOptions& options) {
     if (limits.textCapacity == 0) buffer.flush = FlushToOutput;  // stream a listing of any size
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
+    style.filesFirst = options.filesFirst;
     int rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
     if (buffer.flush != nullptr)
