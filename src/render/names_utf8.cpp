@@ -55,14 +55,12 @@ bool IsPlainAscii(std::string_view name) {
     return true;
 }
 
-}  // namespace
-
-void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::string_view ellipsis) {
     // The common cases write the name's own bytes without building anything.
     if (!nameLimit ? IsPlain(name) : IsPlainAscii(name)) {
         bool shorten = nameLimit && name.size() > size_t(kLongName);
         AppendBounded(buffer, name, shorten ? size_t(kShortName) : name.size());
-        if (shorten) AppendBounded(buffer, kUtf8Pieces.ellipsis, kUtf8Pieces.ellipsis.size());
+        if (shorten) AppendBounded(buffer, ellipsis, ellipsis.size());
         return;
     }
     // Scratch kept from name to name, so writing a listing allocates nothing per name.
@@ -106,5 +104,15 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
         keep = u.end;
     }
     AppendBounded(buffer, text, keep);
-    AppendBounded(buffer, kUtf8Pieces.ellipsis, kUtf8Pieces.ellipsis.size());
+    AppendBounded(buffer, ellipsis, ellipsis.size());
+}
+
+}  // namespace
+
+void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    AppendUtf8(buffer, name, nameLimit, kUtf8Pieces.ellipsis);
+}
+
+void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    AppendUtf8(buffer, name, nameLimit, kAsciiPieces.ellipsis);
 }

@@ -48,6 +48,10 @@ inline constexpr Pieces kSjisPieces{"\x20\x84\xA0", "   ", "\x20\x84\xA5", "\x20
 inline constexpr Pieces kUtf8Pieces{" \xE2\x94\x82", "  ", " \xE2\x94\x9C", " \xE2\x94\x94", "[ ", " ]",
                                     " \xE2\x80\xA6", "\n", "   "};
 
+// Plain ASCII for any editor, code page or font, the same widths as the UTF-8 pieces (" `" closes a
+// column, ".." stands for the cut part of a shortened name). `eol` is LF; the Shift_JIS text swaps in CRLF.
+inline constexpr Pieces kAsciiPieces{" |", "  ", " +", " `", "[ ", " ]", "..", "\n", "   "};
+
 // Writes one name; with `shorten`, a long name is cut and followed by the ellipsis piece.
 using NameWriter = void (*)(TextBuffer& buffer, std::string_view name, bool shorten);
 
@@ -59,6 +63,8 @@ void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameL
 // The command line's UTF-8: control characters, U+2028/U+2029, invalid bytes and the backslash escaped;
 // the limit counts display columns (over 17 shortened to at most 14; a wide character is never cut).
 void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
+// As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.
+void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit);
 
 struct TextStyle {
     const Pieces* pieces;
