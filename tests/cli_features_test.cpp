@@ -229,6 +229,38 @@ TEST_F(CliFeatures, FilesFirst) {
     });
 }
 
+// ---- ASCII pieces: the same widths as the UTF-8 ones, in either encoding.
+
+TEST_F(CliFeatures, AsciiPieces) {
+    File("A/Docs/a.txt");
+    File("A/Docs/b.txt");
+    File("A/readme.txt");
+    Folder("A/Src/Lib");
+    File("A/Src/main.c");
+    File("A/Src/a-very-long-file-name.c");
+    ExpectListings({
+        {"tree", {"--pieces", "ascii", "A"},
+         "[ A ]\n"
+         " +[ Docs ]\n"
+         " | +a.txt\n"
+         " | `b.txt\n"
+         " +[ Src ]\n"
+         " | +[ Lib ]\n"
+         " | +a-very-long-file-name.c\n"
+         " | `main.c\n"
+         " `readme.txt\n"},
+        {"shortened names end in two dots", {"--pieces=ascii", "--name-limit", "--no-subfolders", "A/Src"},
+         "[ A/Src ]\n"
+         " +[ Lib ]\n"
+         " +a-very-long-fi..\n"
+         " `main.c\n"},
+        {"sjis keeps CRLF", {"--pieces", "ascii", "--encoding", "sjis", "-L", "1", "A"},
+         "[ A ]\r\n +[ Docs ]\r\n +[ Src ]\r\n `readme.txt\r\n"},
+        {"utf8 pieces stay the default", {"--pieces", "utf8", "-L", "1", "A"},
+         "[ A ]\n ├[ Docs ]\n ├[ Src ]\n └readme.txt\n"},
+    });
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -240,6 +272,9 @@ TEST(CliNewOptions, UsageErrors) {
         {{"-P", "x", "--compat"}, "cannot be combined with '--include'"},
         {{"--prune", "--compat"}, "cannot be combined with '--prune'"},
         {{"--files-first", "--compat"}, "cannot be combined with '--files-first'"},
+        {{"--pieces", "ascii", "--compat"}, "cannot be combined with '--pieces'"},
+        {{"--pieces", "box"}, "invalid pieces 'box': expected utf8 or ascii"},
+        {{"--pieces", "utf8", "--encoding", "sjis"}, "--pieces utf8 cannot be combined with Shift_JIS"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

@@ -25,6 +25,7 @@ enum OptionId {
     kOptInclude,
     kOptPrune,
     kOptFilesFirst,
+    kOptPieces,
 };
 
 struct OptionSpec {
@@ -50,6 +51,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"include", 'P', true, kOptInclude},
     {"prune", 0, false, kOptPrune},
     {"files-first", 0, false, kOptFilesFirst},
+    {"pieces", 0, true, kOptPieces},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -61,6 +63,7 @@ enum EncodingChoice { kEncodingDefault, kEncodingUtf8, kEncodingSjis };
 struct ParseState {
     int64_t depth = 0;  // 0: not given
     EncodingChoice encoding = kEncodingDefault;
+    bool utf8Pieces = false;  // --pieces utf8 asked for explicitly
     bool folderGiven = false;
     std::string_view notWithCompat;  // the first option given that --compat refuses
 };
@@ -133,6 +136,14 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
             return true;
         case kOptPrune: options.prune = true; return true;
         case kOptFilesFirst: options.filesFirst = true; return true;
+        case kOptPieces:
+            if (value == "utf8" || value == "ascii") {
+                options.asciiPieces = value == "ascii";
+                state.utf8Pieces = value == "utf8";
+                return true;
+            }
+            error = "invalid pieces " + Quoted(value) + ": expected utf8 or ascii";
+            return false;
         case kOptHelp:
         case kOptVersion: return true;
     }
@@ -158,6 +169,10 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
         }
     }
     options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (options.sjis && state.utf8Pieces) {
+        error = "--pieces utf8 cannot be combined with Shift_JIS text (--encoding sjis)";
+        return false;
+    }
     if (state.depth != 0)
         options.list.maxDepth = static_cast<int32_t>(state.depth);
     else
@@ -270,6 +285,11 @@ const char kHelpText[] =
     "  --files-first       a folder's files before its subfolders (default: after);\n"
     "                      the last entry of a folder, file or folder, gets the\n"
     "                      closing piece. Example: arbolin --files-first src\n"
+    "  --pieces utf8|ascii the pieces the tree is drawn with: utf8, box drawing;\n"
+    "                      ascii, \" |\" \" +\" \" `\" (same widths) and \"..\" after a\n"
+    "                      shortened name, for any editor, code page or font.\n"
+    "                      Default: the pieces of --encoding (with sjis, ascii\n"
+    "                      only changes the pieces). Example: arbolin --pieces ascii\n"
     "  -h, --help          show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"

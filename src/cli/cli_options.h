@@ -18,6 +18,7 @@ struct CliOptions {
     std::vector<std::string> include;  // -P PATTERN: only matching files listed
     bool prune = false;                // folders left without files are not listed
     bool filesFirst = false;           // a folder's files before its subfolders
+    bool asciiPieces = false;          // --pieces ascii: " |" " +" " `" instead of box drawing
 };
 
 enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };

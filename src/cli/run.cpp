@@ -137,6 +137,15 @@ int RunListing(const CliOptions& options) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
     style.filesFirst = options.filesFirst;
+    Pieces ascii = kAsciiPieces;
+    if (options.asciiPieces) {
+        if (options.sjis) {
+            ascii.eol = kSjisPieces.eol;  // the names stay Shift_JIS, shortened as sjis shortens them
+        } else {
+            style.writeName = AppendNameUtf8Ascii;
+        }
+        style.pieces = &ascii;
+    }
     int rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
     if (buffer.flush != nullptr)
