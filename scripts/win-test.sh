@@ -86,4 +86,39 @@ t=$(now)
 rc=0
 "${run[@]}" || rc=$?
 took "Win32 tests under Wine" "$t"
+
+# ---- opt-in (ARBOLIN_WIN32_SMOKE=1): the 32-bit probe itself, through qemu-i386 (minutes), must print
+# the same bytes as the tested x86_64 build.
+if [ "${ARBOLIN_WIN32_SMOKE:-0}" = 1 ]; then
+  t=$(now)
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && [ "$(id -u)" = 0 ] && [ -x /usr/bin/qemu-i386-static ]; then
+    [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      >/proc/sys/fs/binfmt_misc/register
+  fi
+  prefix32=$out/wine-template32
+  if [ ! -e "$prefix32/.arbolin-template" ]; then
+    rm -rf "$prefix32"
+    WINEPREFIX=$prefix32 "$wine64" wineboot -i </dev/null >"$out/wineboot32.log" 2>&1
+    WINEPREFIX=$prefix32 wineserver -w
+    touch "$prefix32/.arbolin-template"
+  fi
+  tree=$out/smoke-tree
+  rm -rf "$tree" && mkdir -p "$tree/Docs" "$tree/Src/Lib" && touch "$tree/Docs/a.txt" "$tree/Src/main.c" "$tree/readme.txt"
+  winpath="Z:$(printf '%s' "$tree" | tr / '\\')"
+  (
+    export WINEPREFIX=$prefix32
+    unset WINELOADER
+    wineserver -p </dev/null >/dev/null 2>&1
+    timeout 1200 wine "$out/i686/src/app/listing_probe.exe" "$winpath" </dev/null >"$out/smoke-i686.out" 2>/dev/null
+    "$wine64" "$out/x86_64/src/app/listing_probe.exe" "$winpath" </dev/null >"$out/smoke-x86_64.out" 2>/dev/null
+    wineserver -k
+  ) || true
+  if [ -s "$out/smoke-i686.out" ] && cmp -s "$out/smoke-i686.out" "$out/smoke-x86_64.out"; then
+    echo "32-bit listing_probe.exe: same bytes as the x86_64 build"
+  else
+    echo "32-bit listing_probe.exe: output differs or missing (see $out/smoke-*.out)"; rc=1
+  fi
+  took "32-bit smoke test (qemu-i386)" "$t"
+fi
 exit $rc

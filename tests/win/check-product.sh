@@ -9,11 +9,15 @@ failed=0 passed=0
 ok() { passed=$((passed + 1)); }
 bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
 
-kind=$(file -b "$exe")
-case $kind in
-  "PE32 executable (GUI) Intel 80386"*) ok ;;
-  *) bad "file says: $kind" ;;
-esac
+kind=$(python3 "$here/pe_resources.py" --kind "$exe")
+if [ "$kind" = "PE32 GUI i386" ]; then ok; else bad "header says: $kind"; fi
+if command -v file >/dev/null; then
+  kind=$(file -b "$exe")
+  case $kind in
+    "PE32 executable (GUI) Intel 80386"*) ok ;;
+    *) bad "file says: $kind" ;;
+  esac
+fi
 
 imports=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
 unknown=$(printf '%s\n' "$imports" | grep -vxE 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|SHELL32.DLL|COMDLG32.DLL|OLE32.DLL|ADVAPI32.DLL|MSVCRT.DLL' || true)

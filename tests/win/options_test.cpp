@@ -103,15 +103,4 @@ TEST_F(Options, NothingIsWrittenWhenTheStartDirectoryIsGone) {
     EXPECT_FALSE(Exists(gone));
 }
 
-TEST_F(Options, ToggleFlipsOnlyThePlainCheckedState) {
-    OpenMain();
-    ToggleCheck(main_, IDM_NAME_LIMIT);
-    EXPECT_TRUE(Checked(IDM_NAME_LIMIT));
-    ToggleCheck(main_, IDM_NAME_LIMIT);
-    EXPECT_FALSE(Checked(IDM_NAME_LIMIT));
-    // Checked is the checked state and nothing else: a checked but greyed item does not count.
-    EnableMenuItem(GetMenu(main_), IDM_SUBFOLDERS, MF_BYCOMMAND | MF_GRAYED);
-    EXPECT_FALSE(Checked(IDM_SUBFOLDERS));
-}
-
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Reads the resource tree of a PE file (32- or 64-bit) without running it.
   pe_resources.py EXE                 lists type/name/language and size of every resource
-  pe_resources.py --compare EXE EXE   exit 0 when both hold the same resources with the same bytes"""
+  pe_resources.py --compare EXE EXE   exit 0 when both hold the same resources with the same bytes
+  pe_resources.py --kind EXE          prints format, subsystem and machine, e.g. "PE32 GUI i386"""
 
 import struct
 import sys
@@ -23,6 +24,17 @@ def sections(data):
         name, vsize, va, raw_size, raw_ptr = struct.unpack_from('<8sIIII', data, table + 40 * i)
         result.append((va, max(vsize, raw_size), raw_ptr))
     return resource_rva, result
+
+
+def kind(path):
+    data = open(path, 'rb').read()
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    machine = struct.unpack_from('<H', data, pe + 4)[0]
+    magic, = struct.unpack_from('<H', data, pe + 24)
+    subsystem, = struct.unpack_from('<H', data, pe + 24 + 68)
+    return '%s %s %s' % ({0x10B: 'PE32', 0x20B: 'PE32+'}.get(magic, hex(magic)),
+                         {2: 'GUI', 3: 'console'}.get(subsystem, str(subsystem)),
+                         {0x14C: 'i386', 0x8664: 'x86-64'}.get(machine, hex(machine)))
 
 
 def rva_to_offset(rva, secs):
@@ -69,6 +81,9 @@ def main(argv):
         for k in differ:
             print('resource %s differs' % (k,), file=sys.stderr)
         return 1 if differ or not a else 0
+    if len(argv) == 2 and argv[0] == '--kind':
+        print(kind(argv[1]))
+        return 0
     if len(argv) == 1:
         for k, v in sorted(resources(argv[0]).items(), key=str):
             print(k, len(v))

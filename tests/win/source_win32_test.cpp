@@ -103,12 +103,6 @@ INSTANTIATE_TEST_SUITE_P(Win32Scan, WorkListing, testing::ValuesIn(kListingCases
                              return name;
                          });
 
-TEST(Win32Scan, PatternsAddOneBackslashExceptAfterADriveRoot) {
-    EXPECT_EQ(SearchPattern("C:\\"), "C:\\*");
-    EXPECT_EQ(SearchPattern("C:\\Work"), "C:\\Work\\*");
-    EXPECT_EQ(SearchPattern("\\\\srv\\share"), "\\\\srv\\share\\*");
-}
-
 // Drive Q: is mapped to a small tree by fixtures.sh.
 TEST(Win32Scan, DriveRootIsListedWithoutADoubledBackslash) {
     Win32Source source = RecordingSource();
