@@ -261,6 +261,35 @@ TEST_F(CliFeatures, AsciiPieces) {
     });
 }
 
+// ---- The summary line.
+
+TEST(CliSummary, Wording) {
+    const struct {
+        ListingCounts counts;
+        const char* line;
+    } cases[] = {
+        {{0, 0}, "0 folders, 0 files"},
+        {{1, 1}, "1 folder, 1 file"},
+        {{2, 3, 4}, "2 folders, 3 files; left out: 4 by patterns"},
+        {{2, 3, 0, 1, 1, 1}, "2 folders, 3 files; left out: 1 empty folder, 1 entry in 1 folder over --filelimit"},
+        {{5, 0, 1, 2, 3, 60}, "5 folders, 0 files; left out: 1 by patterns, 2 empty folders, "
+                              "60 entries in 3 folders over --filelimit"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SummaryLine(c.counts), c.line);
+}
+
+TEST_F(CliFeatures, SummaryCountsWhatIsListedAndLeftOut) {
+    Project();
+    ExpectListings({
+        {"plain", {"--summary", "-L", "1", "P/src"}, "[ P/src ]\n ├main.c\n ├notes.txt\n └util.h\n0 folders, 3 files\n"},
+        {"patterns and pruning", {"--summary", "-I", ".git|node_modules", "-P", "*.c", "--prune", "P"},
+         "[ P ]\n └[ src ]\n   └main.c\n1 folder, 1 file; left out: 5 by patterns, 2 empty folders\n"},
+        {"whole tree, indented", {"--summary", "--indented", "--no-file-names", "P"},
+         "[ P ]\n   [ .git ]\n   [ empty ]\n      [ deeper ]\n   [ node_modules ]\n      [ left ]\n"
+         "   [ src ]\n6 folders, 0 files\n"},
+    });
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -275,6 +304,7 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--pieces", "ascii", "--compat"}, "cannot be combined with '--pieces'"},
         {{"--pieces", "box"}, "invalid pieces 'box': expected utf8 or ascii"},
         {{"--pieces", "utf8", "--encoding", "sjis"}, "--pieces utf8 cannot be combined with Shift_JIS"},
+        {{"--summary", "--compat"}, "cannot be combined with '--summary'"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

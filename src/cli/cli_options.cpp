@@ -26,6 +26,7 @@ enum OptionId {
     kOptPrune,
     kOptFilesFirst,
     kOptPieces,
+    kOptSummary,
 };
 
 struct OptionSpec {
@@ -52,6 +53,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"prune", 0, false, kOptPrune},
     {"files-first", 0, false, kOptFilesFirst},
     {"pieces", 0, true, kOptPieces},
+    {"summary", 0, false, kOptSummary},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -136,6 +138,7 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
             return true;
         case kOptPrune: options.prune = true; return true;
         case kOptFilesFirst: options.filesFirst = true; return true;
+        case kOptSummary: options.summary = true; return true;
         case kOptPieces:
             if (value == "utf8" || value == "ascii") {
                 options.asciiPieces = value == "ascii";
@@ -290,6 +293,10 @@ const char kHelpText[] =
     "                      shortened name, for any editor, code page or font.\n"
     "                      Default: the pieces of --encoding (with sjis, ascii\n"
     "                      only changes the pieces). Example: arbolin --pieces ascii\n"
+    "  --summary           a last line \"N folders, M files\", and what patterns,\n"
+    "                      --prune and --filelimit left out. Example:\n"
+    "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"
+    "                      left out: 1 by patterns\n"
     "  -h, --help          show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"

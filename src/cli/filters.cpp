@@ -73,3 +73,23 @@ int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast) {
     folderLast = next - 1;
     return removed;
 }
+
+namespace {
+
+std::string Count(int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string SummaryLine(const ListingCounts& counts) {
+    std::string line = Count(counts.folders, "folder", "folders") + ", " + Count(counts.files, "file", "files");
+    std::string out;
+    auto add = [&out](const std::string& part) { out += (out.empty() ? "; left out: " : ", ") + part; };
+    if (counts.byPatterns > 0) add(std::to_string(counts.byPatterns) + " by patterns");
+    if (counts.pruned > 0) add(Count(counts.pruned, "empty folder", "empty folders"));
+    if (counts.overLimit > 0)
+        add(Count(counts.overLimitEntries, "entry", "entries") + " in " +
+            Count(counts.overLimit, "folder", "folders") + " over --filelimit");
+    return line + out;
+}

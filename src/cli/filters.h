@@ -29,3 +29,17 @@ void FilterEntries(EntryFilter& filter, EntryList& list, size_t first);
 // so the tables read as if those folders had never been found. Call after ScanFolder and before
 // BuildFolderStructure, while rows are still in scan order with id = row. Returns the rows taken out.
 int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast);
+
+// What --summary counts: the folders and files listed, and what patterns, pruning and the file limit
+// left out.
+struct ListingCounts {
+    int64_t folders = 0, files = 0;
+    int64_t byPatterns = 0;      // entries -I and -P dropped
+    int64_t pruned = 0;          // folders --prune took out
+    int64_t overLimit = 0;       // folders listed but not opened (--filelimit)
+    int64_t overLimitEntries = 0;  // ... and the entries they hold
+};
+
+// "2 folders, 1 file" and, when anything was left out, "; left out: 3 by patterns, 1 empty folder,
+// 60 entries in 1 folder over --filelimit". No line end.
+std::string SummaryLine(const ListingCounts& counts);

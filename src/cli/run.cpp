@@ -116,7 +116,8 @@ int RunListing(const CliOptions& options) {
     // The Windows program still shows the root line (and the empty line of a listing without files).
     bool rootFailed = scan == kScanCannotOpen;
     if (rootFailed && !options.compat) return kExitNoListing;
-    if (options.prune) PruneEmptyFolders(tables, folderLast);
+    ListingCounts counts;
+    if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast);
     NameOrder order = PosixNameOrder();
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
@@ -148,6 +149,14 @@ int RunListing(const CliOptions& options) {
     }
     int rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
+    if (options.summary && rendered != 0) {
+        counts.folders = folderLast;
+        counts.files = int64_t(tables.files.size());
+        counts.byPatterns = seam.filter.leftOut;
+        std::string line = SummaryLine(counts);
+        line += style.pieces->eol;
+        AppendBounded(buffer, line, line.size());
+    }
     if (buffer.flush != nullptr)
         FlushText(buffer);
     else
