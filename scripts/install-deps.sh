@@ -4,8 +4,11 @@
 set -euo pipefail
 
 native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux)
-cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils
-       xdotool imagemagick fonts-ipafont-gothic)
+# The product is built for i686; the same sources built for x86_64 run the Windows tests under wine64
+# (this machine's kernel runs no 32-bit Linux code: see tests/win/wine-notes.md).
+cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
+       mingw-w64-x86-64-dev wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
+       python3 clang libclang-rt-14-dev)
 want=("${native[@]}")
 [ "${ARBOLIN_NATIVE_ONLY:-0}" = 1 ] || want+=("${cross[@]}")
 

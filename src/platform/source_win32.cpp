@@ -6,8 +6,8 @@
 
 namespace {
 
-// "失敗かな？" and "findfile" in code page 932 (this file is compiled without a CP932 execution charset).
-constexpr char kUnreadableText[] = "\x8E\xB8\x94\x73\x82\xA9\x82\xC8\x81\x48";
+// The box for a folder that cannot be read (the literal is compiled to code page 932).
+constexpr char kUnreadableText[] = "失敗かな？";
 constexpr char kUnreadableCaption[] = "findfile";
 
 int SeparatorsAfter(std::string_view parent) { return parent.size() == 3 ? 0 : 1; }
