@@ -69,6 +69,8 @@ rm -rf "$prefix"
 cp -a "$template" "$prefix"
 took "prefix copy" "$t"
 export WINEPREFIX=$prefix
+# scripts/win-run.sh wants the builds and a fresh prefix, not the tests.
+[ "${ARBOLIN_WIN_BUILD_ONLY:-0}" = 1 ] && exit 0
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 
