@@ -12,6 +12,7 @@ struct IndentWriter {
     const ListingTables& tables;
     const Pieces& pieces;
     NameWriter writeName;
+    const TextStyle& style;
     ListingIndex index;
 
     void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
@@ -25,6 +26,7 @@ struct IndentWriter {
         Put(pieces.open);
         writeName(buffer, tables.Name(f), false);
         Put(pieces.close);
+        if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
     }
@@ -41,7 +43,7 @@ struct IndentWriter {
 }  // namespace
 
 int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row, const TextStyle& style) {
-    IndentWriter w{buffer, tables, *style.pieces, style.writeName, {}};
+    IndentWriter w{buffer, tables, *style.pieces, style.writeName, style, {}};
     BuildListingIndex(tables, w.index);
     if (!w.FolderLine(tables.folders[row])) return 0;
     if (style.filesFirst) w.FileLines(tables.folders[row]);

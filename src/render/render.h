@@ -70,6 +70,10 @@ struct TextStyle {
     const Pieces* pieces;
     NameWriter writeName;
     bool filesFirst = false;  // a folder's files before its subfolders (the Windows program: after)
+    // Optional: appends a note after a folder's closing piece, e.g. " (50000 entries)" (none for the
+    // Windows program).
+    void (*folderNote)(void* context, TextBuffer& buffer, const FolderEntry& folder) = nullptr;
+    void* noteContext = nullptr;
 };
 
 inline constexpr TextStyle kWindowsStyle{&kSjisPieces, AppendName};

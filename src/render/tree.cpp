@@ -14,6 +14,7 @@ struct TreeWriter {
     const ListOptions& options;
     const Pieces& pieces;
     NameWriter writeName;
+    const TextStyle& style;
     ListingIndex index;
     bool filesFirst;
     size_t highFlag;  // no level flag above this column is set
@@ -57,6 +58,7 @@ struct TreeWriter {
         Put(pieces.open);
         writeName(buffer, tables.Name(f), options.nameLimit);
         Put(pieces.close);
+        if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
     }
@@ -93,7 +95,7 @@ struct Frame {
 
 int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
                const TextStyle& style) {
-    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, {}, style.filesFirst,
+    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, style, {}, style.filesFirst,
                  tables.levelFlags.size()};
     BuildListingIndex(tables, w.index);
     bool filesFirst = style.filesFirst && options.fileNames;
