@@ -290,6 +290,31 @@ TEST_F(CliFeatures, SummaryCountsWhatIsListedAndLeftOut) {
     });
 }
 
+// ---- The file limit: a subfolder over it is listed with its count and not opened.
+
+TEST_F(CliFeatures, FileLimit) {
+    for (int i = 0; i < 5; ++i) File("L/big/f" + std::to_string(i));
+    File("L/big/sub/deep.txt");  // never reached: big is not opened
+    for (int i = 0; i < 3; ++i) File("L/three/g" + std::to_string(i));
+    File("L/top.txt");
+    ExpectListings({
+        {"over the limit and at it", {"--filelimit", "3", "--summary", "L"},
+         "[ L ]\n"
+         " ├[ big ] (6 entries)\n"
+         " ├[ three ]\n"
+         " │ ├g0\n"
+         " │ ├g1\n"
+         " │ └g2\n"
+         " └top.txt\n"
+         "2 folders, 4 files; left out: 6 entries in 1 folder over --filelimit\n"},
+        {"the root is always opened", {"--filelimit=1", "-L", "1", "L/three"},
+         "[ L/three ]\n ├g0\n ├g1\n └g2\n"},
+        {"counted after patterns; pruning keeps a folder over the limit",
+         {"--filelimit", "3", "-I", "sub", "-P", "f*|g*", "--prune", "--indented", "L"},
+         "[ L ]\n   [ big ] (5 entries)\n   [ three ]\n      g0\n      g1\n      g2\n"},
+    });
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -305,6 +330,9 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--pieces", "box"}, "invalid pieces 'box': expected utf8 or ascii"},
         {{"--pieces", "utf8", "--encoding", "sjis"}, "--pieces utf8 cannot be combined with Shift_JIS"},
         {{"--summary", "--compat"}, "cannot be combined with '--summary'"},
+        {{"--filelimit", "9", "--compat"}, "cannot be combined with '--filelimit'"},
+        {{"--filelimit", "0"}, "invalid file limit '0'"},
+        {{"--filelimit=x"}, "invalid file limit 'x'"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

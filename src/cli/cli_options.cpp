@@ -27,6 +27,7 @@ enum OptionId {
     kOptFilesFirst,
     kOptPieces,
     kOptSummary,
+    kOptFileLimit,
 };
 
 struct OptionSpec {
@@ -54,6 +55,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"files-first", 0, false, kOptFilesFirst},
     {"pieces", 0, true, kOptPieces},
     {"summary", 0, false, kOptSummary},
+    {"filelimit", 0, true, kOptFileLimit},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -139,6 +141,10 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
         case kOptPrune: options.prune = true; return true;
         case kOptFilesFirst: options.filesFirst = true; return true;
         case kOptSummary: options.summary = true; return true;
+        case kOptFileLimit:
+            if (ParseDepth(value, options.fileLimit)) return true;
+            error = "invalid file limit " + Quoted(value) + ": expected a whole number of at least 1";
+            return false;
         case kOptPieces:
             if (value == "utf8" || value == "ascii") {
                 options.asciiPieces = value == "ascii";
@@ -293,6 +299,10 @@ const char kHelpText[] =
     "                      shortened name, for any editor, code page or font.\n"
     "                      Default: the pieces of --encoding (with sjis, ascii\n"
     "                      only changes the pieces). Example: arbolin --pieces ascii\n"
+    "  --filelimit N       a subfolder with more than N entries is listed with its\n"
+    "                      count, \"[ name ] (50000 entries)\", and not opened\n"
+    "                      (entries counted after -I and -P; FOLDER itself is\n"
+    "                      always listed). Example: arbolin --filelimit 500\n"
     "  --summary           a last line \"N folders, M files\", and what patterns,\n"
     "                      --prune and --filelimit left out. Example:\n"
     "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"

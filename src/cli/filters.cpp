@@ -44,7 +44,8 @@ void FilterEntries(EntryFilter& filter, EntryList& list, size_t first) {
     list.entries.resize(kept);
 }
 
-int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast) {
+int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast,
+                          bool (*keepAnyway)(void* context, const FolderEntry& folder), void* context) {
     auto& folders = tables.folders;
     int32_t rows = folderLast + 1;
     // Backwards through the pre-order rows: a folder is kept when it has files or a kept folder below
@@ -54,7 +55,8 @@ int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast) {
     for (int32_t r = rows - 1; r >= 1; --r) {
         size_t d = size_t(folders[r].depth);
         if (childKept.size() < d + 2) childKept.resize(d + 2, 0);
-        keep[r] = folders[r].fileCount > 0 || childKept[d + 1];
+        keep[r] = folders[r].fileCount > 0 || childKept[d + 1] ||
+                  (keepAnyway != nullptr && keepAnyway(context, folders[r]));
         childKept[d + 1] = 0;
         childKept[d] = childKept[d] || keep[r];
     }

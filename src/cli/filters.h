@@ -28,7 +28,10 @@ void FilterEntries(EntryFilter& filter, EntryList& list, size_t first);
 // Takes out the folder rows (never the root) whose subtree holds no file, and renumbers the ids that stay
 // so the tables read as if those folders had never been found. Call after ScanFolder and before
 // BuildFolderStructure, while rows are still in scan order with id = row. Returns the rows taken out.
-int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast);
+// A folder for which `keepAnyway` (when given) returns true stays, with its ancestors.
+int64_t PruneEmptyFolders(ListingTables& tables, int32_t& folderLast,
+                          bool (*keepAnyway)(void* context, const FolderEntry& folder) = nullptr,
+                          void* context = nullptr);
 
 // What --summary counts: the folders and files listed, and what patterns, pruning and the file limit
 // left out.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <unordered_map>
 
 #include "cli/filters.h"
 #include "cli/messages.h"
@@ -27,7 +28,41 @@ struct CliSeam {
     int64_t files = 0;
     int64_t unreadableSubfolders = 0;
     EntryFilter filter;  // -I and -P, applied to every folder's entries as they are read
+    // --filelimit: a subfolder with more entries is handed over empty. The scan records a folder's row
+    // just before it reads it, so the last row is the folder being read; its note is keyed by the row's
+    // name offset, which stays with the row through pruning and sorting.
+    int64_t fileLimit = 0;
+    const ListingTables* tables = nullptr;
+    std::unordered_map<uint32_t, int64_t> overLimit;  // name offset -> entries not listed
+    int64_t overLimitFolders = 0, overLimitEntries = 0;
 };
+
+// Cuts a subfolder's entries when they pass --filelimit.
+void ApplyFileLimit(CliSeam& seam, const std::string& path, EntryList& out, size_t before) {
+    if (seam.fileLimit == 0 || path == seam.root) return;
+    int64_t count = 0;
+    for (size_t i = before; i < out.entries.size(); ++i) {
+        std::string_view raw = out.Raw(out.entries[i]);
+        if (raw != "." && raw != "..") ++count;
+    }
+    if (count <= seam.fileLimit) return;
+    out.entries.resize(before);
+    ++seam.overLimitFolders;
+    seam.overLimitEntries += count;
+    if (seam.tables->folders.size() > 1) seam.overLimit[seam.tables->folders.back().name] = count;
+}
+
+bool IsOverLimit(void* context, const FolderEntry& folder) {
+    return static_cast<CliSeam*>(context)->overLimit.count(folder.name) != 0;
+}
+
+void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
+    const auto& overLimit = static_cast<CliSeam*>(context)->overLimit;
+    auto found = overLimit.find(folder.name);
+    if (found == overLimit.end()) return;
+    std::string note = " (" + std::to_string(found->second) + " entries)";
+    AppendBounded(buffer, note, note.size());
+}
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto* seam = static_cast<CliSeam*>(context);
@@ -35,6 +70,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     int error = seam->inner.readFolder(seam->inner.context, path, out);
     if (error != 0) return error;
     FilterEntries(seam->filter, out, before);
+    ApplyFileLimit(*seam, path, out, before);
     for (size_t i = before; i < out.entries.size(); ++i) {
         const EntryList::Entry& e = out.entries[i];
         if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) {
@@ -98,6 +134,8 @@ int RunListing(const CliOptions& options) {
     seam.root = options.folder;
     seam.filter.exclude = options.exclude;
     seam.filter.include = options.include;
+    seam.fileLimit = options.fileLimit;
+    seam.tables = &tables;
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -117,7 +155,7 @@ int RunListing(const CliOptions& options) {
     bool rootFailed = scan == kScanCannotOpen;
     if (rootFailed && !options.compat) return kExitNoListing;
     ListingCounts counts;
-    if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast);
+    if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast, IsOverLimit, &seam);
     NameOrder order = PosixNameOrder();
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
@@ -138,6 +176,10 @@ int RunListing(const CliOptions& options) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
     style.filesFirst = options.filesFirst;
+    if (options.fileLimit > 0) {
+        style.folderNote = OverLimitNote;
+        style.noteContext = &seam;
+    }
     Pieces ascii = kAsciiPieces;
     if (options.asciiPieces) {
         if (options.sjis) {
@@ -153,6 +195,8 @@ int RunListing(const CliOptions& options) {
         counts.folders = folderLast;
         counts.files = int64_t(tables.files.size());
         counts.byPatterns = seam.filter.leftOut;
+        counts.overLimit = seam.overLimitFolders;
+        counts.overLimitEntries = seam.overLimitEntries;
         std::string line = SummaryLine(counts);
         line += style.pieces->eol;
         AppendBounded(buffer, line, line.size());
