@@ -2,6 +2,8 @@
 // for the sjis modes (iconv), and the order Windows delivers a folder's entries in.
 #include "platform/names_posix.h"
 
+#include "platform/posix_source.h"
+
 #include <langinfo.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
@@ -209,4 +211,11 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
     impl.moved.clear();
     for (uint32_t i : impl.order) impl.moved.push_back(list.entries[first + i]);
     std::copy(impl.moved.begin(), impl.moved.end(), list.entries.begin() + static_cast<ptrdiff_t>(first));
+}
+
+bool SetNaturalOrder(PosixSource& source) {
+    UErrorCode err = U_ZERO_ERROR;
+    ucol_setAttribute(source.impl->folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ucol_setAttribute(source.impl->fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    return U_SUCCESS(err);
 }

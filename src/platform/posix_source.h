@@ -32,6 +32,9 @@ struct PosixSource {
 // before anything below is used.
 bool InitPosixSource(PosixSource& source, std::string& error);
 void ClosePosixSource(PosixSource& source);
+// Natural order for the keys made from now on: digits inside names compare by their numeric value
+// ("file2" before "file10"), through ICU's numeric collation. False when ICU refuses the attribute.
+bool SetNaturalOrder(PosixSource& source);
 
 // The seam over `source`; valid while `source` lives.
 //  - separatorsAfter: 0 when the parent ends in '/', else 1 (so "abc" never lists "abc*").
