@@ -315,6 +315,19 @@ TEST_F(CliFeatures, FileLimit) {
     });
 }
 
+// ---- Natural order: numbers by value, for files and folders; the collation stays otherwise.
+
+TEST_F(CliFeatures, NaturalOrder) {
+    for (const char* name : {"file10", "file2", "file1", "File2", "file02b", "a100.txt", "a20.txt"}) File(std::string("N/") + name);
+    for (const char* name : {"v10", "v9", "V1"}) Folder(std::string("N/") + name);
+    ExpectListings({
+        {"natural", {"--natural", "N"},
+         "[ N ]\n ├[ V1 ]\n ├[ v9 ]\n ├[ v10 ]\n ├a20.txt\n ├a100.txt\n ├file1\n ├file2\n ├File2\n ├file02b\n └file10\n"},
+        {"default", {"N"},
+         "[ N ]\n ├[ V1 ]\n ├[ v10 ]\n ├[ v9 ]\n ├a100.txt\n ├a20.txt\n ├file02b\n ├file1\n ├file10\n ├file2\n └File2\n"},
+    });
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -333,6 +346,7 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--filelimit", "9", "--compat"}, "cannot be combined with '--filelimit'"},
         {{"--filelimit", "0"}, "invalid file limit '0'"},
         {{"--filelimit=x"}, "invalid file limit 'x'"},
+        {{"--compat", "--natural"}, "cannot be combined with '--natural'"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

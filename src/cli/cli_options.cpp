@@ -28,6 +28,7 @@ enum OptionId {
     kOptPieces,
     kOptSummary,
     kOptFileLimit,
+    kOptNatural,
 };
 
 struct OptionSpec {
@@ -56,6 +57,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"pieces", 0, true, kOptPieces},
     {"summary", 0, false, kOptSummary},
     {"filelimit", 0, true, kOptFileLimit},
+    {"natural", 0, false, kOptNatural},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -141,6 +143,7 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
         case kOptPrune: options.prune = true; return true;
         case kOptFilesFirst: options.filesFirst = true; return true;
         case kOptSummary: options.summary = true; return true;
+        case kOptNatural: options.natural = true; return true;
         case kOptFileLimit:
             if (ParseDepth(value, options.fileLimit)) return true;
             error = "invalid file limit " + Quoted(value) + ": expected a whole number of at least 1";
@@ -303,6 +306,8 @@ const char kHelpText[] =
     "                      count, \"[ name ] (50000 entries)\", and not opened\n"
     "                      (entries counted after -I and -P; FOLDER itself is\n"
     "                      always listed). Example: arbolin --filelimit 500\n"
+    "  --natural           numbers inside names compare by value: file2 before\n"
+    "                      file10 (ICU numeric collation). Example: arbolin --natural\n"
     "  --summary           a last line \"N folders, M files\", and what patterns,\n"
     "                      --prune and --filelimit left out. Example:\n"
     "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"

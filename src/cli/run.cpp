@@ -117,6 +117,11 @@ int RunListing(const CliOptions& options) {
         PrintMessage("cannot set up names and collation: " + error);
         return kExitNoListing;
     }
+    if (options.natural && !SetNaturalOrder(source)) {
+        PrintMessage("cannot set up natural order in the collation");
+        ClosePosixSource(source);
+        return kExitNoListing;
+    }
     if (!CheckOutput(options.output, error)) {
         PrintMessage(error);
         ClosePosixSource(source);
