@@ -328,6 +328,128 @@ TEST_F(CliFeatures, NaturalOrder) {
     });
 }
 
+// ---- JSON: parsed back by python3's json module and compared with the folder it came from.
+
+// Runs Debian's python3 with `script` and the given arguments; its exit status (0: the check held).
+int Python(const std::string& script, const std::vector<std::string>& args, const std::string& scratch) {
+    std::string path = scratch + "/check.py";
+    std::ofstream(path) << script;
+    std::string command = "/usr/bin/python3 " + path;  // Debian's, where python3-markdown is
+    for (const std::string& a : args) command += " '" + a + "'";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Walks the document and the folder together: the same names (bytes restored from "bytes" where
+// given), the same types, children in the listing's order (folders first unless told), nothing else.
+const char kJsonCheck[] = R"(
+import json, os, sys
+doc = json.load(open(sys.argv[1], encoding='utf-8'))
+files_first = sys.argv[3] == '1'
+def raw(entry):
+    if 'bytes' in entry:
+        return bytes.fromhex(entry['bytes'])
+    return entry['name'].encode('utf-8')
+def check(entry, path):
+    assert entry['type'] == 'folder', entry
+    kids = entry['children']
+    got = [(raw(k), k['type']) for k in kids]
+    want = []
+    for name in os.listdir(os.fsencode(path)):
+        full = os.path.join(os.fsencode(path), name)
+        kind = 'link' if os.path.islink(full) else 'folder' if os.path.isdir(full) else 'file'
+        want.append((name, kind))
+    assert sorted(got) == sorted(want), (got, want)
+    kinds = [k['type'] == 'folder' for k in kids]
+    assert kinds == sorted(kinds, reverse=not files_first), kinds
+    for k in kids:
+        if k['type'] == 'folder':
+            check(k, os.path.join(os.fsencode(path), raw(k)))
+check(doc, os.fsencode(sys.argv[2]))
+)";
+
+TEST_F(CliFeatures, JsonParsesBackToTheSameTree) {
+    for (std::string name : {"plain.txt", "quote\"d", "back\\slash", "tab\tand\nnewline", "ctl\x01\x1f",
+                             "bad\xff\xfe", "\xc3(", "caf\xc3\xa9", "\xe2\x80\xa8sep", "{\"x\": 1}"})
+        File("J/" + name);
+    File("J/sub dir/inner/\xe6\x97\xa5\xe6\x9c\xac.txt");
+    Folder("J/\x80" "folder/empty");
+    fs::create_symlink("plain.txt", At("J/link"));
+    fs::create_symlink("sub dir", At("J/folder-link"));
+    for (bool filesFirst : {false, true}) {
+        std::vector<std::string> args{"--format", "json", "-o", scratch_ + "/out.json", "J"};
+        if (filesFirst) args.push_back("--files-first");
+        RunResult r = Arbolin(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Python(kJsonCheck, {scratch_ + "/out.json", At("J"), filesFirst ? "1" : "0"}, scratch_), 0);
+    }
+    // The exact text of a small case: entries, limits and the summary in their places.
+    File("K/big/a");
+    File("K/big/b");
+    File("K/x\"y");
+    RunResult r = Arbolin({"--format=json", "--filelimit", "1", "--summary", "K"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"name\": \"K\", \"type\": \"folder\", \"children\": [\n"
+              "  {\"name\": \"big\", \"type\": \"folder\", \"entries\": 2, \"children\": []},\n"
+              "  {\"name\": \"x\\\"y\", \"type\": \"file\"}\n"
+              "], \"summary\": \"1 folder, 1 file; left out: 2 entries in 1 folder over --filelimit\"}\n");
+}
+
+// ---- Markdown: rendered to HTML by python3-markdown, and the list nesting read back and compared with
+// the folder (names as the text view escapes them: only the backslash doubles here).
+
+const char kMarkdownCheck[] = R"(
+import markdown, os, sys
+from html.parser import HTMLParser
+class Tree(HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.root = {'text': '', 'kids': []}
+        self.stack = [self.root]
+    def handle_starttag(self, tag, attrs):
+        if tag == 'li':
+            node = {'text': '', 'kids': []}
+            self.stack[-1]['kids'].append(node)
+            self.stack.append(node)
+        elif tag not in ('ul',):
+            raise SystemExit('unexpected tag ' + tag)
+    def handle_endtag(self, tag):
+        if tag == 'li':
+            self.stack.pop()
+    def handle_data(self, data):
+        self.stack[-1]['text'] += data.strip('\n')
+t = Tree()
+t.feed(markdown.markdown(open(sys.argv[1], encoding='utf-8').read(), tab_length=2))
+def check(node, path):
+    assert node['text'].endswith('/'), node['text']
+    got = sorted((k['text'].rstrip('/'), k['text'].endswith('/')) for k in node['kids'])
+    want = sorted((n.replace('\\', '\\\\'), os.path.isdir(os.path.join(path, n)) and not os.path.islink(os.path.join(path, n)))
+                  for n in os.listdir(path))
+    assert got == want, (got, want)
+    for k in node['kids']:
+        if k['text'].endswith('/'):
+            check(k, os.path.join(path, k['text'][:-1].replace('\\\\', '\\')))
+assert len(t.root['kids']) == 1
+check(t.root['kids'][0], sys.argv[2])
+)";
+
+TEST_F(CliFeatures, MarkdownRendersAsTheSameNesting) {
+    for (std::string name : {"*star*", "_under_", "a#b", "1. item", "[link](x)", "`code`", "<i>it", "x>y",
+                             "back\\slash", " lead", "trail ", "+plus", "-dash", "a|b", "~x~", "&amp;", "!bang"})
+        File("M/" + name);
+    File("M/sub/1. deeper/# head.md");
+    Folder("M/empty_folder_");
+    RunResult r = Arbolin({"--format", "markdown", "-o", scratch_ + "/out.md", "M"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Python(kMarkdownCheck, {scratch_ + "/out.md", At("M")}, scratch_), 0);
+
+    File("N/a*b/c.txt");
+    File("N/z.txt");
+    EXPECT_EQ(Arbolin({"--format=markdown", "--files-first", "--summary", "N"}).out,
+              "- N/\n  - z\\.txt\n  - a\\*b/\n    - c\\.txt\n\n1 folder, 2 files\n");
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {
@@ -347,6 +469,9 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--filelimit", "0"}, "invalid file limit '0'"},
         {{"--filelimit=x"}, "invalid file limit 'x'"},
         {{"--compat", "--natural"}, "cannot be combined with '--natural'"},
+        {{"--format", "json", "--compat"}, "cannot be combined with '--format'"},
+        {{"--format", "xml"}, "invalid format 'xml': expected text, json or markdown"},
+        {{"--format", "markdown", "--encoding", "sjis"}, "UTF-8 and cannot be combined with --encoding sjis"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},
         {{"--include="}, "the pattern of '--include' is empty"},
         {{"-P"}, "option '-P' needs a value"},

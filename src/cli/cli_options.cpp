@@ -29,6 +29,7 @@ enum OptionId {
     kOptSummary,
     kOptFileLimit,
     kOptNatural,
+    kOptFormat,
 };
 
 struct OptionSpec {
@@ -58,6 +59,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"summary", 0, false, kOptSummary},
     {"filelimit", 0, true, kOptFileLimit},
     {"natural", 0, false, kOptNatural},
+    {"format", 0, true, kOptFormat},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -144,6 +146,15 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
         case kOptFilesFirst: options.filesFirst = true; return true;
         case kOptSummary: options.summary = true; return true;
         case kOptNatural: options.natural = true; return true;
+        case kOptFormat:
+            if (value == "text" || value == "json" || value == "markdown") {
+                options.format = value == "json"       ? CliOptions::kFormatJson
+                                 : value == "markdown" ? CliOptions::kFormatMarkdown
+                                                       : CliOptions::kFormatText;
+                return true;
+            }
+            error = "invalid format " + Quoted(value) + ": expected text, json or markdown";
+            return false;
         case kOptFileLimit:
             if (ParseDepth(value, options.fileLimit)) return true;
             error = "invalid file limit " + Quoted(value) + ": expected a whole number of at least 1";
@@ -181,6 +192,10 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
         }
     }
     options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (options.sjis && options.format != CliOptions::kFormatText) {
+        error = "--format json and markdown are UTF-8 and cannot be combined with --encoding sjis";
+        return false;
+    }
     if (options.sjis && state.utf8Pieces) {
         error = "--pieces utf8 cannot be combined with Shift_JIS text (--encoding sjis)";
         return false;
@@ -308,6 +323,15 @@ const char kHelpText[] =
     "                      always listed). Example: arbolin --filelimit 500\n"
     "  --natural           numbers inside names compare by value: file2 before\n"
     "                      file10 (ICU numeric collation). Example: arbolin --natural\n"
+    "  --format text|json|markdown  text (default): the tree or outline;\n"
+    "                      json: one document, streamed, each entry\n"
+    "                      {\"name\", \"type\": folder|file|link, \"children\"}; a name\n"
+    "                      that is not valid UTF-8 has U+FFFD there and its exact\n"
+    "                      bytes in \"bytes\" (hex); \"entries\" marks a folder over\n"
+    "                      --filelimit; --summary adds \"summary\" to the root.\n"
+    "                      markdown: a nested list, two spaces a level, folders\n"
+    "                      ending in '/', special characters escaped. Both UTF-8\n"
+    "                      only. Example: arbolin --format json -I .git > tree.json\n"
     "  --summary           a last line \"N folders, M files\", and what patterns,\n"
     "                      --prune and --filelimit left out. Example:\n"
     "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"

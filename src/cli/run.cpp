@@ -6,8 +6,10 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "cli/filters.h"
+#include "cli/formats.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -35,6 +37,8 @@ struct CliSeam {
     const ListingTables* tables = nullptr;
     std::unordered_map<uint32_t, int64_t> overLimit;  // name offset -> entries not listed
     int64_t overLimitFolders = 0, overLimitEntries = 0;
+    bool collectLinks = false;                 // --format json: links told from files
+    std::unordered_set<std::string> links;     // LinkKey of each link read
 };
 
 // Cuts a subfolder's entries when they pass --filelimit.
@@ -71,6 +75,9 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     if (error != 0) return error;
     FilterEntries(seam->filter, out, before);
     ApplyFileLimit(*seam, path, out, before);
+    if (seam->collectLinks)
+        for (size_t i = before; i < out.entries.size(); ++i)
+            if (out.entries[i].kind == kEntryLink) seam->links.insert(LinkKey(path, out.Raw(out.entries[i])));
     for (size_t i = before; i < out.entries.size(); ++i) {
         const EntryList::Entry& e = out.entries[i];
         if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) {
@@ -141,6 +148,7 @@ int RunListing(const CliOptions& options) {
     seam.filter.include = options.include;
     seam.fileLimit = options.fileLimit;
     seam.tables = &tables;
+    seam.collectLinks = options.format == CliOptions::kFormatJson;
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -194,17 +202,27 @@ int RunListing(const CliOptions& options) {
         }
         style.pieces = &ascii;
     }
-    int rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
+    counts.folders = folderLast;
+    counts.files = int64_t(tables.files.size());
+    counts.byPatterns = seam.filter.leftOut;
+    counts.overLimit = seam.overLimitFolders;
+    counts.overLimitEntries = seam.overLimitEntries;
+    int rendered = 1;
+    if (options.format != CliOptions::kFormatText) {
+        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst,
+                            options.summary ? SummaryLine(counts) : std::string()};
+        if (options.format == CliOptions::kFormatJson)
+            RenderJson(buffer, tables, options.list, extras);
+        else
+            RenderMarkdown(buffer, tables, options.list, extras);
+    } else {
+        rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
-    if (options.summary && rendered != 0) {
-        counts.folders = folderLast;
-        counts.files = int64_t(tables.files.size());
-        counts.byPatterns = seam.filter.leftOut;
-        counts.overLimit = seam.overLimitFolders;
-        counts.overLimitEntries = seam.overLimitEntries;
-        std::string line = SummaryLine(counts);
-        line += style.pieces->eol;
-        AppendBounded(buffer, line, line.size());
+        if (options.summary && rendered != 0) {
+            std::string line = SummaryLine(counts);
+            line += style.pieces->eol;
+            AppendBounded(buffer, line, line.size());
+        }
     }
     if (buffer.flush != nullptr)
         FlushText(buffer);
