@@ -30,6 +30,7 @@ enum OptionId {
     kOptFileLimit,
     kOptNatural,
     kOptFormat,
+    kOptGitignore,
 };
 
 struct OptionSpec {
@@ -60,6 +61,7 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"filelimit", 0, true, kOptFileLimit},
     {"natural", 0, false, kOptNatural},
     {"format", 0, true, kOptFormat},
+    {"gitignore", 0, false, kOptGitignore},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -146,6 +148,7 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
         case kOptFilesFirst: options.filesFirst = true; return true;
         case kOptSummary: options.summary = true; return true;
         case kOptNatural: options.natural = true; return true;
+        case kOptGitignore: options.gitignore = true; return true;
         case kOptFormat:
             if (value == "text" || value == "json" || value == "markdown") {
                 options.format = value == "json"       ? CliOptions::kFormatJson
@@ -309,6 +312,11 @@ const char kHelpText[] =
     "                      (same form; folders stay). Repeatable.\n"
     "                      Example: arbolin -P '*.c|*.h' --prune src\n"
     "  --prune             leave out folders that hold no file (after -I and -P)\n"
+    "  --gitignore         leave out what git would ignore here (nested\n"
+    "                      .gitignore files, .git/info/exclude, negation, dir/ and\n"
+    "                      /anchored patterns, exactly git's rules) and the .git\n"
+    "                      folder; no effect outside a repository.\n"
+    "                      Example: arbolin --gitignore --summary\n"
     "  --files-first       a folder's files before its subfolders (default: after);\n"
     "                      the last entry of a folder, file or folder, gets the\n"
     "                      closing piece. Example: arbolin --files-first src\n"

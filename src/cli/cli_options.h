@@ -20,6 +20,7 @@ struct CliOptions {
     bool filesFirst = false;           // a folder's files before its subfolders
     int64_t fileLimit = 0;             // a folder with more entries is listed but not opened; 0: none
     enum Format { kFormatText, kFormatJson, kFormatMarkdown } format = kFormatText;
+    bool gitignore = false;            // leave out what git would ignore, and .git
     bool natural = false;              // numbers inside names compare by value
     bool summary = false;              // a last line counting folders, files and what was left out
     bool asciiPieces = false;          // --pieces ascii: " |" " +" " `" instead of box drawing

@@ -10,6 +10,7 @@
 
 #include "cli/filters.h"
 #include "cli/formats.h"
+#include "cli/gitignore.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -37,6 +38,7 @@ struct CliSeam {
     const ListingTables* tables = nullptr;
     std::unordered_map<uint32_t, int64_t> overLimit;  // name offset -> entries not listed
     int64_t overLimitFolders = 0, overLimitEntries = 0;
+    GitIgnore* gitignore = nullptr;            // --gitignore
     bool collectLinks = false;                 // --format json: links told from files
     std::unordered_set<std::string> links;     // LinkKey of each link read
 };
@@ -74,6 +76,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     int error = seam->inner.readFolder(seam->inner.context, path, out);
     if (error != 0) return error;
     FilterEntries(seam->filter, out, before);
+    if (seam->gitignore != nullptr) FilterIgnored(*seam->gitignore, path, out, before);
     ApplyFileLimit(*seam, path, out, before);
     if (seam->collectLinks)
         for (size_t i = before; i < out.entries.size(); ++i)
@@ -149,6 +152,15 @@ int RunListing(const CliOptions& options) {
     seam.fileLimit = options.fileLimit;
     seam.tables = &tables;
     seam.collectLinks = options.format == CliOptions::kFormatJson;
+    GitIgnore gitignore;
+    if (options.gitignore) {
+        if (!OpenGitIgnore(gitignore, options.folder, error)) {
+            PrintMessage(error);
+            ClosePosixSource(source);
+            return kExitNoListing;
+        }
+        seam.gitignore = &gitignore;
+    }
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -159,6 +171,7 @@ int RunListing(const CliOptions& options) {
     int32_t depth = 1;
     ScanResult scan = ScanFolder(tables, through, options.folder, folderLast, depth, options.list);
     EraseProgress(seam.progress);
+    if (options.gitignore) CloseGitIgnore(gitignore);
     ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
@@ -204,7 +217,7 @@ int RunListing(const CliOptions& options) {
     }
     counts.folders = folderLast;
     counts.files = int64_t(tables.files.size());
-    counts.byPatterns = seam.filter.leftOut;
+    counts.byPatterns = seam.filter.leftOut + gitignore.leftOut;
     counts.overLimit = seam.overLimitFolders;
     counts.overLimitEntries = seam.overLimitEntries;
     int rendered = 1;
