@@ -3,12 +3,13 @@
 # and generates the ja_JP.UTF-8 locale. Safe to run again: it installs only what is missing.
 set -euo pipefail
 
-native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux)
+native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux libgit2-dev git
+        python3 python3-markdown)
 # The product is built for i686; the same sources built for x86_64 run the Windows tests under wine64
 # (this machine's kernel runs no 32-bit Linux code: see tests/win/wine-notes.md).
 cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
        mingw-w64-x86-64-dev wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
-       python3 clang libclang-rt-14-dev)
+       clang libclang-rt-14-dev)
 want=("${native[@]}")
 [ "${ARBOLIN_NATIVE_ONLY:-0}" = 1 ] || want+=("${cross[@]}")
 
