@@ -66,7 +66,7 @@ Scanned* Scan(int folders, int files, const ListLimits& limits) {
     ResetListing(s->tables, tree.root);
     int32_t depth = 1;
     if (ScanFolder(s->tables, MemoryFolderSource(tree), tree.root, s->folderLast, depth, options) != kScanDone)
-        std::fprintf(stderr, "engine_bench: the scan of %d folders and %d files did not complete\n", folders, files);
+        std::fprintf(stderr, "engine_bench: the scan of %d folders, %d files did not complete\n", folders, files);
     if (limits.textCapacity > 0) {
         reference::InitListing(s->refTables, limits);
         reference::ResetListing(s->refTables, tree.root);
@@ -224,7 +224,8 @@ public:
             auto production = times_.find(std::string(table) + "_Production");
             auto reference = times_.find(std::string(table) + "_Reference/iterations:1");
             if (production == times_.end() || reference == times_.end()) continue;
-            std::printf("%s: after the scan, production is %.0fx faster than the literal reference (CPU time, same text)\n",
+            std::printf("%s: after the scan, production is %.0fx faster than the literal reference"
+                        " (CPU time, same text)\n",
                         table, reference->second / production->second);
         }
     }
