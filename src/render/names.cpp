@@ -19,23 +19,39 @@ size_t SjisCut(std::string_view name) {
     return (i == kShortName - 1 && IsSjisLead(name[i])) ? kShortName - 1 : kShortName;
 }
 
+// True for a byte that is escaped unless it is the trail byte of a two-byte character.
+bool IsEscaped(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == '\\' || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c);
+}
+
+// True when EscapeSjis would change `name`. Most names need nothing escaped and are written as they are.
+bool NeedsEscape(std::string_view name) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = name[i];
+        if (IsSjisLead(c) && i + 1 < name.size() && IsSjisTrail(name[i + 1])) {
+            ++i;
+        } else if (IsEscaped(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Shift_JIS bytes with control bytes, the backslash and bytes that form no character escaped; a trail
 // byte of a two-byte character (0x5C among them) is part of its character, never escaped.
-std::string EscapeSjis(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
+void EscapeSjis(std::string_view name, std::string& out) {
+    out.clear();
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = name[i];
         if (IsSjisLead(c) && i + 1 < name.size() && IsSjisTrail(name[i + 1])) {
             out += name[i];
             out += name[++i];
-        } else if (c < 0x20 || c == 0x7F || c == '\\' || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c)) {
+        } else if (IsEscaped(c)) {
             AppendEscapedByte(out, c);
         } else {
             out += char(c);
         }
     }
-    return out;
 }
 
 }  // namespace
@@ -51,7 +67,13 @@ void AppendName(TextBuffer& buffer, std::string_view name, bool nameLimit) {
 
 void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameLimit) {
     bool shorten = nameLimit && name.size() > kLongName;
-    std::string escaped = EscapeSjis(shorten ? name.substr(0, SjisCut(name)) : name);
-    AppendBounded(buffer, escaped, escaped.size());
+    std::string_view kept = shorten ? name.substr(0, SjisCut(name)) : name;
+    if (NeedsEscape(kept)) {
+        static thread_local std::string escaped;  // kept from name to name: no allocation per name
+        EscapeSjis(kept, escaped);
+        AppendBounded(buffer, escaped, escaped.size());
+    } else {
+        AppendBounded(buffer, kept, kept.size());
+    }
     if (shorten) AppendBounded(buffer, kSjisPieces.ellipsis, kSjisPieces.ellipsis.size());
 }
