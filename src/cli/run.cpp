@@ -90,7 +90,8 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
             ++seam->files;
         }
     }
-    UpdateProgress(seam->progress, ProgressNow(), seam->folders, seam->files);
+    // Without a terminal there is no line to show, and no clock to read for every folder.
+    if (seam->progress.fd >= 0) UpdateProgress(seam->progress, ProgressNow(), seam->folders, seam->files);
     return 0;
 }
 
