@@ -23,7 +23,11 @@ now() { date +%s.%N; }
 took() { awk -v name="$1" -v from="$2" -v to="$(now)" 'BEGIN { printf "e2e: %s: %.1f s\n", name, to - from }'; }
 die() { echo "e2e: $*" >&2; exit 2; }
 
-for tool in x86_64-w64-mingw32-g++-posix "$wine64" wineserver Xvfb import xdotool iconv cmake; do
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ "$(id -u)" = 0 ]; then
+  # The x86_64 compilers build what 64-bit Wine runs (scripts/win-test.sh installs them as well).
+  apt-get install -y -qq --no-install-recommends g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev >/dev/null
+fi
+for tool in x86_64-w64-mingw32-g++-posix "$wine64" wineserver Xvfb import convert xdotool iconv cmake; do
   command -v "$tool" >/dev/null || die "$tool is missing (scripts/install-deps.sh, scripts/win-test.sh)"
 done
 

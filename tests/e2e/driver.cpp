@@ -168,9 +168,12 @@ std::vector<HWND> Dialogs(DWORD process) {
     return search.found;
 }
 
+// A MessageBoxA box: its text is the Static 0xFFFF. The About box's unnamed statics have that id too, and
+// the pickers may: those are told apart by their own controls.
 bool IsMessageBox(HWND dialog) {
     HWND text = GetDlgItem(dialog, kMessageText);
-    return text && ClassOf(text) == "Static" && !GetDlgItem(dialog, kPickerTree);
+    return text && ClassOf(text) == "Static" && GetDlgItem(dialog, IDOK) && !GetDlgItem(dialog, kPickerTree) &&
+           !GetDlgItem(dialog, kSaveName) && !GetDlgItem(dialog, kWebAddress);
 }
 
 std::string Describe(HWND dialog) {
@@ -399,6 +402,31 @@ void Pick(HWND main, const std::string& path) {
     WaitGone(picker, "the folder picker");
 }
 
+// Chooses an item that has no file-system path: the parent of drive Z:'s item (the computer).
+void PickWithoutPath(HWND main) {
+    HWND picker = WaitPicker(main);
+    HWND tree = GetDlgItem(picker, kPickerTree);
+    Remote remote(ProcessOf(main));
+    constexpr size_t kPathAt = 4096;
+    remote.Write(kPathAt, "Z:\\", 4);
+    HTREEITEM drive = nullptr;
+    if (!WaitUntil(
+            [&] {
+                SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote.memory + kPathAt));
+                drive = Caret(tree);
+                return drive && TreeItemText(remote, tree, drive).find("Z:") != std::string::npos;
+            },
+            g_timeoutMs))
+        Fail("the picker did not select drive Z:");
+    auto computer = reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(drive)));
+    if (!computer) Fail("drive Z: has no parent item in the picker");
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(computer));
+    std::printf("chose %s\n", Quote(TreeItemText(remote, tree, computer)).c_str());
+    PressButton(picker, IDOK);
+    WaitGone(picker, "the folder picker");
+}
+
 void PickCancel(HWND main) {
     HWND picker = WaitPicker(main);
     PressButton(picker, IDCANCEL);
@@ -602,7 +630,7 @@ int Usage() {
         "  box KIND [--keep] [--line TEXT]    KIND: notice too-much too-much-text findfile help-missing\n"
         "                                     save-failed close-handle\n"
         "  close-box                          OK on the one open message box\n"
-        "  pick PATH | pick-cancel            the folder picker (after menu 40002)\n"
+        "  pick PATH | pick-cancel | pick-no-path   the folder picker (after menu 40002)\n"
         "  list PATH                          menu 40002, pick PATH, notice closed, settled\n"
         "  edit-get FILE | edit-set FILE | edit-type TEXT | modified\n"
         "  save NAME [yes|no]... | save-cancel\n"
@@ -661,6 +689,8 @@ int RunStep(const std::vector<std::string>& argv) {
         WaitGone(box, "the message box");
     } else if (step == "pick") {
         Pick(main, arg(2));
+    } else if (step == "pick-no-path") {
+        PickWithoutPath(main);
     } else if (step == "pick-cancel") {
         PickCancel(main);
     } else if (step == "list") {

@@ -170,7 +170,7 @@ run_scenarios() {
       E2E_LEVEL=$BASH_SUBSHELL
       # Names the scenario's line that failed (not the helpers' inner commands).
       trap '[ "$BASH_SUBSHELL" = "$E2E_LEVEL" ] && [[ "${FUNCNAME[0]:-}" == scenario_* ]] &&
-            say "  (stopped at ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND)"' ERR
+            say "  (stopped at ${BASH_SOURCE[0]##*/} line $LINENO)"' ERR
       trap session_end EXIT
       session_start
       "scenario_$name"
@@ -183,6 +183,8 @@ run_scenarios() {
         rm -rf "$SCENARIO_DIR"
       fi
     else
+      # What Wine said about the program (a crash shows here), without the save dialog's volume noise.
+      grep -v 'Read access denied for device' "$SCENARIO_DIR/program.log" 2>/dev/null | tail -n 5 | sed 's/^/  program: /'
       say "FAIL $GROUP/$name (kept: $SCENARIO_DIR)"
       failed=1
     fi

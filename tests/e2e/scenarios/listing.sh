@@ -44,7 +44,8 @@ scenario_select_folder() {
   app_wait_exit
 }
 
-# Cancel in the picker: the text on screen (a listing the user edited) stays as it was, and no box.
+# Cancel in the picker: the text on screen (a listing the user edited) stays as it was, and no box. The
+# same for an item without a file-system path (the computer above the drives).
 scenario_cancel() {
   local t=$SCENARIO_DIR/tree
   mkdir -p "$t/sub" "$SCENARIO_DIR/start"
@@ -55,6 +56,9 @@ scenario_cancel() {
   drv menu 40002 -- pick-cancel -- no-box
   edit_text "$SCENARIO_DIR/after.txt"
   same_bytes "$SCENARIO_DIR/after.txt" "$SCENARIO_DIR/before.txt" "text after a cancelled picker"
+  drv menu 40002 -- pick-no-path -- no-box
+  edit_text "$SCENARIO_DIR/after.txt"
+  same_bytes "$SCENARIO_DIR/after.txt" "$SCENARIO_DIR/before.txt" "text after choosing an item without a path"
   check "text kept the user's edit" "$(tail -c 14 "$SCENARIO_DIR/after.txt")" "edited by hand"
   drv menu 40004
   app_wait_exit
