@@ -50,6 +50,8 @@ if [ -z "$program" ]; then
     || { tail -30 "$out/app-build.log" >&2; die "cross build of ZK-Arbolin.exe failed"; }
   program=$out/app/src/app/ZK-Arbolin.exe
 fi
+[ -x "$arbolin" ] || die "no arbolin at $arbolin"
+[ -f "$program" ] || die "no ZK-Arbolin.exe at $program"
 cmake -S "$root/tests/e2e" -B "$out/tests" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DARBOLIN_WIN_ARCH=x86_64 \
       -DCMAKE_BUILD_TYPE=Release -DE2E_PROGRAM="$program" -DE2E_ARBOLIN="$arbolin" \
       -DE2E_TEMPLATE="$out/wine-template" >"$out/tests-configure.log" 2>&1 \

@@ -51,7 +51,6 @@ constexpr BoxKind kBoxes[] = {
     {"help-missing", "ヘルプファイルが見つかりません。", "ZK-Arbolin", true},
     // The path follows on a second line (given on the command line).
     {"save-failed", "ファイルを保存できませんでした。", "ZK-Arbolin", true},
-    {"close-handle", "Error CloseHandle", "Error", true},
 };
 
 // ---- Output
@@ -626,14 +625,14 @@ void CheckLayout(HWND main) {
 int Usage() {
     std::fputs(
         "usage: driver STEP ARGS [-- STEP ARGS]...\n"
-        "  wait-main | menu ID | settle | no-box | open-dialogs N | enabled\n"
+        "  wait-main | menu ID | settle | no-box | open-dialogs N\n"
         "  box KIND [--keep] [--line TEXT]    KIND: notice too-much too-much-text findfile help-missing\n"
-        "                                     save-failed close-handle\n"
+        "                                     save-failed\n"
         "  close-box                          OK on the one open message box\n"
         "  pick PATH | pick-cancel | pick-no-path   the folder picker (after menu 40002)\n"
         "  list PATH                          menu 40002, pick PATH, notice closed, settled\n"
         "  edit-get FILE | edit-set FILE | edit-type TEXT | modified\n"
-        "  save NAME [yes|no]... | save-cancel\n"
+        "  save NAME [yes|no]...\n"
         "  about-open | about-check WEB MAIL NOTICE | about-field ID TEXT | about-click ID\n"
         "  about-key enter|escape|close\n"
         "  close | wait-exit | resize W H | place X Y W H | maximize | restore | layout\n",
@@ -672,8 +671,6 @@ int RunStep(const std::vector<std::string>& argv) {
         const std::vector<HWND> open = Dialogs(ProcessOf(main));
         if (open.size() != static_cast<size_t>(std::atoi(arg(2).c_str())))
             Fail(std::to_string(open.size()) + " dialogs open, not " + arg(2) + OpenDialogs(ProcessOf(main)));
-    } else if (step == "enabled") {
-        std::printf("%d\n", IsWindowEnabled(main) ? 1 : 0);
     } else if (step == "box") {
         bool keep = false;
         std::string line;
@@ -718,11 +715,6 @@ int RunStep(const std::vector<std::string>& argv) {
     } else if (step == "save") {
         const std::vector<std::string> prompts(argv.begin() + 3, argv.end());
         Save(main, arg(2), prompts);
-    } else if (step == "save-cancel") {
-        PostMessageA(main, WM_COMMAND, kSaveList, 0);
-        HWND dialog = WaitSaveDialog(main);
-        PressButton(dialog, IDCANCEL);
-        WaitGone(dialog, "the save dialog");
     } else if (step == "about-open") {
         PostMessageA(main, WM_COMMAND, kAbout, 0);
         HWND about = WaitAbout(main);
