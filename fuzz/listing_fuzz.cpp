@@ -38,16 +38,26 @@ std::string ReadName(FuzzedDataProvider& in, bool folder) {
     return name;
 }
 
+// Adds folder `name` to the folder at `path` unless it already holds an entry of that name: a folder of
+// the in-memory tree listed twice would be read twice, and trees would grow exponentially with depth
+// (no file system can hold two entries of one name). Returns the child's path, or "" when refused.
+std::string AddFolder(MemoryTree& tree, const std::string& path, const std::string& name, EntryKind kind) {
+    for (const MemoryTree::Entry& e : tree.folders[path].entries)
+        if (e.name == name) return "";
+    return tree.Add(path, name, kind);
+}
+
 void Fill(FuzzedDataProvider& in, MemoryTree& tree, const std::string& path, int level, int& budget) {
     int count = in.ConsumeIntegralInRange(0, level == 0 ? 8 : 5);
     for (int k = 0; k < count && budget > 0 && in.remaining_bytes() > 0; ++k, --budget) {
         uint8_t kind = in.ConsumeIntegral<uint8_t>();
         switch (kind % 8) {
             case 4: tree.Add(path, ReadName(in, false), kEntryLink); break;
-            case 5: tree.Add(path, ReadName(in, true), kEntryFolderLink); break;
+            case 5: AddFolder(tree, path, ReadName(in, true), kEntryFolderLink); break;
             case 6:
             case 7: {
-                std::string child = tree.Add(path, ReadName(in, true), kEntryFolder);
+                std::string child = AddFolder(tree, path, ReadName(in, true), kEntryFolder);
+                if (child.empty()) break;
                 if (kind & 0x80) {
                     tree.folders[child].unreadable = true;
                 } else if (level < kMaxLevels) {
@@ -108,7 +118,9 @@ Case ReadCase(FuzzedDataProvider& in) {
         int length = in.ConsumeIntegralInRange(0, kMaxChain);
         for (int level = 0; level < length; ++level) {
             if (in.ConsumeBool()) c.tree.Add(path, "f", kEntryFile);
-            path = c.tree.Add(path, level % 2 ? "b" : "A", kEntryFolder);
+            std::string next = AddFolder(c.tree, path, level % 2 ? "b" : "A", kEntryFolder);
+            if (next.empty()) break;
+            path = next;
         }
         c.tree.Add(path, "end", kEntryFile);
     }
