@@ -156,9 +156,10 @@ std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folde
     return impl.key;
 }
 
-std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
-    std::string& out = impl.shown;
-    out.clear();
+namespace {
+
+// Appends `raw` converted to CP932, '?' for what cannot be converted.
+void AppendCp932(PosixSourceImpl& impl, std::string_view raw, std::string& out) {
     iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(raw.data());  // iconv's signature; the input is not written
     size_t inLeft = raw.size();
@@ -179,6 +180,33 @@ std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
         inLeft -= skip;
         iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
     }
+}
+
+// Unicode tag characters (U+E0000 ... U+E007F: F3 A0 80 80 ... F3 A0 81 BF in UTF-8), which glibc's
+// converters drop without a word: a name made of them would show as nothing at all.
+size_t FindTag(std::string_view s, size_t from) {
+    for (size_t i = s.find('\xF3', from); i != std::string_view::npos; i = s.find('\xF3', i + 1)) {
+        if (i + 3 < s.size() && uint8_t(s[i + 1]) == 0xA0 && (uint8_t(s[i + 2]) & 0xFE) == 0x80 &&
+            (uint8_t(s[i + 3]) & 0xC0) == 0x80)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
+    std::string& out = impl.shown;
+    out.clear();
+    size_t from = 0;
+    if (impl.utf8) {
+        for (size_t tag = FindTag(raw, 0); tag != std::string_view::npos; tag = FindTag(raw, from)) {
+            AppendCp932(impl, raw.substr(from, tag - from), out);
+            out += '?';
+            from = tag + 4;
+        }
+    }
+    AppendCp932(impl, raw.substr(from), out);
     return out;
 }
 
