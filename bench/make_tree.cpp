@@ -1,8 +1,10 @@
 // Makes the benchmark trees on disk from a fixed seed, so every run and every machine lists the same tree:
 // FOLDERS folders, each under a random folder above the depth cap, and FILES files spread over all of them.
-//   make_tree DIR FOLDERS FILES MAXDEPTH [SEED]
+//   make_tree [--ascii] DIR FOLDERS FILES MAXDEPTH [SEED]
 // DIR must not exist. Prints "folders files name_bytes" (name_bytes: the bytes of every name, for the
 // memory report). Names mix upper and lower case, digits, spaces, and some Japanese; none starts with '.'.
+// --ascii leaves out the Japanese (the Windows program's ANSI calls lose what code page 932 lacks) and the
+// hyphen (its collation nearly ignores it), so that the Windows program and `arbolin --compat` agree.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,11 +27,13 @@ struct Folder {
 };
 
 // A name of 3 to 16 characters; one in twenty is Japanese (hiragana and kanji, 2 to 6 characters).
-std::string MakeName(std::mt19937& rng, bool file) {
+std::string MakeName(std::mt19937& rng, bool file, bool ascii) {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-";
+    // Without the hyphen (the last character) under --ascii: Windows' collation nearly ignores it.
+    const size_t charCount = sizeof kChars - (ascii ? 2 : 1);
     static const char* const kExtensions[] = {".txt", ".c", ".h", ".cpp", ".md", ".png", ".json", ""};
     std::string name;
-    if (rng() % 20 == 0) {
+    if (rng() % 20 == 0 && !ascii) {
         int count = 2 + int(rng() % 5);
         for (int i = 0; i < count; ++i) {
             unsigned c = rng() % 2 ? 0x3041 + rng() % 83 : 0x4E00 + rng() % 2000;
@@ -41,7 +45,7 @@ std::string MakeName(std::mt19937& rng, bool file) {
         int count = 3 + int(rng() % 14);
         for (int i = 0; i < count; ++i) {
             bool space = i > 0 && i + 1 < count && rng() % 16 == 0;
-            name += space ? ' ' : kChars[rng() % (sizeof kChars - 1)];
+            name += space ? ' ' : kChars[rng() % charCount];
         }
     }
     if (file) name += kExtensions[rng() % 8];
@@ -51,8 +55,10 @@ std::string MakeName(std::mt19937& rng, bool file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool ascii = argc > 1 && std::strcmp(argv[1], "--ascii") == 0;
+    if (ascii) --argc, ++argv;
     if (argc < 5 || argc > 6) {
-        std::fprintf(stderr, "usage: make_tree DIR FOLDERS FILES MAXDEPTH [SEED]\n");
+        std::fprintf(stderr, "usage: make_tree [--ascii] DIR FOLDERS FILES MAXDEPTH [SEED]\n");
         return 64;
     }
     const char* dir = argv[1];
@@ -81,7 +87,7 @@ int main(int argc, char** argv) {
         std::string name;
         int made;
         do {
-            name = MakeName(rng, false);
+            name = MakeName(rng, false, ascii);
             made = mkdirat(root, (parent.path + name).c_str(), 0755);
         } while (made != 0 && errno == EEXIST);
         if (made != 0) {
@@ -97,7 +103,7 @@ int main(int argc, char** argv) {
         std::string name;
         int fd;
         do {
-            name = MakeName(rng, true);
+            name = MakeName(rng, true, ascii);
             fd = openat(root, (parent.path + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         } while (fd < 0 && errno == EEXIST);
         if (fd < 0) {
