@@ -27,8 +27,10 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   log="$build/$target.log"
+  seeds=()
+  [ -d "$here/fuzz/corpus/$target" ] && seeds=("$here/fuzz/corpus/$target")
   if "$build/$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
-       -artifact_prefix="$build/artifacts/$target-" "$corpus" "$here/fuzz/corpus/$target" >"$log" 2>&1; then
+       -artifact_prefix="$build/artifacts/$target-" "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     echo "fuzz.sh: $target: ${runs:-?} inputs in ${seconds} s, no finding"
   else
