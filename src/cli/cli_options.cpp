@@ -79,14 +79,14 @@ struct ParseState {
 };
 
 const OptionSpec* FindLong(std::string_view name) {
-    for (const OptionSpec& spec : kOptionSpecs)
-        if (spec.longName == name) return &spec;
+    for (const OptionSpec& entry : kOptionSpecs)
+        if (entry.longName == name) return &entry;
     return nullptr;
 }
 
 const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptionSpecs)
-        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+    for (const OptionSpec& entry : kOptionSpecs)
+        if (entry.shortName != 0 && entry.shortName == name) return &entry;
     return nullptr;
 }
 
@@ -105,9 +105,9 @@ bool ParseDepth(std::string_view text, int64_t& depth) {
 }
 
 // Applies one option; false with `error` set when its value is not acceptable.
-bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, ParseState& state,
+bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options, ParseState& state,
            std::string& error) {
-    switch (spec.id) {
+    switch (entry.id) {
         case kOptNoSubfolders: options.list.subfolders = false; return true;
         case kOptNoFolderNames: options.list.folderNames = false; return true;
         case kOptNoFileNames: options.list.fileNames = false; return true;
@@ -139,10 +139,10 @@ bool Apply(const OptionSpec& spec, std::string_view value, CliOptions& options, 
         case kOptExclude:
         case kOptInclude:
             if (value.empty()) {
-                error = "the pattern of '--" + std::string(spec.longName) + "' is empty";
+                error = "the pattern of '--" + std::string(entry.longName) + "' is empty";
                 return false;
             }
-            (spec.id == kOptExclude ? options.exclude : options.include).emplace_back(value);
+            (entry.id == kOptExclude ? options.exclude : options.include).emplace_back(value);
             return true;
         case kOptPrune: options.prune = true; return true;
         case kOptFilesFirst: options.filesFirst = true; return true;
@@ -217,7 +217,7 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* entry = nullptr;
         std::string_view value;
         bool hasValue = false;  // the value came attached (--depth=3, -L3)
         if (!optionsEnded && arg == "--") {
@@ -232,19 +232,19 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
                 name = name.substr(0, equals);
                 hasValue = true;
             }
-            spec = FindLong(name);
-            if (spec == nullptr) {
+            entry = FindLong(name);
+            if (entry == nullptr) {
                 error = "unknown option " + Quoted(arg.substr(0, equals == std::string_view::npos
                                                                      ? arg.size() : equals + 2));
                 return kParseUsageError;
             }
-            if (hasValue && !spec->takesValue) {
-                error = "option '--" + std::string(spec->longName) + "' takes no value";
+            if (hasValue && !entry->takesValue) {
+                error = "option '--" + std::string(entry->longName) + "' takes no value";
                 return kParseUsageError;
             }
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            spec = FindShort(arg[1]);
-            if (spec == nullptr || (arg.size() > 2 && !spec->takesValue)) {
+            entry = FindShort(arg[1]);
+            if (entry == nullptr || (arg.size() > 2 && !entry->takesValue)) {
                 error = "unknown option " + Quoted(arg);
                 return kParseUsageError;
             }
@@ -265,17 +265,17 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
             state.folderGiven = true;
             continue;
         }
-        if (spec->takesValue && !hasValue) {
+        if (entry->takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 error = "option " + Quoted(arg) + " needs a value";
                 return kParseUsageError;
             }
             value = argv[++i];
         }
-        if (spec->id == kOptHelp) return kParseHelp;
-        if (spec->id == kOptVersion) return kParseVersion;
-        if (!Apply(*spec, value, options, state, error)) return kParseUsageError;
-        if (spec->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = spec->longName;
+        if (entry->id == kOptHelp) return kParseHelp;
+        if (entry->id == kOptVersion) return kParseVersion;
+        if (!Apply(*entry, value, options, state, error)) return kParseUsageError;
+        if (entry->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = entry->longName;
     }
     return Finish(options, state, error) ? kParseRun : kParseUsageError;
 }
