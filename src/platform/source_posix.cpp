@@ -29,6 +29,9 @@ constexpr size_t kEntryBufferBytes = 128 * 1024;
 // Most folders held open at once for opening their subfolders (a deeper folder's are opened by path),
 // far below any limit on open files; should the limit be reached all the same, the held ones are closed.
 constexpr size_t kHeldMax = 32;
+// What the scan's entry list is given room for up front: entries, and their names and keys.
+constexpr size_t kEntriesReserved = size_t(1) << 17;
+constexpr size_t kEntryBytesReserved = size_t(8) << 20;
 
 int SeparatorsAfter(std::string_view parent) { return !parent.empty() && parent.back() == '/' ? 0 : 1; }
 
@@ -183,6 +186,11 @@ int ReadEntries(PosixSource& source, int fd, EntryList& out) {
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto& source = *static_cast<PosixSource*>(context);
     PosixSourceImpl& impl = *source.impl;
+    // The list grows by doubling as a big folder fills it, copying all it holds each time. Room for a
+    // folder of 100,000 entries is reserved once instead: address space, which becomes memory only as
+    // entries fill it.
+    if (out.entries.capacity() < kEntriesReserved) out.entries.reserve(kEntriesReserved);
+    if (out.bytes.capacity() < kEntryBytesReserved) out.bytes.reserve(kEntryBytesReserved);
     int fd = -1;
     if (int err = OpenFolder(impl, path, fd)) return err;
     size_t first = out.entries.size();
