@@ -37,6 +37,9 @@ struct PosixSourceImpl {
     };
     std::vector<HeldFolder> held;
     std::string heldPath;
+    // The folder the listing started from: the one folder opened through a symbolic link. A path that
+    // does not lie inside it starts a new listing.
+    std::string scanRoot;
     std::vector<UChar> upper;             // Windows order: every entry's upper-cased UTF-16, end to end
     std::vector<uint32_t> upperEnd;
     std::vector<uint32_t> order;

@@ -21,6 +21,9 @@ namespace {
 // at a '/', so one folder name (at most NAME_MAX bytes) never straddles two pieces.
 constexpr size_t kPieceBytes = PATH_MAX / 2;
 constexpr int kReadFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// A subfolder was a folder when its parent was read; should it have been swapped for a symbolic link
+// since, the link is not followed (the listing would leave the tree).
+constexpr int kChildFlags = kReadFlags | O_NOFOLLOW;
 // Intermediate folders need only search permission, which O_PATH asks for.
 constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 // getdents64 reads this much of a folder listing at a time (glibc's readdir reads 32 KB): a folder of
@@ -37,7 +40,7 @@ int SeparatorsAfter(std::string_view parent) { return !parent.empty() && parent.
 
 // Opens `path` for reading in pieces with openat, closing each intermediate folder as soon as the next
 // one is open. Returns 0 or the errno.
-int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
+int OpenInPieces(std::string& piece, const std::string& path, int flags, int& fd) {
     int base = AT_FDCWD;
     size_t pos = 0;
     for (;;) {
@@ -60,7 +63,7 @@ int OpenInPieces(std::string& piece, const std::string& path, int& fd) {
             next = cut;
             while (next < path.size() && path[next] == '/') ++next;
         }
-        int opened = openat(base, piece.c_str(), last ? kReadFlags : kPassFlags);
+        int opened = openat(base, piece.c_str(), last ? flags : kPassFlags);
         int err = errno;
         if (base != AT_FDCWD) close(base);
         if (opened < 0) return err;
@@ -93,9 +96,8 @@ void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
     impl.heldPath.resize(impl.held.empty() ? 0 : impl.held.back().pathLen);
 }
 
-// Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
-// spares the kernel walking the whole path again for every folder. Returns 0 or the errno.
-int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
+// OpenFolder's work with the open flags for the last name of the path.
+int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, int& fd) {
     // Held folders the scan has moved past are closed: they hold no more folders to read.
     size_t keep = impl.held.size();
     std::string_view rest;
@@ -104,19 +106,31 @@ int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
     ReleaseHeld(impl, keep);
     if (keep > 0 && rest.find('/') == std::string_view::npos) {
         impl.piece.assign(rest);
-        fd = openat(impl.held.back().fd, impl.piece.c_str(), kReadFlags);
+        fd = openat(impl.held.back().fd, impl.piece.c_str(), flags);
         if (fd >= 0) return 0;
         if (errno != EMFILE && errno != ENFILE) return errno;
         ReleaseHeld(impl, 0);  // too many open files: give back the held ones and open by path
     }
-    fd = open(path.c_str(), kReadFlags);
+    fd = open(path.c_str(), flags);
     if (fd < 0 && (errno == EMFILE || errno == ENFILE) && !impl.held.empty()) {
         ReleaseHeld(impl, 0);
-        fd = open(path.c_str(), kReadFlags);
+        fd = open(path.c_str(), flags);
     }
     if (fd >= 0) return 0;
     if (errno != ENAMETOOLONG) return errno;
-    return OpenInPieces(impl.piece, path, fd);
+    return OpenInPieces(impl.piece, path, flags, fd);
+}
+
+// Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
+// spares the kernel walking the whole path again for every folder. Returns 0 or the errno; a subfolder
+// found to be a symbolic link now gives ENOTDIR.
+int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
+    std::string_view rest;
+    bool child = !impl.scanRoot.empty() && Inside(impl.scanRoot, path, rest);
+    if (!child) impl.scanRoot = path;
+    int flags = child ? kChildFlags : kReadFlags;
+    int err = OpenFolderWith(impl, path, flags, fd);
+    return child && err == ELOOP ? ENOTDIR : err;  // O_NOFOLLOW's answer for a link
 }
 
 // Keeps the folder just read open while the scan reads its subfolders, or closes it when it has none
