@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Long fuzz runs: builds the libFuzzer targets in build-fuzz-long with UBSan only (no ASan) and without
-# comparison tracing, three to four times faster than scripts/fuzz.sh's build, and runs each for RUNS inputs (default 10 million), one target after another on one core at the
-# lowest priority. Seeds come from fuzz/corpus/<target>; new inputs stay in build-fuzz-long/corpus/<target>,
+# comparison tracing, three to four times faster than scripts/fuzz.sh's build, and runs each for RUNS
+# inputs (default 10 million), one target after another on one core at the lowest priority. Seeds come from fuzz/corpus/<target>; new inputs stay in build-fuzz-long/corpus/<target>,
 # a failing input goes to build-fuzz-long/artifacts/, each run logs to build-fuzz-long/<target>.log and the
-# counts are added to build-fuzz-long/summary.txt.
+# counts are added to build-fuzz-long/summary.txt. FUZZ_LONG_SECONDS, when set, also stops each run after
+# that many seconds (the summary then shows how many inputs it got through).
 # Usage: scripts/fuzz-long.sh [RUNS] [TARGET...]   targets: listing_fuzz cli_args_fuzz names_fuzz
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +45,9 @@ for target in "${targets[@]}"; do
   [ -d "$here/fuzz/corpus/$target" ] && seeds=("$here/fuzz/corpus/$target")
   max_len=$(max_len_for "$target")
   start=$(date +%s)
-  if nice -n 19 "$build/$target" -runs="$runs" -max_len="$max_len" -timeout=20 -print_final_stats=1 \
+  limit=()
+  [ -n "${FUZZ_LONG_SECONDS:-}" ] && limit=(-max_total_time="$FUZZ_LONG_SECONDS")
+  if nice -n 19 "$build/$target" -runs="$runs" "${limit[@]}" -max_len="$max_len" -timeout=20 -print_final_stats=1 \
        -artifact_prefix="$build/artifacts/$target-" "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     result="no finding"
   else
