@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Long fuzz runs: builds the libFuzzer targets in build-fuzz-long with UBSan only (no ASan) and without
 # comparison tracing, three to four times faster than scripts/fuzz.sh's build, and runs each for RUNS
-# inputs (default 10 million), one target after another on one core at the lowest priority. Seeds come from fuzz/corpus/<target>; new inputs stay in build-fuzz-long/corpus/<target>,
-# a failing input goes to build-fuzz-long/artifacts/, each run logs to build-fuzz-long/<target>.log and the
-# counts are added to build-fuzz-long/summary.txt. FUZZ_LONG_SECONDS, when set, also stops each run after
-# that many seconds (the summary then shows how many inputs it got through).
+# inputs (default 10 million), one target after another on one core at the lowest priority. Seeds come
+# from fuzz/corpus/<target>; new inputs stay in build-fuzz-long/corpus/<target>, a failing input goes to
+# build-fuzz-long/artifacts/, each run logs to build-fuzz-long/<target>.log and the counts are added to
+# build-fuzz-long/summary.txt. FUZZ_LONG_SECONDS, when set, also stops each run after that many seconds
+# (the summary then shows how many inputs it got through).
 # Usage: scripts/fuzz-long.sh [RUNS] [TARGET...]   targets: listing_fuzz cli_args_fuzz names_fuzz
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
