@@ -37,6 +37,7 @@ struct PosixSourceImpl {
     };
     std::vector<HeldFolder> held;
     std::string heldPath;
+    std::vector<int> closing;             // folders read and done with, closed a batch at a time
     // The folder the listing started from: the one folder opened through a symbolic link. A path that
     // does not lie inside it starts a new listing.
     std::string scanRoot;

@@ -38,8 +38,11 @@ bool SetNaturalOrder(PosixSource& source);
 
 // The seam over `source`; valid while `source` lives.
 //  - separatorsAfter: 0 when the parent ends in '/', else 1 (so "abc" never lists "abc*").
-//  - readFolder: the folder's entries appended in one go ("." and ".." left out), the folder closed before
-//    it returns; on failure the errno and nothing appended. Paths longer than PATH_MAX are opened in pieces.
+//  - readFolder: the folder's entries appended in one go ("." and ".." left out); on failure the errno and
+//    nothing appended. Paths longer than PATH_MAX are opened in pieces. A folder with subfolders may stay
+//    open while they are read, and folders done with are closed in batches (runs of consecutive fds with
+//    one close_range each); all are closed by ClosePosixSource, and given back early should the limit
+//    on open files be reached.
 //    Folders are kEntryFolder, symbolic links kEntryLink (listed as files, never followed), except that
 //    with windowsOrder a link whose target is a folder is kEntryFolderLink; everything else kEntryFile.
 //  - reportUnreadable: writes UnreadableNotice(path, error) to stderr and counts `unreadable`.

@@ -1,5 +1,5 @@
-// The POSIX side of the seam: each folder read whole with getdents64 and closed before the scan
-// descends, symbolic links listed and never followed, paths past PATH_MAX opened in pieces, notices on stderr.
+// The POSIX side of the seam: each folder read whole with getdents64, folders done with closed a batch at
+// a time, symbolic links listed and never followed, paths past PATH_MAX opened in pieces, notices on stderr.
 #include "platform/posix_source.h"
 
 #include <dirent.h>
@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -32,6 +33,9 @@ constexpr size_t kEntryBufferBytes = 128 * 1024;
 // Most folders held open at once for opening their subfolders (a deeper folder's are opened by path),
 // far below any limit on open files; should the limit be reached all the same, the held ones are closed.
 constexpr size_t kHeldMax = 32;
+// Folders done with are closed a batch at a time: fds are handed out lowest first, so the folders read
+// one after another mostly hold consecutive numbers, and close_range closes a run of them in one call.
+constexpr size_t kClosingMax = 32;
 // What the scan's entry list is given room for up front: entries, and their names and keys.
 constexpr size_t kEntriesReserved = size_t(1) << 17;
 constexpr size_t kEntryBytesReserved = size_t(8) << 20;
@@ -88,12 +92,42 @@ bool Inside(std::string_view folder, std::string_view path, std::string_view& re
     return !rest.empty();
 }
 
+// Closes the folders waiting in impl.closing: each run of consecutive fds (all of them ours, all done
+// with) in one close_range call.
+void CloseWaiting(PosixSourceImpl& impl) {
+    std::vector<int>& fds = impl.closing;
+    std::sort(fds.begin(), fds.end());
+    for (size_t i = 0; i < fds.size();) {
+        size_t j = i + 1;
+        while (j < fds.size() && fds[j] == fds[j - 1] + 1) ++j;
+        auto first = static_cast<unsigned>(fds[i]), last = static_cast<unsigned>(fds[j - 1]);
+        if (first == last || close_range(first, last, 0) != 0) {
+            for (size_t k = i; k < j; ++k) close(fds[k]);  // one fd, or a kernel without close_range
+        }
+        i = j;
+    }
+    fds.clear();
+}
+
+void CloseLater(PosixSourceImpl& impl, int fd) {
+    impl.closing.push_back(fd);
+    if (impl.closing.size() >= kClosingMax) CloseWaiting(impl);
+}
+
 void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
     while (impl.held.size() > keep) {
-        close(impl.held.back().fd);
+        CloseLater(impl, impl.held.back().fd);
         impl.held.pop_back();
     }
     impl.heldPath.resize(impl.held.empty() ? 0 : impl.held.back().pathLen);
+}
+
+// Opens `path` whole, or in pieces when it is too long for that. Returns 0 or the errno.
+int OpenByPath(PosixSourceImpl& impl, const std::string& path, int flags, int& fd) {
+    fd = open(path.c_str(), flags);
+    if (fd >= 0) return 0;
+    if (errno != ENAMETOOLONG) return errno;
+    return OpenInPieces(impl.piece, path, flags, fd);
 }
 
 // OpenFolder's work with the open flags for the last name of the path.
@@ -110,15 +144,15 @@ int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, in
         if (fd >= 0) return 0;
         if (errno != EMFILE && errno != ENFILE) return errno;
         ReleaseHeld(impl, 0);  // too many open files: give back the held ones and open by path
+        CloseWaiting(impl);
     }
-    fd = open(path.c_str(), flags);
-    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && !impl.held.empty()) {
-        ReleaseHeld(impl, 0);
-        fd = open(path.c_str(), flags);
+    int err = OpenByPath(impl, path, flags, fd);
+    if ((err == EMFILE || err == ENFILE) && (!impl.held.empty() || !impl.closing.empty())) {
+        ReleaseHeld(impl, 0);  // too many open files: give back what waits to be closed, and try again
+        CloseWaiting(impl);
+        err = OpenByPath(impl, path, flags, fd);
     }
-    if (fd >= 0) return 0;
-    if (errno != ENAMETOOLONG) return errno;
-    return OpenInPieces(impl.piece, path, flags, fd);
+    return err;
 }
 
 // Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
@@ -137,7 +171,7 @@ int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
 // (or enough folders are held already).
 void HoldOrClose(PosixSourceImpl& impl, const std::string& path, int fd, bool hasSubfolders) {
     if (!hasSubfolders || impl.held.size() >= kHeldMax) {
-        close(fd);
+        CloseLater(impl, fd);
         return;
     }
     impl.heldPath = path;
@@ -178,8 +212,8 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
 }
 
 // The folder's entries straight from getdents64 into one large buffer, so a folder costs an open, a
-// read per buffer full, the read that finds the end, and a close (opendir would add an fstat and two
-// fcntl calls, and readdir reads 32 KB at a time). Returns 0 or the errno.
+// read per buffer full, the read that finds the end, and a share of a close_range (opendir would add an
+// fstat and two fcntl calls, and readdir reads 32 KB at a time). Returns 0 or the errno.
 int ReadEntries(PosixSource& source, int fd, EntryList& out) {
     std::vector<char>& buffer = source.impl->entryBuffer;
     if (buffer.size() < kEntryBufferBytes) buffer.resize(kEntryBufferBytes);
@@ -253,6 +287,7 @@ bool InitPosixSource(PosixSource& source, std::string& error) {
 void ClosePosixSource(PosixSource& source) {
     if (!source.impl) return;
     ReleaseHeld(*source.impl, 0);
+    CloseWaiting(*source.impl);
     CloseNames(*source.impl);
     delete source.impl;
     source.impl = nullptr;
