@@ -496,6 +496,7 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
     const struct {
         const char* what;
         std::vector<std::pair<std::string, std::string>> ignoreFiles;  // path in the work tree, content
+        std::string excludes = "";  // the content of a core.excludesFile ("": none)
     } cases[] = {
         {"plain names and wildcards", {{".gitignore", "*.o\nlogs\n"}}},
         {"negation", {{".gitignore", "*.o\n!keep.o\nbuild/*\n!build/keep/\n"}}},
@@ -507,6 +508,10 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
         // libgit2 (1.5) lets info/exclude win over a .gitignore negation ("*.md" there and "!keep.md" in
         // docs/.gitignore leave keep.md out, where git lists it), so this case does not combine them.
         {"info/exclude", {{".git/info/exclude", "*.md\nbuild\n"}, {".gitignore", "*.o\n!keep.o\n"}}},
+        {"excludes file", {{".gitignore", "src/gen/\n"}, {"src/.gitignore", "*.h\n"}}, "*.o\nlogs/\n!keep.o\n"},
+        // Lines that arbolin leaves to libgit2 to read: a byte order mark, a leading blank, an escaped '!'.
+        {"unusual lines", {{".gitignore", "\xEF\xBB\xBF*.o\n"}, {"src/.gitignore", " b.o\n*.c\n\\!x\n!*.c\n*.c\n"}}},
+        {"negation next to a match", {{".gitignore", "*.c\n!src/*.c\n"}, {"src/.gitignore", "gen/*\n!gen/x/\n"}}},
     };
     for (const auto& c : cases) {
         std::string repo = "R/" + std::to_string(&c - cases);
@@ -518,13 +523,34 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
             File(repo + "/" + f);
         Folder(repo + "/empty");
         for (const auto& [path, content] : c.ignoreFiles) File(repo + "/" + path, content);
-        for (const std::string& sub : {std::string(), std::string("/src")}) {
+        if (!c.excludes.empty()) {
+            File(repo + "-excludes", c.excludes);
+            ASSERT_EQ(std::system(("git -C '" + At(repo) + "' config core.excludesFile '" + At(repo + "-excludes") +
+                                   "'").c_str()),
+                      0);
+        }
+        // A tracked file that a pattern matches is still left out: the index plays no part.
+        ASSERT_EQ(std::system(("git -C '" + At(repo) + "' add -f a.o").c_str()), 0);
+        // FOLDER itself is the work tree, below it, or inside a folder git ignores in some cases.
+        for (const std::string& sub : {std::string(), std::string("/src"), std::string("/src/gen"), std::string("/logs")}) {
             RunResult r = Arbolin({"--gitignore", "--format", "json", "-o", scratch_ + "/g.json", repo + sub});
             ASSERT_EQ(r.status, 0) << c.what << r.err;
             EXPECT_EQ(Python(kGitCheck, {scratch_ + "/g.json", At(repo), At(repo + sub)}, scratch_), 0)
                 << c.what << " " << sub;
         }
     }
+    // An ignore file counts when -I leaves it out of the listing.
+    std::string nested = "R/5";
+    std::string all = Arbolin({"--gitignore", "--indented", nested}).out, withoutFiles;
+    for (size_t at = 0; at < all.size();) {
+        size_t end = all.find('\n', at) + 1;
+        std::string line = all.substr(at, end - at);
+        if (line.find(".gitignore") == std::string::npos) withoutFiles += line;
+        at = end;
+    }
+    EXPECT_NE(withoutFiles, all);
+    EXPECT_EQ(Arbolin({"--gitignore", "-I", ".gitignore", "--indented", nested}).out, withoutFiles);
+
     // Outside a repository the option changes nothing (the test folder lies in /tmp, in no repository).
     Folder("plain/.git-not");
     File("plain/x.o");

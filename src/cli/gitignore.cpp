@@ -1,53 +1,386 @@
-// --gitignore through libgit2's own matching (git_ignore_path_is_ignored); without libgit2 the build
-// still works and says so when the option is used.
+// --gitignore through libgit2's own matching, loaded with dlopen only when the option is used. Asking the
+// repository about a path costs a stat of every ignore file above it; so each entry is first matched in
+// memory (libgit2 again, on rules without a file system) against the ignore files that apply to it, and
+// the repository is asked only where that cannot decide. Without libgit2 the build still works and says
+// so when the option is used.
 #include "cli/gitignore.h"
 
-#include <cstdlib>
-
 #ifdef ARBOLIN_HAVE_LIBGIT2
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <git2.h>
+#include <git2/sys/repository.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The libgit2 calls --gitignore makes, found in the library loaded at run time.
+struct GitApi {
+    decltype(&git_libgit2_init) init = nullptr;
+    decltype(&git_libgit2_shutdown) shutdown = nullptr;
+    decltype(&git_libgit2_opts) opts = nullptr;
+    decltype(&git_error_last) errorLast = nullptr;
+    decltype(&git_buf_dispose) disposeBuf = nullptr;
+    decltype(&git_repository_open_ext) openRepository = nullptr;
+    decltype(&git_repository_new) newRepository = nullptr;
+    decltype(&git_repository_free) freeRepository = nullptr;
+    decltype(&git_repository_workdir) workdir = nullptr;
+    decltype(&git_repository_commondir) commondir = nullptr;
+    decltype(&git_repository_config_snapshot) configSnapshot = nullptr;
+    decltype(&git_repository_set_config) setConfig = nullptr;
+    decltype(&git_config_new) newConfig = nullptr;
+    decltype(&git_config_free) freeConfig = nullptr;
+    decltype(&git_config_get_bool) getBool = nullptr;
+    decltype(&git_config_get_path) getPath = nullptr;
+    decltype(&git_ignore_add_rule) addRule = nullptr;
+    decltype(&git_ignore_clear_internal_rules) clearRules = nullptr;
+    decltype(&git_ignore_path_is_ignored) isIgnored = nullptr;
+};
+
+GitApi git;
+
+template <typename Function>
+bool Find(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// Loads libgit2 by the name the build found (ARBOLIN_LIBGIT2_SONAME), from the loader's search path, then
+// from the folder the build found it in. It stays loaded until the program ends.
+bool LoadGit(std::string& error) {
+    if (git.init != nullptr) return true;
+    void* library = dlopen(ARBOLIN_LIBGIT2_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) library = dlopen(ARBOLIN_LIBGIT2_DIR "/" ARBOLIN_LIBGIT2_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* why = dlerror();
+        error = std::string("--gitignore needs libgit2 (" ARBOLIN_LIBGIT2_SONAME "), which cannot be loaded: ") +
+                (why != nullptr ? why : "not found");
+        return false;
+    }
+    GitApi api;
+    bool found = Find(library, "git_libgit2_init", api.init) &&
+                 Find(library, "git_libgit2_shutdown", api.shutdown) && Find(library, "git_libgit2_opts", api.opts) &&
+                 Find(library, "git_error_last", api.errorLast) && Find(library, "git_buf_dispose", api.disposeBuf) &&
+                 Find(library, "git_repository_open_ext", api.openRepository) &&
+                 Find(library, "git_repository_new", api.newRepository) &&
+                 Find(library, "git_repository_free", api.freeRepository) &&
+                 Find(library, "git_repository_workdir", api.workdir) &&
+                 Find(library, "git_repository_commondir", api.commondir) &&
+                 Find(library, "git_repository_config_snapshot", api.configSnapshot) &&
+                 Find(library, "git_repository_set_config", api.setConfig) &&
+                 Find(library, "git_config_new", api.newConfig) && Find(library, "git_config_free", api.freeConfig) &&
+                 Find(library, "git_config_get_bool", api.getBool) &&
+                 Find(library, "git_config_get_path", api.getPath) &&
+                 Find(library, "git_ignore_add_rule", api.addRule) &&
+                 Find(library, "git_ignore_clear_internal_rules", api.clearRules) &&
+                 Find(library, "git_ignore_path_is_ignored", api.isIgnored);
+    if (!found) {
+        error = "--gitignore cannot use the libgit2 it loaded (" ARBOLIN_LIBGIT2_SONAME "): a function is missing";
+        dlclose(library);
+        return false;
+    }
+    git = api;
+    return true;
+}
+
+std::string LastError(const char* otherwise) {
+    const git_error* e = git.errorLast();
+    return e != nullptr && e->message != nullptr ? e->message : otherwise;
+}
+
+// Asks a repository about one path ("dir/" for a folder). For the work tree's repository this reads (stats)
+// every ignore file that applies; for one in memory it only matches its rules.
+bool AskIgnored(void* repo, const char* path) {
+    int ignored = 0;
+    return git.isIgnored(&ignored, static_cast<git_repository*>(repo), path) == 0 && ignored != 0;
+}
+
+// The whole of a file: 0, or the errno of the failure (ENOENT: there is none).
+int ReadWhole(const std::string& path, std::string& text) {
+    text.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    char block[16384];
+    for (;;) {
+        ssize_t n = read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int error = errno;
+            close(fd);
+            return error;
+        }
+        if (n == 0) break;
+        text.append(block, size_t(n));
+    }
+    close(fd);
+    return 0;
+}
+
+// A repository in memory holding `rules` (after libgit2's own ".", ".." and ".git"): no work tree, no
+// configuration, no ignore files, so matching a path against it touches no file.
+void* RulesInMemory(const std::string& rules) {
+    git_repository* repo = nullptr;
+    git_config* config = nullptr;
+    if (git.newRepository(&repo) != 0) return nullptr;
+    if (git.newConfig(&config) != 0 || git.setConfig(repo, config) != 0 || git.addRule(repo, rules.c_str()) != 0) {
+        if (config != nullptr) git.freeConfig(config);
+        git.freeRepository(repo);
+        return nullptr;
+    }
+    git.freeConfig(config);  // the repository keeps its own reference
+    return repo;
+}
+
+// True when `rules` hold a line that is neither empty nor a comment.
+bool HasPatterns(const std::string& rules) {
+    for (size_t at = 0; at < rules.size();) {
+        size_t end = rules.find('\n', at);
+        std::string_view line(rules.data() + at, end - at);
+        at = end + 1;
+        if (!line.empty() && line != "\r" && line[0] != '#') return true;
+    }
+    return false;
+}
+
+// Adds one ignore file's text to `lines` (its lines but the negations) and `negations` (its negations
+// without their '!'). False where libgit2 might read a line otherwise than as it stands here (a leading
+// blank or byte order mark, a NUL, a negation of a comment or of a negation): the file is then opaque.
+bool SplitRules(const std::string& text, std::string& lines, std::string& negations) {
+    if (text.find('\0') != std::string::npos || text.compare(0, 3, "\xEF\xBB\xBF") == 0) return false;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        if (line.empty()) continue;
+        if (line[0] == ' ' || line[0] == '\t') return false;
+        if (line[0] == '!') {
+            line.remove_prefix(1);
+            if (!line.empty() && (line[0] == '#' || line[0] == '!' || line[0] == ' ' || line[0] == '\t'))
+                return false;
+            negations.append(line);
+            negations += '\n';
+        } else {
+            lines.append(line);
+            lines += '\n';
+        }
+    }
+    return true;
+}
+
+enum ReadRulesResult { kNoFile, kRulesRead, kOpaqueFile };
+
+// Reads the ignore file at `path` into `lines` and `negations`.
+ReadRulesResult ReadRules(const std::string& path, std::string& lines, std::string& negations) {
+    std::string text;
+    int error = ReadWhole(path, text);
+    if (error == ENOENT || error == ENOTDIR) return kNoFile;
+    if (error != 0) return kOpaqueFile;  // there, but unreadable here: libgit2 judges what it makes of it
+    return SplitRules(text, lines, negations) ? kRulesRead : kOpaqueFile;
+}
+
+// Records the rules of the ignore files of `folder` (in the work tree): its .gitignore at `file` ("" when
+// it has none) and, for the work tree's root, info/exclude and the excludes file, which take paths from
+// the same place. Lines from several files can share the rules in memory because only whether any of them
+// matches counts, never which.
+void LoadFolderRules(GitIgnore& ignore, const std::string& folder, const std::string& file) {
+    std::string lines, negations;
+    bool opaque = false;
+    if (folder.empty()) {
+        lines = ignore.globalLines;
+        negations = ignore.globalNegations;
+        opaque = ignore.globalOpaque;
+    }
+    if (!file.empty() && ReadRules(file, lines, negations) == kOpaqueFile) opaque = true;
+    GitIgnoreRules rules;
+    rules.opaque = opaque;
+    if (!opaque && HasPatterns(lines)) rules.lineText = std::move(lines);
+    if (!opaque && HasPatterns(negations)) rules.negationText = std::move(negations);
+    if (!opaque && rules.lineText.empty() && rules.negationText.empty()) return;  // comments only: no rules
+    ignore.files[folder] = std::move(rules);
+}
+
+// A repository in memory holding `text`: a spare one, cleared, or a new one. Null when libgit2 fails.
+void* HoldRules(GitIgnore& ignore, const std::string& text) {
+    while (!ignore.spare.empty()) {
+        auto* repo = static_cast<git_repository*>(ignore.spare.back());
+        ignore.spare.pop_back();
+        if (git.clearRules(repo) == 0 && git.addRule(repo, text.c_str()) == 0) return repo;
+        git.freeRepository(repo);
+    }
+    return RulesInMemory(text);
+}
+
+// The scan reads folders depth first: once it reads a folder outside the one of `rules`, it is done below
+// that one, and its repositories in memory can hold other rules. (Were it to come back, they would be
+// made again from the text.)
+void Release(GitIgnore& ignore, GitIgnoreRules& rules) {
+    for (void** repo : {&rules.lines, &rules.negations}) {
+        if (*repo != nullptr) ignore.spare.push_back(*repo);
+        *repo = nullptr;
+    }
+}
+
+void FreeRepositories(std::vector<void*>& repos) {
+    for (void* repo : repos) git.freeRepository(static_cast<git_repository*>(repo));
+    repos.clear();
+}
+
+// The user's excludes file as libgit2 finds it: core.excludesFile ("~/" for the home folder), else
+// "ignore" in the XDG configuration folder ("git" in $XDG_CONFIG_HOME or ~/.config).
+std::string ExcludesFile(git_repository* repo) {
+    std::string path;
+    git_config* config = nullptr;
+    if (git.configSnapshot(&config, repo) == 0) {
+        git_buf value = GIT_BUF_INIT;
+        int rc = git.getPath(&value, config, "core.excludesfile");
+        if (rc == 0 && value.ptr != nullptr) path = value.ptr;
+        git.disposeBuf(&value);
+        git.freeConfig(config);
+        if (rc != GIT_ENOTFOUND) return path;
+    }
+    git_buf folders = GIT_BUF_INIT;
+    if (git.opts(GIT_OPT_GET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, &folders) == 0 && folders.ptr != nullptr) {
+        std::string list = folders.ptr;
+        for (size_t at = 0; at <= list.size();) {
+            size_t end = list.find(':', at);
+            if (end == std::string::npos) end = list.size();
+            std::string candidate = list.substr(at, end - at) + "/ignore";
+            at = end + 1;
+            struct stat st;
+            if (end > 0 && stat(candidate.c_str(), &st) == 0) {
+                path = candidate;
+                break;
+            }
+        }
+    }
+    git.disposeBuf(&folders);
+    return path;
+}
+
+// Sets up the matching in memory: the ignore files above FOLDER, info/exclude and the excludes file. False
+// when it cannot be used (the repository ignores case, which rules in memory would not).
+bool StartInMemory(GitIgnore& ignore, git_repository* repo) {
+    git_config* config = nullptr;
+    int ignoreCase = 0;
+    if (git.configSnapshot(&config, repo) != 0) return false;
+    int rc = git.getBool(&ignoreCase, config, "core.ignorecase");
+    git.freeConfig(config);
+    if ((rc != 0 && rc != GIT_ENOTFOUND) || ignoreCase != 0) return false;
+    // The repository reads the excludes file's name now, so that the change below cannot reach it; the
+    // repositories in memory then find no excludes file in the XDG folder either.
+    AskIgnored(repo, ".gitignore");
+    std::string excludes = ExcludesFile(repo);
+    if (git.opts(GIT_OPT_SET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, "") != 0) return false;
+    const char* common = git.commondir(repo);
+    for (const std::string& file : {common != nullptr ? std::string(common) + "info/exclude" : std::string(), excludes})
+        if (!file.empty() && ReadRules(file, ignore.globalLines, ignore.globalNegations) == kOpaqueFile)
+            ignore.globalOpaque = true;
+    // The ignore files of the folders above FOLDER; FOLDER's own is read with FOLDER.
+    for (size_t end = 0; end < ignore.prefix.size(); end = ignore.prefix.find('/', end) + 1) {
+        std::string folder = ignore.prefix.substr(0, end);
+        LoadFolderRules(ignore, folder, ignore.workdir + folder + ".gitignore");
+    }
+    return true;
+}
+
+// Whether git ignores one path, from the rules in memory that apply to it (each with where the folder of
+// its file ends in the path). The repository can ignore a path only through a line that matches it or a
+// folder above it, and those lines are all among the rules in memory: no match there, not ignored. With
+// a match and no negation matching, every rule libgit2 can meet on its way up the path ignores, so it is
+// ignored. Where a negation matches too, the order of the files and their lines decides, and that is
+// left to the repository (kAsk), as is every path an opaque file applies to.
+enum Judgement { kKeep, kDrop, kAsk };
+
+Judgement JudgeInMemory(GitIgnore& ignore, const std::vector<std::pair<GitIgnoreRules*, size_t>>& apply,
+                        const char* path) {
+    bool matched = false;
+    for (const auto& [rules, folderLength] : apply) {
+        if (rules->opaque) return kAsk;
+        if (matched || rules->lineText.empty()) continue;
+        if (rules->lines == nullptr && (rules->lines = HoldRules(ignore, rules->lineText)) == nullptr) return kAsk;
+        matched = AskIgnored(rules->lines, path + folderLength);
+    }
+    if (!matched) return kKeep;
+    for (const auto& [rules, folderLength] : apply) {
+        if (rules->negationText.empty()) continue;
+        if (rules->negations == nullptr && (rules->negations = HoldRules(ignore, rules->negationText)) == nullptr)
+            return kAsk;
+        if (AskIgnored(rules->negations, path + folderLength)) return kAsk;
+    }
+    return kDrop;
+}
+
+// True when the folder whose entries are list.entries[first ...] holds a ".gitignore", removed from the
+// list or not: the names read for it stay in list.bytes, after those of the entries before `first`.
+// (A name that merely contains ".gitignore" only costs an open that finds nothing.)
+bool MayHoldIgnoreFile(const EntryList& list, size_t first) {
+    size_t from = first > 0 ? list.entries[first - 1].raw : 0;
+    if (from >= list.bytes.size()) return false;
+    return std::string_view(list.bytes.data() + from, list.bytes.size() - from).find(".gitignore") !=
+           std::string_view::npos;
+}
+
+}  // namespace
 
 bool GitIgnoreAvailable() { return true; }
 
 bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& error) {
-    git_libgit2_init();
+    if (!LoadGit(error)) return false;
+    git.init();
     git_repository* repo = nullptr;
-    int rc = git_repository_open_ext(&repo, folder.c_str(), 0, nullptr);
+    int rc = git.openRepository(&repo, folder.c_str(), 0, nullptr);
     if (rc == GIT_ENOTFOUND) return true;  // outside a repository: nothing is ignored
     if (rc != 0) {
-        const git_error* e = git_error_last();
-        error = e != nullptr ? e->message : "cannot open the repository";
+        error = LastError("cannot open the repository");
         return false;
     }
-    const char* workdir = git_repository_workdir(repo);
+    const char* workdir = git.workdir(repo);
     char* real = realpath(folder.c_str(), nullptr);
     if (workdir == nullptr || real == nullptr) {  // a bare repository, or FOLDER vanished: no effect
         std::free(real);
-        git_repository_free(repo);
+        git.freeRepository(repo);
         return true;
     }
     std::string full = std::string(real) + "/";
     std::free(real);
     std::string work = workdir;
     if (full.compare(0, work.size(), work) != 0) {  // inside .git or elsewhere: no effect
-        git_repository_free(repo);
+        git.freeRepository(repo);
         return true;
     }
     ignore.repository = repo;
     ignore.root = folder;
+    ignore.workdir = work;
     ignore.prefix = full.substr(work.size());
+    // FOLDER in an ignored folder (or ignored itself): every entry is asked on its own, as libgit2 answers
+    // for a single path; the scan never enters such a folder below FOLDER.
+    for (size_t slash = ignore.prefix.find('/'); slash != std::string::npos;
+         slash = ignore.prefix.find('/', slash + 1))
+        if (AskIgnored(repo, ignore.prefix.substr(0, slash + 1).c_str())) return true;
+    ignore.inMemory = StartInMemory(ignore, repo);
     return true;
 }
 
 void CloseGitIgnore(GitIgnore& ignore) {
-    if (ignore.repository != nullptr) git_repository_free(static_cast<git_repository*>(ignore.repository));
+    if (git.init == nullptr) return;
+    for (auto& [folder, rules] : ignore.files) Release(ignore, rules);
+    FreeRepositories(ignore.spare);
+    ignore.live.clear();
+    ignore.files.clear();
+    if (ignore.repository != nullptr) git.freeRepository(static_cast<git_repository*>(ignore.repository));
     ignore.repository = nullptr;
-    git_libgit2_shutdown();
+    git.opts(GIT_OPT_SET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, nullptr);  // back to its default
+    git.shutdown();
 }
 
 void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, size_t first) {
     if (ignore.repository == nullptr) return;
-    auto* repo = static_cast<git_repository*>(ignore.repository);
     // The folder's path inside the work tree: FOLDER's prefix and what the scan added to FOLDER.
     std::string folder = ignore.prefix;
     if (path.size() > ignore.root.size()) {
@@ -55,6 +388,25 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
         if (path[from] == '/') ++from;
         folder.append(path, from, std::string::npos);
         folder += '/';
+    }
+    // The ignore files that apply here, this folder's own (read now) and those above it, with where each
+    // one's folder ends in the path; then info/exclude and the excludes file, which take the whole path.
+    std::vector<std::pair<GitIgnoreRules*, size_t>> apply;
+    if (ignore.inMemory) {
+        LoadFolderRules(ignore, folder, MayHoldIgnoreFile(list, first) ? path + "/.gitignore" : std::string());
+        for (size_t end = 0; end <= folder.size(); end = folder.find('/', end) + 1) {
+            auto found = ignore.files.find(folder.substr(0, end));
+            if (found != ignore.files.end()) apply.emplace_back(&found->second, end);
+            if (end == folder.size()) break;
+        }
+        for (GitIgnoreRules* rules : ignore.live) {
+            bool applies = false;
+            for (const auto& [other, folderLength] : apply) applies = applies || other == rules;
+            if (applies) continue;
+            Release(ignore, *rules);
+        }
+        ignore.live.clear();
+        for (const auto& [rules, folderLength] : apply) ignore.live.push_back(rules);
     }
     size_t kept = first;
     for (size_t i = first; i < list.entries.size(); ++i) {
@@ -68,8 +420,11 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
             ignore.scratch.append(raw);
             // A trailing '/' tells libgit2 it is a folder, so "dir/" patterns apply without a stat.
             if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) ignore.scratch += '/';
-            int ignored = 0;
-            drop = git_ignore_path_is_ignored(&ignored, repo, ignore.scratch.c_str()) == 0 && ignored;
+            // libgit2 stats a symbolic link's path, so it is a folder or a file as its target is: asked.
+            Judgement judgement = ignore.inMemory && e.kind != kEntryLink
+                                      ? JudgeInMemory(ignore, apply, ignore.scratch.c_str())
+                                      : kAsk;
+            drop = judgement == kAsk ? AskIgnored(ignore.repository, ignore.scratch.c_str()) : judgement == kDrop;
         }
         if (drop) {
             ++ignore.leftOut;
