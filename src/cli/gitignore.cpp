@@ -15,7 +15,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
