@@ -480,12 +480,17 @@ r = subprocess.run(['git', '-C', work, 'check-ignore', '--no-index', '--stdin'],
 assert r.returncode in (0, 1), r.stderr
 ignored = set(r.stdout.splitlines())
 ignored |= {p + '/' for p in ignored}
+# What git tracks is never ignored, nor are the folders holding it.
+r = subprocess.run(['git', '-C', work, 'ls-files', '-z'], capture_output=True, text=True)
+assert r.returncode == 0, r.stderr
+tracked = set(r.stdout.split('\0')) - {''}
+tracked |= {'/'.join(t.split('/')[:i]) + '/' for t in tracked for i in range(1, t.count('/') + 1)}
 base = os.path.relpath(folder, work)
 base = '' if base == '.' else base + '/'
 want = set()
 for p in paths:
     parts = p.rstrip('/').split('/')
-    if any('/'.join(parts[:i]) + '/' in ignored for i in range(1, len(parts))) or p in ignored:
+    if p not in tracked and (any('/'.join(parts[:i]) + '/' in ignored for i in range(1, len(parts))) or p in ignored):
         continue
     want.add(p[len(base):])
 assert listed == want, (sorted(listed - want), sorted(want - listed))
@@ -529,8 +534,10 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
                                    "'").c_str()),
                       0);
         }
-        // A tracked file that a pattern matches is still left out: the index plays no part.
-        ASSERT_EQ(std::system(("git -C '" + At(repo) + "' add -f a.o").c_str()), 0);
+        // Tracked files that patterns match stay, with the folders that hold them: git ignores no tracked
+        // file. (b.o is tracked in a folder of its own.)
+        File(repo + "/logs/tracked/b.o");
+        ASSERT_EQ(std::system(("git -C '" + At(repo) + "' add -f a.o logs/tracked/b.o").c_str()), 0);
         // FOLDER itself is the work tree, below it, or inside a folder git ignores in some cases.
         for (const std::string& sub : {std::string(), std::string("/src"), std::string("/src/gen"), std::string("/logs")}) {
             RunResult r = Arbolin({"--gitignore", "--format", "json", "-o", scratch_ + "/g.json", repo + sub});

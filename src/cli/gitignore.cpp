@@ -39,6 +39,10 @@ struct GitApi {
     decltype(&git_ignore_add_rule) addRule = nullptr;
     decltype(&git_ignore_clear_internal_rules) clearRules = nullptr;
     decltype(&git_ignore_path_is_ignored) isIgnored = nullptr;
+    decltype(&git_repository_index) repositoryIndex = nullptr;
+    decltype(&git_index_free) freeIndex = nullptr;
+    decltype(&git_index_find) findInIndex = nullptr;
+    decltype(&git_index_find_prefix) findPrefixInIndex = nullptr;
 };
 
 GitApi git;
@@ -77,7 +81,10 @@ bool LoadGit(std::string& error) {
                  Find(library, "git_config_get_path", api.getPath) &&
                  Find(library, "git_ignore_add_rule", api.addRule) &&
                  Find(library, "git_ignore_clear_internal_rules", api.clearRules) &&
-                 Find(library, "git_ignore_path_is_ignored", api.isIgnored);
+                 Find(library, "git_ignore_path_is_ignored", api.isIgnored) &&
+                 Find(library, "git_repository_index", api.repositoryIndex) &&
+                 Find(library, "git_index_free", api.freeIndex) && Find(library, "git_index_find", api.findInIndex) &&
+                 Find(library, "git_index_find_prefix", api.findPrefixInIndex);
     if (!found) {
         error = "--gitignore cannot use the libgit2 it loaded (" ARBOLIN_LIBGIT2_SONAME "): a function is missing";
         dlclose(library);
@@ -97,6 +104,25 @@ std::string LastError(const char* otherwise) {
 bool AskIgnored(void* repo, const char* path) {
     int ignored = 0;
     return git.isIgnored(&ignored, static_cast<git_repository*>(repo), path) == 0 && ignored != 0;
+}
+
+// True when git tracks `path` ("dir/" for a folder: when it tracks something inside it). Ignore rules do
+// not apply to what git tracks, so such a file, and the folders leading to it, stay in the listing. The
+// index is read when first needed; without one nothing is tracked.
+bool Tracked(GitIgnore& ignore, const std::string& path) {
+    if (ignore.index == nullptr) {
+        if (ignore.indexMissing) return false;
+        git_index* index = nullptr;
+        if (git.repositoryIndex(&index, static_cast<git_repository*>(ignore.repository)) != 0) {
+            ignore.indexMissing = true;
+            return false;
+        }
+        ignore.index = index;
+    }
+    auto* index = static_cast<git_index*>(ignore.index);
+    size_t at = 0;
+    if (!path.empty() && path.back() == '/') return git.findPrefixInIndex(&at, index, path.c_str()) == 0;
+    return git.findInIndex(&at, index, path.c_str()) == 0;
 }
 
 // The whole of a file: 0, or the errno of the failure (ENOENT: there is none).
@@ -372,6 +398,8 @@ void CloseGitIgnore(GitIgnore& ignore) {
     FreeRepositories(ignore.spare);
     ignore.live.clear();
     ignore.files.clear();
+    if (ignore.index != nullptr) git.freeIndex(static_cast<git_index*>(ignore.index));
+    ignore.index = nullptr;
     if (ignore.repository != nullptr) git.freeRepository(static_cast<git_repository*>(ignore.repository));
     ignore.repository = nullptr;
     git.opts(GIT_OPT_SET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, nullptr);  // back to its default
@@ -424,6 +452,7 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
                                       ? JudgeInMemory(ignore, apply, ignore.scratch.c_str())
                                       : kAsk;
             drop = judgement == kAsk ? AskIgnored(ignore.repository, ignore.scratch.c_str()) : judgement == kDrop;
+            if (drop) drop = !Tracked(ignore, ignore.scratch);
         }
         if (drop) {
             ++ignore.leftOut;

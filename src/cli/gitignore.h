@@ -1,6 +1,6 @@
 // --gitignore (POSIX side): what git would ignore, left out of each folder's entries as they are read,
 // decided by libgit2 (nested .gitignore files, .git/info/exclude, the user's excludes file, negation,
-// directory-only and anchored patterns), and the .git folder itself.
+// directory-only and anchored patterns), and the .git folder itself. What git tracks is never ignored.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,8 @@ struct GitIgnoreRules {
 
 struct GitIgnore {
     void* repository = nullptr;  // git_repository*; null outside a repository (no effect then)
+    void* index = nullptr;       // git_index*, read when an entry matches a rule: tracked entries stay
+    bool indexMissing = false;   // the repository has no readable index
     std::string root;            // FOLDER as the scan composes paths from it
     std::string workdir;         // the work tree, ending in '/'
     std::string prefix;          // FOLDER's path inside the work tree, "" or ending in '/'
