@@ -1,6 +1,8 @@
 // The main-window fixture of the Win32 shell tests (see app_fixture.h).
 #include "app_fixture.h"
 
+#include "resource.h"
+
 void DrainMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -37,4 +39,17 @@ std::string AppTest::EditText() const {
 
 void AppTest::SetEditText(const std::string& text) const {
     SendMessageA(g_editControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Marks(HWND window) {
+    static constexpr UINT kToggles[] = {IDM_SUBFOLDERS, IDM_FOLDER_NAMES, IDM_FILE_NAMES, IDM_TREE_VIEW, IDM_NAME_LIMIT};
+    std::string marks;
+    for (UINT id : kToggles) marks += IsChecked(window, id) ? '1' : '0';
+    return marks;
+}
+
+std::string IniValue(const std::string& file, const char* section, const char* key) {
+    char value[64];
+    GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, file.c_str());
+    return value;
 }

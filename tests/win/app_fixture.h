@@ -25,5 +25,10 @@ protected:
     ShellLog* log_ = nullptr;
 };
 
+// The five check marks of the Options menu as a string of '1' and '0', in INI order.
+std::string Marks(HWND window);
+// A value of an INI file as the platform reads it, "<none>" when it is missing.
+std::string IniValue(const std::string& file, const char* section, const char* key);
+
 // Removes what a destroyed main window left in the thread's queue (its quit message).
 void DrainMessages();

@@ -11,18 +11,6 @@ namespace {
 
 // ---- Long paths.
 
-std::vector<ShellLog::Box> g_boxes;
-int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    g_boxes.push_back({owner, text, caption, type});
-    return IDOK;
-}
-
-std::vector<std::string> g_patterns;
-HANDLE WINAPI RecordFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
-    g_patterns.push_back(pattern);
-    return FindFirstFileA(pattern, data);
-}
-
 TEST(Win32LongPaths, A259BytePatternIsReadAndA260ByteOneIsReportedUnopened) {
     TempDir dir;
     // Two subfolders of the listed folder: "a…a" whose pattern (path + "\*") is 259 bytes, the most
@@ -76,20 +64,6 @@ TEST(Win32LongPaths, A259BytePatternIsReadAndA260ByteOneIsReportedUnopened) {
 }
 
 // ---- Options files.
-
-constexpr UINT kToggles[] = {IDM_SUBFOLDERS, IDM_FOLDER_NAMES, IDM_FILE_NAMES, IDM_TREE_VIEW, IDM_NAME_LIMIT};
-
-std::string Marks(HWND window) {
-    std::string marks;
-    for (UINT id : kToggles) marks += IsChecked(window, id) ? '1' : '0';
-    return marks;
-}
-
-std::string IniValue(const std::string& file, const char* section, const char* key) {
-    char value[64];
-    GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, file.c_str());
-    return value;
-}
 
 // Bytes from a fixed linear congruential sequence: NULs, CRs, LFs, '[' and '=' among them.
 std::string Garbage(size_t size) {

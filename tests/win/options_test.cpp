@@ -6,21 +6,6 @@
 
 namespace {
 
-constexpr UINT kToggles[] = {IDM_SUBFOLDERS, IDM_FOLDER_NAMES, IDM_FILE_NAMES, IDM_TREE_VIEW, IDM_NAME_LIMIT};
-
-// The five check marks as a string of '1' and '0', in INI order.
-std::string Marks(HWND window) {
-    std::string marks;
-    for (UINT id : kToggles) marks += IsChecked(window, id) ? '1' : '0';
-    return marks;
-}
-
-std::string IniValue(const std::string& file, const char* section, const char* key) {
-    char value[64];
-    GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, file.c_str());
-    return value;
-}
-
 using Options = AppTest;
 
 struct LoadCase {

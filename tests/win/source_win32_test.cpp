@@ -25,20 +25,6 @@ Listed ListFolder(Win32Source& source, const std::string& path, const ListOption
     return {status, buffer.text};
 }
 
-// Boxes the source shows, with their owners.
-std::vector<ShellLog::Box> g_boxes;
-int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    g_boxes.push_back({owner, text, caption, type});
-    return IDOK;
-}
-
-// Patterns the source opens.
-std::vector<std::string> g_patterns;
-HANDLE WINAPI RecordFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
-    g_patterns.push_back(pattern);
-    return FindFirstFileA(pattern, data);
-}
-
 Win32Source RecordingSource(HWND owner = nullptr) {
     g_boxes.clear();
     g_patterns.clear();

@@ -196,3 +196,15 @@ void RemoveTree(const std::string& path) {
     }
     RemoveDirectoryA(path.c_str());
 }
+
+std::vector<ShellLog::Box> g_boxes;
+int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    g_boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+std::vector<std::string> g_patterns;
+HANDLE WINAPI RecordFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+    g_patterns.push_back(pattern);
+    return FindFirstFileA(pattern, data);
+}

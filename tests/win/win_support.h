@@ -80,6 +80,13 @@ struct ShellLog {
     int textsSet = 0;
 };
 
+// Stand-ins for a listing source's message box and FindFirstFileA: they record the boxes (with their
+// owners) in g_boxes and the search patterns in g_patterns, and open the patterns for real.
+extern std::vector<ShellLog::Box> g_boxes;
+extern std::vector<std::string> g_patterns;
+int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+HANDLE WINAPI RecordFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data);
+
 // Installs the recording stand-ins into g_shell (all of them) and clears the log.
 ShellLog& FakeShell();
 // Puts the real calls back.
