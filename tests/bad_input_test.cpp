@@ -5,7 +5,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -25,88 +23,24 @@
 #include "listing/listing.h"
 #include "platform/posix_source.h"
 #include "render/render.h"
+#include "support/arbolin_run.h"
 #include "support/memory_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
 size_t Lines(const std::string& text) { return size_t(std::count(text.begin(), text.end(), '\n')); }
 
-struct RunResult {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out, err;
-};
-
 // A temporary folder the tests fill, and `arbolin` run inside it with stdout and stderr caught in files.
-class BadInput : public ::testing::Test {
+class BadInput : public ArbolinFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/arbolin-bad-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        scratch_ = base_ + "/.scratch";
-        fs::create_directory(scratch_);
-    }
     void TearDown() override {
         for (const std::string& m : mounts_) umount2(m.c_str(), MNT_DETACH);  // a tmpfs goes with its files
-        for (const auto& e : fs::recursive_directory_iterator(base_, fs::directory_options::skip_permission_denied))
-            if (!e.is_symlink() && e.is_directory()) chmod(e.path().c_str(), 0755);
-        fs::remove_all(base_);
+        ArbolinFolderTest::TearDown();
     }
 
-    std::string At(const std::string& rel) const { return base_ + "/" + rel; }
-    void Folder(const std::string& rel) { fs::create_directories(At(rel)); }
-    void File(const std::string& rel, std::string_view bytes = "") {
-        fs::create_directories(fs::path(At(rel)).parent_path());
-        WriteFile(At(rel), bytes);
-    }
     void Link(const std::string& target, const std::string& rel) { fs::create_symlink(target, At(rel)); }
-
-    // Runs arbolin in the temporary folder. `withoutOverride`: as root without the capabilities that
-    // ignore permissions (still uid 0, so the build folder stays reachable).
-    RunResult Arbolin(std::vector<std::string> args, bool withoutOverride = false) {
-        std::vector<std::string> argv;
-        if (withoutOverride && geteuid() == 0)
-            argv = {"setpriv", "--inh-caps=-dac_override,-dac_read_search",
-                    "--bounding-set=-dac_override,-dac_read_search"};
-        argv.push_back(ARBOLIN_EXE);
-        argv.insert(argv.end(), args.begin(), args.end());
-        const std::string outPath = scratch_ + "/stdout", errPath = scratch_ + "/stderr";
-        pid_t pid = fork();
-        if (pid == 0) {
-            int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || chdir(base_.c_str()) != 0) _exit(120);
-            dup2(out, STDOUT_FILENO);
-            dup2(err, STDERR_FILENO);
-            setenv("LC_ALL", "C.UTF-8", 1);
-            std::vector<char*> cargv;
-            for (std::string& a : argv) cargv.push_back(a.data());
-            cargv.push_back(nullptr);
-            execvp(cargv[0], cargv.data());
-            _exit(127);
-        }
-        RunResult r;
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = ReadAll(outPath);
-        r.err = ReadAll(errPath);
-        return r;
-    }
 
     // A tmpfs of `options` at `rel`, in a mount namespace of this test's own (so nothing outlives it).
     void Mount(const std::string& rel, const std::string& options) {
@@ -129,24 +63,8 @@ protected:
         return found;
     }
 
-    std::string base_, scratch_;
     std::vector<std::string> mounts_;
 };
-
-// Every message is one line starting with "arbolin: ".
-void ExpectMessageLines(const std::string& err, size_t count) {
-    std::istringstream in(err);
-    std::string line;
-    size_t lines = 0;
-    while (std::getline(in, line)) {
-        EXPECT_TRUE(line.starts_with("arbolin: ")) << line;
-        ++lines;
-    }
-    EXPECT_EQ(lines, count) << err;
-    if (!err.empty()) {
-        EXPECT_EQ(err.back(), '\n');
-    }
-}
 
 // ---- Links: listed, never followed; a loop or a dangling link is just a name.
 
@@ -416,7 +334,7 @@ TEST_F(BadInput, TreeDeeperThan255Levels) {
     EXPECT_EQ(Lines(compat.out), 1u + 127 + 127);
     EXPECT_NE(compat.out.find(std::string(127 * 3, ' ') + "[ d ]\r\n"), std::string::npos);
     EXPECT_EQ(compat.out.find(std::string(128 * 3, ' ') + "f"), std::string::npos);
-    ExpectMessageLines(compat.err, 1);
+    ExpectMessages(compat.err, 1);
     EXPECT_TRUE(compat.err.ends_with("': File name too long\n")) << compat.err;
 }
 

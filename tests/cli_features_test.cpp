@@ -1,12 +1,10 @@
 // The command line's choices beyond the Windows program's: patterns, pruning, file order, pieces,
 // summary, file limit and natural order. The built `arbolin` run over folders these tests make.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,22 +13,11 @@
 #include "cli/cli_options.h"
 #include "cli/filters.h"
 #include "cli/gitignore.h"
+#include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct ListingCase {
     const char* what;
@@ -38,23 +25,8 @@ struct ListingCase {
     std::string expected;
 };
 
-class CliFeatures : public ::testing::Test {
+class CliFeatures : public ArbolinFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/arbolin-feat-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        scratch_ = base_ + "/.scratch";
-        fs::create_directory(scratch_);
-    }
-    void TearDown() override { fs::remove_all(base_); }
-
-    std::string At(const std::string& rel) const { return base_ + "/" + rel; }
-    void Folder(const std::string& rel) { fs::create_directories(At(rel)); }
-    void File(const std::string& rel, std::string_view bytes = "") {
-        fs::create_directories(fs::path(At(rel)).parent_path());
-        std::ofstream(At(rel), std::ios::binary) << bytes;
-    }
     // A small project: sources, a build folder, dependencies and a folder with nothing in it.
     void Project() {
         File("P/src/main.c");
@@ -66,36 +38,6 @@ protected:
         File("P/README.md");
     }
 
-    // Runs arbolin in base_ with LC_ALL=C.UTF-8; stdout and stderr kept apart.
-    RunResult Arbolin(std::vector<std::string> args) {
-        std::string outPath = scratch_ + "/stdout", errPath = scratch_ + "/stderr";
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(base_.c_str()) != 0) _exit(120);
-            if (!freopen(outPath.c_str(), "wb", stdout) || !freopen(errPath.c_str(), "wb", stderr)) _exit(121);
-            setenv("LC_ALL", "C.UTF-8", 1);
-            std::vector<std::string> prefix;
-            // As root, drop the capabilities that let root read any folder (uid 0 stays).
-            if (withoutOverride_ && geteuid() == 0)
-                prefix = {"setpriv", "--inh-caps=-dac_override,-dac_read_search",
-                          "--bounding-set=-dac_override,-dac_read_search"};
-            prefix.push_back(ARBOLIN_EXE);
-            std::vector<char*> argv;
-            for (std::string& a : prefix) argv.push_back(a.data());
-            for (std::string& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        RunResult r;
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = ReadAll(outPath);
-        r.err = ReadAll(errPath);
-        return r;
-    }
-
     // Each case run on its own: complete (exit 0), nothing on standard error, exactly the listing.
     void ExpectListings(const std::vector<ListingCase>& cases) {
         for (const ListingCase& c : cases) {
@@ -105,9 +47,6 @@ protected:
             EXPECT_EQ(r.err, "") << c.what;
         }
     }
-
-    std::string base_, scratch_;
-    bool withoutOverride_ = false;
 };
 
 // ---- Patterns and pruning.
@@ -180,9 +119,8 @@ TEST_F(CliFeatures, ExcludedFolderIsNotEntered) {
     Folder("Q/locked/inner");
     File("Q/a.txt");
     fs::permissions(At("Q/locked"), fs::perms::none);
-    withoutOverride_ = true;
-    RunResult entered = Arbolin({"Q"});
-    RunResult r = Arbolin({"-I", "locked", "Q"});
+    RunResult entered = Arbolin({"Q"}, true);
+    RunResult r = Arbolin({"-I", "locked", "Q"}, true);
     fs::permissions(At("Q/locked"), fs::perms::owner_all);
     EXPECT_EQ(entered.status, 1) << entered.err;  // the same folder, not excluded, is tried and reported
     EXPECT_EQ(r.status, 0) << r.err;

@@ -1,135 +1,24 @@
 // The built `arbolin` run over temporary folders these tests make: exact listings in both encodings and
 // --compat, escaping, exit statuses, messages, and -o written whole or not at all.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/arbolin_run.h"
 #include "support/memory_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out, err;
-};
-
-enum StdoutTo { kStdoutFile, kStdoutDevFull, kStdoutBrokenPipe };
-
-struct Invocation {
-    std::vector<std::string> args;
-    std::string cwd;
-    std::string locale = "C.UTF-8";
-    bool withoutOverride = false;  // run without root's power to read and write any folder
-    StdoutTo stdoutTo = kStdoutFile;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-// Runs arbolin with stdout and stderr in files of `scratch`. As root, `withoutOverride` drops the
-// capabilities that let root ignore permissions (it stays uid 0, so the build folder stays reachable).
-RunResult RunArbolin(const Invocation& inv, const std::string& scratch) {
-    std::vector<std::string> argv;
-    if (inv.withoutOverride && geteuid() == 0)
-        argv = {"setpriv", "--inh-caps=-dac_override,-dac_read_search",
-                "--bounding-set=-dac_override,-dac_read_search"};
-    argv.push_back(ARBOLIN_EXE);
-    argv.insert(argv.end(), inv.args.begin(), inv.args.end());
-    std::string outPath = scratch + "/stdout", errPath = scratch + "/stderr";
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (!inv.cwd.empty() && chdir(inv.cwd.c_str()) != 0) _exit(120);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int out = -1;
-        if (inv.stdoutTo == kStdoutFile) {
-            out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        } else if (inv.stdoutTo == kStdoutDevFull) {
-            out = open("/dev/full", O_WRONLY);
-        } else {
-            int pipeEnds[2];
-            if (pipe(pipeEnds) != 0) _exit(121);
-            close(pipeEnds[0]);
-            out = pipeEnds[1];
-            signal(SIGPIPE, SIG_IGN);  // so the write fails with EPIPE instead of killing
-        }
-        if (out < 0 || err < 0) _exit(122);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
-        setenv("LC_ALL", inv.locale.c_str(), 1);
-        std::vector<char*> cargv;
-        for (std::string& a : argv) cargv.push_back(a.data());
-        cargv.push_back(nullptr);
-        execvp(cargv[0], cargv.data());
-        _exit(127);
-    }
-    RunResult r;
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (inv.stdoutTo == kStdoutFile) r.out = ReadAll(outPath);
-    r.err = ReadAll(errPath);
-    return r;
-}
-
-// Every message is one line starting with "arbolin: ".
-void ExpectMessages(const std::string& err, size_t lines) {
-    std::istringstream in(err);
-    std::string line;
-    size_t count = 0;
-    while (std::getline(in, line)) {
-        EXPECT_EQ(line.rfind("arbolin: ", 0), 0u) << line;
-        ++count;
-    }
-    EXPECT_EQ(count, lines) << err;
-    if (!err.empty()) {
-        EXPECT_EQ(err.back(), '\n');
-    }
-}
-
-class CliRun : public ::testing::Test {
+class CliRun : public ArbolinFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/arbolin-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        scratch_ = base_ + "/.scratch";
-        fs::create_directory(scratch_);
-    }
-    void TearDown() override {
-        // Folders made unreadable or read-only must be opened up again before they can be removed.
-        for (const auto& e : fs::recursive_directory_iterator(base_, fs::directory_options::skip_permission_denied))
-            if (e.is_directory() && !e.is_symlink()) chmod(e.path().c_str(), 0755);
-        fs::remove_all(base_);
-    }
-
-    std::string At(const std::string& rel) const { return base_ + "/" + rel; }
-    void Folder(const std::string& rel) { fs::create_directories(At(rel)); }
-    void File(const std::string& rel, std::string_view bytes = "") {
-        fs::create_directories(fs::path(At(rel)).parent_path());
-        WriteFile(At(rel), bytes);
-    }
     // The worked example: Docs (a.txt, b.txt), readme.txt, Src (empty Lib, main.c).
     void Work() {
         File("Work/Docs/a.txt");
@@ -138,23 +27,11 @@ protected:
         Folder("Work/Src/Lib");
         File("Work/Src/main.c");
     }
-    RunResult Arbolin(std::vector<std::string> args) {
-        Invocation inv;
-        inv.args = std::move(args);
-        inv.cwd = base_;
-        return RunArbolin(inv, scratch_);
-    }
-    RunResult Arbolin(Invocation inv) {
-        if (inv.cwd.empty()) inv.cwd = base_;
-        return RunArbolin(inv, scratch_);
-    }
     // No temporary file of -o left behind in `rel`.
     void ExpectNoTemp(const std::string& rel) {
         for (const auto& e : fs::directory_iterator(At(rel)))
             EXPECT_EQ(e.path().filename().string().rfind(".arbolin-", 0), std::string::npos) << e.path();
     }
-
-    std::string base_, scratch_;
 };
 
 // ---- Exact listings: every toggle, both views, both encodings, --compat.

@@ -1,0 +1,63 @@
+// Tests that run the built `arbolin`: a temporary folder they fill, and arbolin run inside it with its
+// standard output and error caught in files; small file helpers and the check of its messages.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+std::string ReadAll(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+
+struct RunResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out, err;
+};
+
+enum StdoutTo { kStdoutFile, kStdoutDevFull, kStdoutBrokenPipe };
+
+struct Invocation {
+    std::vector<std::string> args;
+    std::string cwd;
+    std::string locale = "C.UTF-8";
+    bool withoutOverride = false;  // run without root's power to read and write any folder
+    StdoutTo stdoutTo = kStdoutFile;
+};
+
+// Runs `exe` with stdout and stderr in files of `scratch`. As root, `withoutOverride` drops the
+// capabilities that let root ignore permissions (it stays uid 0, so the build folder stays reachable).
+RunResult RunArbolin(const std::string& exe, const Invocation& inv, const std::string& scratch);
+
+// Every message is one line starting with "arbolin: ", and there are `lines` of them.
+void ExpectMessages(const std::string& err, size_t lines);
+
+// A fresh folder under /tmp for each test, removed at the end (unreadable and read-only folders in it
+// opened up first). The test program defines ARBOLIN_EXE, the path of the built arbolin.
+class ArbolinFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string At(const std::string& rel) const { return base_ + "/" + rel; }
+    void Folder(const std::string& rel) { std::filesystem::create_directories(At(rel)); }
+    void File(const std::string& rel, std::string_view bytes = "");
+
+#ifdef ARBOLIN_EXE
+    // Runs arbolin in the test's folder with LC_ALL=C.UTF-8.
+    RunResult Arbolin(std::vector<std::string> args, bool withoutOverride = false) {
+        Invocation inv;
+        inv.args = std::move(args);
+        inv.withoutOverride = withoutOverride;
+        return Arbolin(std::move(inv));
+    }
+    RunResult Arbolin(Invocation inv) {
+        if (inv.cwd.empty()) inv.cwd = base_;
+        return RunArbolin(ARBOLIN_EXE, inv, scratch_);
+    }
+#endif
+
+    std::string base_, scratch_;
+};
