@@ -70,35 +70,7 @@ echo "checkout: $repo: $((entries - 1)) entries, $(find "$repo" -name .gitignore
 
 # What --gitignore keeps must be what git does not ignore (the same check the tests make, at this size).
 "$arbolin" --gitignore --format json -o /tmp/arbolin-gitignore.json "$repo"
-python3 - /tmp/arbolin-gitignore.json "$repo" <<'EOF'
-import json, os, subprocess, sys
-doc = json.load(open(sys.argv[1], encoding='utf-8'))
-work = sys.argv[2]
-listed = set()
-def walk(e, prefix):
-    for k in e['children']:
-        p = prefix + k['name']
-        listed.add(p)
-        if k['type'] == 'folder':
-            walk(k, p + '/')
-walk(doc, '')
-paths = []
-for d, dirs, files in os.walk(work):
-    if '.git' in dirs:
-        dirs.remove('.git')
-    rel = os.path.relpath(d, work)
-    rel = '' if rel == '.' else rel + '/'
-    paths += [rel + x for x in dirs + files]
-r = subprocess.run(['git', '-C', work, 'check-ignore', '--no-index', '--stdin', '-z'],
-                   input='\0'.join(paths), capture_output=True, text=True)
-ignored = set(x for x in r.stdout.split('\0') if x)
-want = set(p for p in paths
-           if not any('/'.join(p.split('/')[:i]) in ignored for i in range(1, p.count('/') + 2)))
-if listed != want:
-    print('gitignore_compare.sh: --gitignore disagrees with git check-ignore:',
-          sorted(listed - want)[:5], sorted(want - listed)[:5], file=sys.stderr)
-    sys.exit(1)
-EOF
+python3 "$here/tests/gitignore_check.py" /tmp/arbolin-gitignore.json "$repo" "$repo"
 rm -f /tmp/arbolin-gitignore.json
 
 python3 - "$arbolin" "$repo" "$runs" <<'EOF'

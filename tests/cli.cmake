@@ -8,5 +8,6 @@ add_dependencies(cli_test arbolin)
 # The command line's choices beyond the Windows program's, run through the built `arbolin`.
 add_arbolin_test(cli_features_test cli_features_test.cpp)
 target_link_libraries(cli_features_test PRIVATE arbolin_cli)
-target_compile_definitions(cli_features_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
+target_compile_definitions(cli_features_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
+                                                    ARBOLIN_GITIGNORE_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/gitignore_check.py")
 add_dependencies(cli_features_test arbolin)

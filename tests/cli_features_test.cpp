@@ -269,14 +269,19 @@ TEST_F(CliFeatures, NaturalOrder) {
 
 // ---- JSON: parsed back by python3's json module and compared with the folder it came from.
 
-// Runs Debian's python3 with `script` and the given arguments; its exit status (0: the check held).
-int Python(const std::string& script, const std::vector<std::string>& args, const std::string& scratch) {
-    std::string path = scratch + "/check.py";
-    std::ofstream(path) << script;
-    std::string command = "/usr/bin/python3 " + path;  // Debian's, where python3-markdown is
+// Runs Debian's python3 with the script at `path` and the given arguments; its exit status (0: the
+// check held). Python() first writes `script` to a file.
+int PythonFile(const std::string& path, const std::vector<std::string>& args) {
+    std::string command = "/usr/bin/python3 '" + path + "'";  // Debian's, where python3-markdown is
     for (const std::string& a : args) command += " '" + a + "'";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int Python(const std::string& script, const std::vector<std::string>& args, const std::string& scratch) {
+    std::string path = scratch + "/check.py";
+    std::ofstream(path) << script;
+    return PythonFile(path, args);
 }
 
 // Walks the document and the folder together: the same names (bytes restored from "bytes" where
@@ -389,50 +394,8 @@ TEST_F(CliFeatures, MarkdownRendersAsTheSameNesting) {
               "- N/\n  - z\\.txt\n  - a\\*b/\n    - c\\.txt\n\n1 folder, 2 files\n");
 }
 
-// ---- --gitignore: what arbolin leaves out is what `git check-ignore` says, on generated repositories.
-
-// Lists every path under the work tree (but .git), asks git which are ignored (a path under an ignored
-// folder is ignored too), and compares the rest with the paths in arbolin's JSON for FOLDER.
-const char kGitCheck[] = R"(
-import json, os, subprocess, sys
-doc = json.load(open(sys.argv[1], encoding='utf-8'))
-work, folder = sys.argv[2], sys.argv[3]
-listed = set()
-def walk(e, prefix):
-    for k in e['children']:
-        p = prefix + k['name']
-        listed.add(p + ('/' if k['type'] == 'folder' else ''))
-        if k['type'] == 'folder':
-            walk(k, p + '/')
-walk(doc, '')
-paths = []
-for d, dirs, files in os.walk(folder):
-    if '.git' in dirs:
-        dirs.remove('.git')
-    rel = os.path.relpath(d, work)
-    rel = '' if rel == '.' else rel + '/'
-    paths += [rel + x + '/' for x in dirs] + [rel + x for x in files]
-# Asked without the trailing '/': check-ignore reads "dir/" as the folder's contents ("dir/*" matches it).
-r = subprocess.run(['git', '-C', work, 'check-ignore', '--no-index', '--stdin'],
-                   input='\n'.join(p.rstrip('/') for p in paths), capture_output=True, text=True)
-assert r.returncode in (0, 1), r.stderr
-ignored = set(r.stdout.splitlines())
-ignored |= {p + '/' for p in ignored}
-# What git tracks is never ignored, nor are the folders holding it.
-r = subprocess.run(['git', '-C', work, 'ls-files', '-z'], capture_output=True, text=True)
-assert r.returncode == 0, r.stderr
-tracked = set(r.stdout.split('\0')) - {''}
-tracked |= {'/'.join(t.split('/')[:i]) + '/' for t in tracked for i in range(1, t.count('/') + 1)}
-base = os.path.relpath(folder, work)
-base = '' if base == '.' else base + '/'
-want = set()
-for p in paths:
-    parts = p.rstrip('/').split('/')
-    if p not in tracked and (any('/'.join(parts[:i]) + '/' in ignored for i in range(1, len(parts))) or p in ignored):
-        continue
-    want.add(p[len(base):])
-assert listed == want, (sorted(listed - want), sorted(want - listed))
-)";
+// ---- --gitignore: what arbolin leaves out is what `git check-ignore` says, on generated repositories
+// (checked by gitignore_check.py beside this file, which the benchmark uses too).
 
 TEST_F(CliFeatures, GitignoreAgreesWithGit) {
     if (!GitIgnoreAvailable()) GTEST_SKIP() << "built without libgit2";
@@ -480,7 +443,7 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
         for (const std::string& sub : {std::string(), std::string("/src"), std::string("/src/gen"), std::string("/logs")}) {
             RunResult r = Arbolin({"--gitignore", "--format", "json", "-o", scratch_ + "/g.json", repo + sub});
             ASSERT_EQ(r.status, 0) << c.what << r.err;
-            EXPECT_EQ(Python(kGitCheck, {scratch_ + "/g.json", At(repo), At(repo + sub)}, scratch_), 0)
+            EXPECT_EQ(PythonFile(ARBOLIN_GITIGNORE_CHECK, {scratch_ + "/g.json", At(repo), At(repo + sub)}), 0)
                 << c.what << " " << sub;
         }
     }
