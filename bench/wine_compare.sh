@@ -40,16 +40,11 @@ arbolin="$build/src/cli/arbolin"
 probe="$winbuild/src/app/listing_probe.exe"
 
 # ---- A prefix of our own, booted once without its 32-bit half (as scripts/win-test.sh does).
-export WINEARCH=win64 WINELOADER=$wine64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEPREFIX=$winbuild/wineprefix
+source "$here/scripts/wine64-prefix.sh"
+export WINEPREFIX=$winbuild/wineprefix
 if [ ! -e "$WINEPREFIX/.arbolin-bench" ]; then
   rm -rf "$WINEPREFIX"
-  boot="'$wine64' wineboot -i </dev/null >'$winbuild/wineboot.log' 2>&1; wineserver -w"
-  if [ "$(id -u)" = 0 ] && [ -e /usr/lib/wine/wine ] && unshare --mount true 2>/dev/null; then
-    unshare --mount sh -c "mount --bind /dev/null /usr/lib/wine/wine && $boot"
-  else
-    sh -c "$boot"
-  fi
+  boot_wine64_prefix "$WINEPREFIX" "$winbuild/wineboot.log"
   touch "$WINEPREFIX/.arbolin-bench"
 fi
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }

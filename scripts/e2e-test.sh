@@ -61,8 +61,7 @@ cmake --build "$out/tests" -j"$jobs" >"$out/tests-build.log" 2>&1 \
 took "builds" "$t"
 
 # ---- the template prefix
-export WINEARCH=win64 WINELOADER=$wine64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+source "$root/scripts/wine64-prefix.sh"
 template=$out/wine-template
 extras_version=1  # raise when the extras below change
 if [ "$(cat "$template/.e2e-template" 2>/dev/null)" != "$extras_version" ]; then
@@ -74,13 +73,7 @@ if [ "$(cat "$template/.e2e-template" 2>/dev/null)" != "$extras_version" ]; then
     cp -a "$base" "$template"
     rm -f "$template/.arbolin-template"
   else
-    boot="WINEPREFIX='$template' '$wine64' wineboot -i </dev/null >'$out/wineboot.log' 2>&1; WINEPREFIX='$template' wineserver -w"
-    if [ "$(id -u)" = 0 ] && [ -e /usr/lib/wine/wine ] && unshare --mount true 2>/dev/null; then
-      # This kernel runs no 32-bit Linux code: hide the 32-bit loader so wineboot sets up only 64-bit Wine.
-      unshare --mount sh -c "mount --bind /dev/null /usr/lib/wine/wine && $boot"
-    else
-      sh -c "$boot"
-    fi
+    boot_wine64_prefix "$template" "$out/wineboot.log"
   fi
   (
     export WINEPREFIX=$template

@@ -43,20 +43,12 @@ build x86_64 -DARBOLIN_WIN_TESTS=ON -DARBOLIN_PRODUCT_EXE="$out/i686/src/app/ZK-
 took "cross builds" "$t"
 
 # ---- Wine: one template prefix per build folder, a fresh copy of it for every test run
-export WINEARCH=win64 WINELOADER=$wine64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+source "$root/scripts/wine64-prefix.sh"
 template=$out/wine-template
 if [ ! -e "$template/.arbolin-template" ]; then
   t=$(now)
   rm -rf "$template"
-  boot="WINEPREFIX='$template' '$wine64' wineboot -i </dev/null >'$out/wineboot.log' 2>&1; WINEPREFIX='$template' wineserver -w"
-  if [ "$(id -u)" = 0 ] && [ -e /usr/lib/wine/wine ] && unshare --mount true 2>/dev/null; then
-    # Booting a 64-bit prefix also sets up its 32-bit half with the 32-bit loader, which here runs under
-    # qemu for minutes, or not at all. The tests need no 32-bit half: hide that loader from wineboot.
-    unshare --mount sh -c "mount --bind /dev/null /usr/lib/wine/wine && $boot"
-  else
-    sh -c "$boot"
-  fi
+  boot_wine64_prefix "$template" "$out/wineboot.log"
   # No window manager under Xvfb: unmanaged windows close at once instead of waiting ~2 s for one.
   WINEPREFIX=$template "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   WINEPREFIX=$template wineserver -w
