@@ -341,14 +341,13 @@ Judgement JudgeInMemory(GitIgnore& ignore, const std::vector<std::pair<GitIgnore
     return kDrop;
 }
 
-// True when the folder whose entries are list.entries[first ...] holds a ".gitignore", removed from the
-// list or not: the names read for it stay in list.bytes, after those of the entries before `first`.
-// (A name that merely contains ".gitignore" only costs an open that finds nothing.)
-bool MayHoldIgnoreFile(const EntryList& list, size_t first) {
-    size_t from = first > 0 ? list.entries[first - 1].raw : 0;
-    if (from >= list.bytes.size()) return false;
-    return std::string_view(list.bytes.data() + from, list.bytes.size() - from).find(".gitignore") !=
-           std::string_view::npos;
+// True when the folder whose entries are list.entries[first ...] holds a ".gitignore" that is no folder.
+bool HoldsIgnoreFile(const EntryList& list, size_t first) {
+    for (size_t i = first; i < list.entries.size(); ++i) {
+        const EntryList::Entry& e = list.entries[i];
+        if (e.kind != kEntryFolder && e.kind != kEntryFolderLink && list.Raw(e) == ".gitignore") return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -420,7 +419,7 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
     // one's folder ends in the path; then info/exclude and the excludes file, which take the whole path.
     std::vector<std::pair<GitIgnoreRules*, size_t>> apply;
     if (ignore.inMemory) {
-        LoadFolderRules(ignore, folder, MayHoldIgnoreFile(list, first) ? path + "/.gitignore" : std::string());
+        LoadFolderRules(ignore, folder, HoldsIgnoreFile(list, first) ? path + "/.gitignore" : std::string());
         for (size_t end = 0; end <= folder.size(); end = folder.find('/', end) + 1) {
             auto found = ignore.files.find(folder.substr(0, end));
             if (found != ignore.files.end()) apply.emplace_back(&found->second, end);

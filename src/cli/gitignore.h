@@ -45,5 +45,6 @@ bool GitIgnoreAvailable();
 // the reason in `error`, when libgit2 cannot be loaded or fails otherwise than by finding no repository.
 bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& error);
 void CloseGitIgnore(GitIgnore& ignore);
-// Drops the entries of list.entries[first ...] (read from the folder at `path`) that git ignores.
+// Drops the entries of list.entries[first ...] (read from the folder at `path`) that git ignores. Call it
+// before anything else drops entries: the folder's own .gitignore is looked for among them.
 void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, size_t first);

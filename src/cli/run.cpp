@@ -75,8 +75,8 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     size_t before = out.entries.size();
     int error = seam->inner.readFolder(seam->inner.context, path, out);
     if (error != 0) return error;
-    FilterEntries(seam->filter, out, before);
     if (seam->gitignore != nullptr) FilterIgnored(*seam->gitignore, path, out, before);
+    FilterEntries(seam->filter, out, before);
     ApplyFileLimit(*seam, path, out, before);
     if (seam->collectLinks)
         for (size_t i = before; i < out.entries.size(); ++i)
