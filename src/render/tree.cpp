@@ -16,7 +16,7 @@ struct TreeWriter {
     NameWriter writeName;
     const TextStyle& style;
     ListingIndex index;
-    bool filesFirst;
+    bool filesFirst;  // files before subfolders, when there are file lines at all
     size_t highFlag;  // no level flag above this column is set
 
     void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
@@ -95,10 +95,10 @@ struct Frame {
 
 int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
                const TextStyle& style) {
-    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, style, {}, style.filesFirst,
-                 tables.levelFlags.size()};
+    TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, style, {},
+                 style.filesFirst && options.fileNames, tables.levelFlags.size()};
     BuildListingIndex(tables, w.index);
-    bool filesFirst = style.filesFirst && options.fileNames;
+    const bool filesFirst = w.filesFirst;
     if (!w.FolderLine(row)) return 0;
     if (filesFirst) w.FileLines(tables.folders[row], w.HasSubfolders(row));
     std::vector<Frame> stack{{row, row + 1}};
