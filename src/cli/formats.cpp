@@ -14,9 +14,8 @@ const char kHex[] = "0123456789abcdef";
 
 void Put(TextBuffer& buffer, std::string_view text) { AppendBounded(buffer, text, text.size()); }
 
-// The walk both formats share: folders in table order, each folder's files before or after its
-// subfolders; `visit` gets (folder row or -1, file row or -1, depth, entering) and closes folders on
-// entering == false.
+// What both formats' walks use: the tables' index, the path of each open folder (to tell links from
+// files), and the folders over --filelimit.
 struct Walker {
     const ListingTables& tables;
     const ListOptions& options;
@@ -33,6 +32,12 @@ struct Walker {
     bool IsLink(size_t level, std::string_view name) const {
         return extras.links != nullptr && !extras.links->empty() &&
                extras.links->count(LinkKey(paths[level], name)) != 0;
+    }
+    // The entries of a folder --filelimit left unopened, or -1.
+    int64_t EntriesOverLimit(const FolderEntry& f) const {
+        if (extras.overLimit == nullptr) return -1;
+        auto found = extras.overLimit->find(f.name);
+        return found != extras.overLimit->end() ? found->second : -1;
     }
 };
 
@@ -139,10 +144,8 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     auto open = [&](int32_t row, size_t level, bool first) {
         const FolderEntry& f = tables.folders[row];
         JsonEntry(buffer, tables.Name(f), "folder", level, first, scratch);
-        if (extras.overLimit != nullptr) {
-            auto found = extras.overLimit->find(f.name);
-            if (found != extras.overLimit->end()) Put(buffer, ", \"entries\": " + std::to_string(found->second));
-        }
+        int64_t entries = w.EntriesOverLimit(f);
+        if (entries >= 0) Put(buffer, ", \"entries\": " + std::to_string(entries));
         Put(buffer, ", \"children\": [");
     };
     open(0, 0, true);
@@ -206,12 +209,7 @@ void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListO
     };
     auto folder = [&](int32_t row, size_t level) {
         const FolderEntry& f = tables.folders[row];
-        int64_t entries = -1;
-        if (extras.overLimit != nullptr) {
-            auto found = extras.overLimit->find(f.name);
-            if (found != extras.overLimit->end()) entries = found->second;
-        }
-        item(tables.Name(f), level, true, entries);
+        item(tables.Name(f), level, true, w.EntriesOverLimit(f));
         if (extras.filesFirst) files(row, level);
     };
     folder(0, 0);
