@@ -251,7 +251,14 @@ TEST_F(CliFeatures, FileLimit) {
         {"counted after patterns; pruning keeps a folder over the limit",
          {"--filelimit", "3", "-I", "sub", "-P", "f*|g*", "--prune", "--indented", "L"},
          "[ L ]\n   [ big ] (5 entries)\n   [ three ]\n      g0\n      g1\n      g2\n"},
+        {"JSON and Markdown show the count too", {"--filelimit", "3", "--format", "markdown", "-I", "three", "L"},
+         "- L/\n  - big/ (6 entries)\n  - top\\.txt\n"},
     });
+    RunResult json = Arbolin({"--filelimit", "3", "--format", "json", "-I", "three", "L"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("{\"name\": \"big\", \"type\": \"folder\", \"entries\": 6, \"children\": []}"),
+              std::string::npos)
+        << json.out;
 }
 
 // ---- Natural order: numbers by value, for files and folders; the collation stays otherwise.
