@@ -1,6 +1,6 @@
 # The command line: its argument parser and progress line called directly, and the built `arbolin` run
 # over temporary folders (tests that need unreadable folders drop root's override capabilities).
-add_arbolin_test(cli_test cli_options_test.cpp cli_run_test.cpp)
+add_arbolin_test(cli_test cli_options_test.cpp cli_run_test.cpp git_index_test.cpp)
 target_link_libraries(cli_test PRIVATE arbolin_cli)
 target_compile_definitions(cli_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
 add_dependencies(cli_test arbolin)

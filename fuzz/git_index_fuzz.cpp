@@ -1,0 +1,52 @@
+// Fuzz target: the reader of git's index file on arbitrary bytes. It reads only inside the bytes it is
+// given; what it accepts holds as many paths as the header says, none empty, in git's order, each found
+// again by the lookups, which find nothing between two neighbours.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "cli/git_index.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, size_t entry) {
+    std::fprintf(stderr, "git_index_fuzz: %s (entry %zu)\n", what, entry);
+    std::abort();
+}
+
+uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A copy of exactly `size` bytes, so that AddressSanitizer sees any read past them.
+    auto* bytes = static_cast<char*>(std::malloc(size == 0 ? 1 : size));
+    if (size > 0) std::memcpy(bytes, data, size);
+    TrackedPaths paths;
+    IndexReadResult result = ParseTrackedPaths(std::string_view(bytes, size), paths);
+    if (result == kIndexMissing) Fail("bytes read as a missing file", 0);
+    if (result == kIndexRead) {
+        if (size < 12 || paths.Count() != Big32(data + 8)) Fail("not as many paths as the header says", 0);
+        TrackedRange all = AllTracked(paths);
+        for (size_t i = 0; i < paths.Count(); ++i) {
+            std::string path(paths.Path(i));
+            if (path.empty()) Fail("an empty path", i);
+            if (i > 0 && path < paths.Path(i - 1)) Fail("paths out of order", i);
+            if (!IsTracked(paths, all, path)) Fail("a path not found again", i);
+            TrackedRange under = TrackedUnder(paths, all, path);
+            if (under.first > i || under.last <= i) Fail("a path outside its own range", i);
+            // Between this path and the next there is nothing: a name just after it is not tracked
+            // unless it is the next path itself.
+            std::string after = path + '\x01';
+            size_t j = i + 1;
+            while (j < paths.Count() && paths.Path(j) == path) ++j;  // the other stages of a conflict
+            bool next = j < paths.Count() && paths.Path(j) == after;
+            if (!next && IsTracked(paths, all, after)) Fail("a path found that is not there", i);
+        }
+    }
+    std::free(bytes);
+    return 0;
+}
