@@ -1,8 +1,9 @@
-// --gitignore through libgit2's own matching, loaded with dlopen only when the option is used. Asking the
-// repository about a path costs a stat of every ignore file above it; so each entry is first matched in
-// memory (libgit2 again, on rules without a file system) against the ignore files that apply to it, and
-// the repository is asked only where that cannot decide. Without libgit2 the build still works and says
-// so when the option is used.
+// --gitignore through libgit2's own matching, loaded with dlopen only when the option is used. What git
+// tracks is never ignored, so an entry the index holds is kept without matching. Asking the repository
+// about a path costs a stat of every ignore file above it; so each other entry is first matched in memory
+// (libgit2 again, on rules without a file system) against the ignore files that apply to it, and the
+// repository is asked only where that cannot decide. Without libgit2 the build still works and says so
+// when the option is used.
 #include "cli/gitignore.h"
 
 #ifdef ARBOLIN_HAVE_LIBGIT2
@@ -29,6 +30,7 @@ struct GitApi {
     decltype(&git_repository_new) newRepository = nullptr;
     decltype(&git_repository_free) freeRepository = nullptr;
     decltype(&git_repository_workdir) workdir = nullptr;
+    decltype(&git_repository_path) gitdir = nullptr;
     decltype(&git_repository_commondir) commondir = nullptr;
     decltype(&git_repository_config_snapshot) configSnapshot = nullptr;
     decltype(&git_repository_set_config) setConfig = nullptr;
@@ -73,6 +75,7 @@ bool LoadGit(std::string& error) {
                  Find(library, "git_repository_new", api.newRepository) &&
                  Find(library, "git_repository_free", api.freeRepository) &&
                  Find(library, "git_repository_workdir", api.workdir) &&
+                 Find(library, "git_repository_path", api.gitdir) &&
                  Find(library, "git_repository_commondir", api.commondir) &&
                  Find(library, "git_repository_config_snapshot", api.configSnapshot) &&
                  Find(library, "git_repository_set_config", api.setConfig) &&
@@ -106,10 +109,12 @@ bool AskIgnored(void* repo, const char* path) {
     return git.isIgnored(&ignored, static_cast<git_repository*>(repo), path) == 0 && ignored != 0;
 }
 
-// True when git tracks `path` ("dir/" for a folder: when it tracks something inside it). Ignore rules do
-// not apply to what git tracks, so such a file, and the folders leading to it, stay in the listing. The
-// index is read when first needed; without one nothing is tracked.
-bool Tracked(GitIgnore& ignore, const std::string& path) {
+// True when git tracks `path` ("dir/" for a folder: when it tracks something inside it), which lies in
+// the folder whose tracked paths are `folder`. Ignore rules do not apply to what git tracks, so such a
+// file, and the folders leading to it, stay in the listing. Without an index nothing is tracked.
+bool Tracked(GitIgnore& ignore, TrackedRange folder, const std::string& path) {
+    if (ignore.trackedRead == kIndexRead) return IsTracked(ignore.tracked, folder, path);
+    if (ignore.trackedRead == kIndexMissing) return false;
     if (ignore.index == nullptr) {
         if (ignore.indexMissing) return false;
         git_index* index = nullptr;
@@ -288,15 +293,21 @@ std::string ExcludesFile(git_repository* repo) {
     return path;
 }
 
-// Sets up the matching in memory: the ignore files above FOLDER, info/exclude and the excludes file. False
-// when it cannot be used (the repository ignores case, which rules in memory would not).
-bool StartInMemory(GitIgnore& ignore, git_repository* repo) {
+// True when the repository ignores case (or its configuration cannot say): the rules in memory and the
+// paths read from the index compare bytes, so libgit2 decides then.
+bool MayIgnoreCase(git_repository* repo) {
     git_config* config = nullptr;
     int ignoreCase = 0;
-    if (git.configSnapshot(&config, repo) != 0) return false;
+    if (git.configSnapshot(&config, repo) != 0) return true;
     int rc = git.getBool(&ignoreCase, config, "core.ignorecase");
     git.freeConfig(config);
-    if ((rc != 0 && rc != GIT_ENOTFOUND) || ignoreCase != 0) return false;
+    return (rc != 0 && rc != GIT_ENOTFOUND) || ignoreCase != 0;
+}
+
+// Sets up the matching in memory: the ignore files above FOLDER, info/exclude and the excludes file. False
+// when it cannot be used.
+bool StartInMemory(GitIgnore& ignore, git_repository* repo) {
+    if (MayIgnoreCase(repo)) return false;
     // The repository reads the excludes file's name now, so that the change below cannot reach it; the
     // repositories in memory then find no excludes file in the XDG folder either.
     AskIgnored(repo, ".gitignore");
@@ -382,6 +393,9 @@ bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& er
     ignore.root = folder;
     ignore.workdir = work;
     ignore.prefix = full.substr(work.size());
+    const char* gitdir = git.gitdir(repo);
+    if (gitdir != nullptr && !MayIgnoreCase(repo))
+        ignore.trackedRead = ReadTrackedPaths(std::string(gitdir) + "index", ignore.tracked);
     // FOLDER in an ignored folder (or ignored itself): every entry is asked on its own, as libgit2 answers
     // for a single path; the scan never enters such a folder below FOLDER.
     for (size_t slash = ignore.prefix.find('/'); slash != std::string::npos;
@@ -434,6 +448,9 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
         ignore.live.clear();
         for (const auto& [rules, folderLength] : apply) ignore.live.push_back(rules);
     }
+    // The paths git tracks in this folder (all of them when they are libgit2's to find).
+    TrackedRange tracked = AllTracked(ignore.tracked);
+    if (ignore.trackedRead == kIndexRead) tracked = TrackedUnder(ignore.tracked, tracked, folder);
     size_t kept = first;
     for (size_t i = first; i < list.entries.size(); ++i) {
         const EntryList::Entry& e = list.entries[i];
@@ -446,12 +463,16 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
             ignore.scratch.append(raw);
             // A trailing '/' tells libgit2 it is a folder, so "dir/" patterns apply without a stat.
             if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) ignore.scratch += '/';
-            // libgit2 stats a symbolic link's path, so it is a folder or a file as its target is: asked.
-            Judgement judgement = ignore.inMemory && e.kind != kEntryLink
-                                      ? JudgeInMemory(ignore, apply, ignore.scratch.c_str())
-                                      : kAsk;
-            drop = judgement == kAsk ? AskIgnored(ignore.repository, ignore.scratch.c_str()) : judgement == kDrop;
-            if (drop) drop = !Tracked(ignore, ignore.scratch);
+            // What git tracks stays whatever the rules say, so it is not matched at all: in most work
+            // trees that is most entries.
+            if (!Tracked(ignore, tracked, ignore.scratch)) {
+                // libgit2 stats a symbolic link's path, so it is a folder or a file as its target is: asked.
+                Judgement judgement = ignore.inMemory && e.kind != kEntryLink
+                                          ? JudgeInMemory(ignore, apply, ignore.scratch.c_str())
+                                          : kAsk;
+                drop = judgement == kAsk ? AskIgnored(ignore.repository, ignore.scratch.c_str())
+                                         : judgement == kDrop;
+            }
         }
         if (drop) {
             ++ignore.leftOut;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cli/git_index.h"
 #include "listing/listing.h"
 
 // The ignore files of one folder, held as two sets of rules that libgit2 matches in memory, without the
@@ -21,8 +22,12 @@ struct GitIgnoreRules {
 
 struct GitIgnore {
     void* repository = nullptr;  // git_repository*; null outside a repository (no effect then)
-    void* index = nullptr;       // git_index*, read when an entry matches a rule: tracked entries stay
-    bool indexMissing = false;   // the repository has no readable index
+    // What git tracks (it is never ignored), read at the start; where the index is of a form left to
+    // libgit2, or the repository ignores case, libgit2's git_index* is read when first needed instead.
+    IndexReadResult trackedRead = kIndexOther;
+    TrackedPaths tracked;
+    void* index = nullptr;
+    bool indexMissing = false;   // libgit2 could not read the index either
     std::string root;            // FOLDER as the scan composes paths from it
     std::string workdir;         // the work tree, ending in '/'
     std::string prefix;          // FOLDER's path inside the work tree, "" or ending in '/'
