@@ -472,6 +472,38 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
     EXPECT_EQ(Arbolin({"--gitignore", "plain"}).out, Arbolin({"plain"}).out);
 }
 
+// Tracked files stay whichever form the index has; an index neither arbolin nor libgit2 reads is said.
+TEST_F(CliFeatures, GitignoreIndexForms) {
+    if (!GitIgnoreAvailable()) GTEST_SKIP() << "built without libgit2";
+    const struct {
+        const char* command;  // run in the repository after `git add`
+        bool readable;
+    } cases[] = {
+        {"git update-index --index-version 4", true},
+        {"git config core.ignoreCase true", true},  // then libgit2 reads the index
+        {"git update-index --split-index", false},
+    };
+    for (const auto& c : cases) {
+        std::string repo = "I/" + std::to_string(&c - cases);
+        File(repo + "/.gitignore", "*.o\nbuild/\n");
+        for (const char* f : {"a.o", "b.o", "c.c", "build/t.o", "build/u.o", "src/d.o"}) File(repo + "/" + f);
+        std::string git = "cd '" + At(repo) + "' && git init -q && git add -A && git add -f a.o build/t.o && ";
+        ASSERT_EQ(std::system((git + c.command).c_str()), 0) << c.command;
+        RunResult r = Arbolin({"--gitignore", "--indented", repo});
+        if (c.readable) {
+            EXPECT_EQ(r.status, 0) << c.command << r.err;
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(r.out, "[ " + repo + " ]\n   [ build ]\n      t.o\n   [ src ]\n   .gitignore\n   a.o\n   c.c\n")
+                << c.command;
+        } else {
+            EXPECT_EQ(r.status, 1) << c.command;
+            ExpectMessages(r.err, 1);
+            EXPECT_NE(r.err.find("cannot read git's index"), std::string::npos) << r.err;
+            EXPECT_EQ(r.out, "[ " + repo + " ]\n   [ src ]\n   .gitignore\n   c.c\n") << c.command;
+        }
+    }
+}
+
 // ---- Every new choice is refused with --compat, and bad values are usage errors.
 
 TEST(CliNewOptions, UsageErrors) {

@@ -393,7 +393,7 @@ const char kHelpText[] =
     "Exit status:\n"
     "  0   the listing is complete\n"
     "  1   listed, but some subfolder could not be read (each named on standard\n"
-    "      error with the reason)\n"
+    "      error with the reason), or --gitignore could not read git's index\n"
     "  2   no complete listing: FOLDER missing or unreadable, too much data\n"
     "      (nothing printed), the text limit reached (--compat: the text up to\n"
     "      there is printed), or the output could not be written\n"

@@ -114,16 +114,7 @@ bool AskIgnored(void* repo, const char* path) {
 // file, and the folders leading to it, stay in the listing. Without an index nothing is tracked.
 bool Tracked(GitIgnore& ignore, TrackedRange folder, const std::string& path) {
     if (ignore.trackedRead == kIndexRead) return IsTracked(ignore.tracked, folder, path);
-    if (ignore.trackedRead == kIndexMissing) return false;
-    if (ignore.index == nullptr) {
-        if (ignore.indexMissing) return false;
-        git_index* index = nullptr;
-        if (git.repositoryIndex(&index, static_cast<git_repository*>(ignore.repository)) != 0) {
-            ignore.indexMissing = true;
-            return false;
-        }
-        ignore.index = index;
-    }
+    if (ignore.index == nullptr) return false;
     auto* index = static_cast<git_index*>(ignore.index);
     size_t at = 0;
     if (!path.empty() && path.back() == '/') return git.findPrefixInIndex(&at, index, path.c_str()) == 0;
@@ -396,6 +387,15 @@ bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& er
     const char* gitdir = git.gitdir(repo);
     if (gitdir != nullptr && !MayIgnoreCase(repo))
         ignore.trackedRead = ReadTrackedPaths(std::string(gitdir) + "index", ignore.tracked);
+    if (ignore.trackedRead == kIndexOther) {
+        git_index* index = nullptr;
+        if (git.repositoryIndex(&index, repo) == 0) {
+            ignore.index = index;
+        } else {
+            ignore.warning = "--gitignore cannot read git's index (" + LastError("unknown error") +
+                             "): files git tracks are left out where its patterns match them";
+        }
+    }
     // FOLDER in an ignored folder (or ignored itself): every entry is asked on its own, as libgit2 answers
     // for a single path; the scan never enters such a folder below FOLDER.
     for (size_t slash = ignore.prefix.find('/'); slash != std::string::npos;

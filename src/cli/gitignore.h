@@ -23,11 +23,11 @@ struct GitIgnoreRules {
 struct GitIgnore {
     void* repository = nullptr;  // git_repository*; null outside a repository (no effect then)
     // What git tracks (it is never ignored), read at the start; where the index is of a form left to
-    // libgit2, or the repository ignores case, libgit2's git_index* is read when first needed instead.
+    // libgit2, or the repository ignores case, libgit2's git_index* instead.
     IndexReadResult trackedRead = kIndexOther;
     TrackedPaths tracked;
     void* index = nullptr;
-    bool indexMissing = false;   // libgit2 could not read the index either
+    std::string warning;         // why neither could read the index, when it is there
     std::string root;            // FOLDER as the scan composes paths from it
     std::string workdir;         // the work tree, ending in '/'
     std::string prefix;          // FOLDER's path inside the work tree, "" or ending in '/'
@@ -46,8 +46,9 @@ struct GitIgnore {
 
 // True when this build can honour --gitignore (it was built for libgit2, loaded when the option is used).
 bool GitIgnoreAvailable();
-// Loads libgit2, finds the repository FOLDER lies in and reads the ignore files above FOLDER. False, with
-// the reason in `error`, when libgit2 cannot be loaded or fails otherwise than by finding no repository.
+// Loads libgit2, finds the repository FOLDER lies in and reads the ignore files above FOLDER and git's
+// index. False, with the reason in `error`, when libgit2 cannot be loaded or fails otherwise than by
+// finding no repository; an index that cannot be read only sets `warning`.
 bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& error);
 void CloseGitIgnore(GitIgnore& ignore);
 // Drops the entries of list.entries[first ...] (read from the folder at `path`) that git ignores. Call it

@@ -161,6 +161,7 @@ int RunListing(const CliOptions& options) {
             return kExitNoListing;
         }
         seam.gitignore = &gitignore;
+        if (!gitignore.warning.empty()) PrintMessage(gitignore.warning);
     }
     FolderSource through = seam.inner;
     through.context = &seam;
@@ -248,5 +249,6 @@ int RunListing(const CliOptions& options) {
         return kExitNoListing;
     }
     if (rootFailed || rendered == 0) return kExitNoListing;
-    return seam.unreadableSubfolders > 0 ? kExitSubfolderUnreadable : kExitComplete;
+    bool partly = seam.unreadableSubfolders > 0 || !gitignore.warning.empty();
+    return partly ? kExitSubfolderUnreadable : kExitComplete;
 }

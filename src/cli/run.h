@@ -6,7 +6,8 @@
 
 // Exit statuses besides kExitUsage.
 inline constexpr int kExitComplete = 0;
-inline constexpr int kExitSubfolderUnreadable = 1;  // listed, but some subfolder could not be read
+// Listed, but some subfolder could not be read, or --gitignore could not read git's index.
+inline constexpr int kExitSubfolderUnreadable = 1;
 inline constexpr int kExitNoListing = 2;            // no complete listing, or it could not be written
 
 // Expects setlocale(LC_ALL, "") to have been called.
