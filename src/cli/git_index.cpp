@@ -127,7 +127,7 @@ IndexReadResult ReadTrackedPaths(const std::string& file, TrackedPaths& paths) {
 TrackedRange AllTracked(const TrackedPaths& paths) { return {0, paths.Count()}; }
 
 TrackedRange TrackedUnder(const TrackedPaths& paths, TrackedRange within, std::string_view prefix) {
-    // The first path not below `prefix`, then the first after those that start with it.
+    // The first path not before `prefix`, then the first after it that does not start with `prefix`.
     size_t low = within.first, high = within.last;
     while (low < high) {
         size_t middle = low + (high - low) / 2;
