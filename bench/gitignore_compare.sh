@@ -73,20 +73,4 @@ echo "checkout: $repo: $((entries - 1)) entries, $(find "$repo" -name .gitignore
 python3 "$here/tests/gitignore_check.py" /tmp/arbolin-gitignore.json "$repo" "$repo"
 rm -f /tmp/arbolin-gitignore.json
 
-python3 - "$arbolin" "$repo" "$runs" <<'EOF'
-import statistics, subprocess, sys, time
-arbolin, repo, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
-def once(args):
-    start = time.perf_counter()
-    subprocess.run([arbolin] + args + [repo], stdout=subprocess.DEVNULL, check=True)
-    return time.perf_counter() - start
-for _ in range(2):  # warm-up: the cache holds the tree and the program
-    once([]); once(['--gitignore'])
-plain, git = [], []
-for _ in range(runs):
-    plain.append(once([]))
-    git.append(once(['--gitignore']))
-p, g = statistics.median(plain), statistics.median(git)
-print(f'arbolin DIR: {p * 1000:.1f} ms; arbolin --gitignore DIR: {g * 1000:.1f} ms; ratio {g / p:.2f} '
-      f'(medians of {runs} runs, taking turns)')
-EOF
+python3 "$here/bench/take_turns.py" "$runs" "$arbolin" "$repo" "plain=" "with --gitignore=--gitignore"
