@@ -1,6 +1,7 @@
 // Fuzz target: the reader of git's index file on arbitrary bytes. It reads only inside the bytes it is
 // given; what it accepts holds as many paths as the header says, none empty, in git's order, each found
-// again by the lookups, which find nothing between two neighbours.
+// again by the lookups, which find nothing between two neighbours (in a sparse index, what a folder entry
+// holds).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!IsTracked(paths, all, path)) Fail("a path not found again", i);
             TrackedRange under = TrackedUnder(paths, all, path);
             if (under.first > i || under.last <= i) Fail("a path outside its own range", i);
+            // A sparse index's folder entry stands for all it holds.
+            if (paths.sparseFolders) {
+                if (path.back() == '/' && !IsTracked(paths, all, path + "x")) Fail("a sparse folder's file not found", i);
+                continue;
+            }
             // Between this path and the next there is nothing: a name just after it is not tracked
             // unless it is the next path itself.
             std::string after = path + '\x01';

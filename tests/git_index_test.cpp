@@ -19,10 +19,11 @@ protected:
     int Git(const std::string& repo, const std::string& args) {
         return std::system(("git -C '" + At(repo) + "' " + args + " >/dev/null 2>&1").c_str());
     }
-    // The paths of the index as git lists them, one per entry (a conflict's stages each).
+    // The paths of the index as git lists them, one per entry (a conflict's stages each, a sparse index's
+    // folder entries as they are).
     std::vector<std::string> GitPaths(const std::string& repo) {
         std::vector<std::string> paths;
-        FILE* pipe = popen(("git -C '" + At(repo) + "' ls-files --stage -z").c_str(), "r");
+        FILE* pipe = popen(("git -C '" + At(repo) + "' ls-files --stage --sparse -z").c_str(), "r");
         if (pipe == nullptr) return paths;
         std::string out;
         char block[4096];
@@ -107,11 +108,37 @@ TEST_F(GitIndex, LeavesOtherFormsToLibgit2) {
     MakeRepository("S");
     ASSERT_EQ(Git("S", "update-index --split-index"), 0);  // a "link" extension: the rest is in another file
     Read("S", kIndexOther);
+    Folder("H");  // SHA-256 object names: every entry is longer
+    ASSERT_EQ(Git("H", "init -q --object-format=sha256"), 0);
+    File("H/a/x");
+    File("H/b");
+    ASSERT_EQ(Git("H", "add -A"), 0);
+    Read("H", kIndexOther);
+    EXPECT_TRUE(Read("none", kIndexMissing).empty());
+}
+
+// A sparse index holds a folder outside the checkout's cone as one entry, "b/", which stands for
+// everything in it.
+TEST_F(GitIndex, SparseFolderEntriesHoldWhatIsInThem) {
     MakeRepository("P");
     ASSERT_EQ(Git("P", "-c user.name=t -c user.email=t@t commit -qm one"), 0);
-    ASSERT_EQ(Git("P", "sparse-checkout set --cone --sparse-index a"), 0);  // folders as entries ("sdir")
-    Read("P", kIndexOther);
-    EXPECT_TRUE(Read("none", kIndexMissing).empty());
+    ASSERT_EQ(Git("P", "sparse-checkout set --cone --sparse-index a"), 0);
+    EXPECT_NE(ReadAll(At("P/.git/index")).find("sdir"), std::string::npos);
+    std::vector<std::string> expected = GitPaths("P");
+    ASSERT_NE(std::find(expected.begin(), expected.end(), "b/"), expected.end());
+    EXPECT_EQ(Read("P", kIndexRead), expected);
+
+    TrackedPaths tracked;
+    ASSERT_EQ(ReadTrackedPaths(At("P/.git/index"), tracked), kIndexRead);
+    TrackedRange all = AllTracked(tracked);
+    const struct {
+        const char* path;
+        bool tracked;
+    } cases[] = {
+        {"b/", true}, {"b/new", true}, {"b/c/d", true}, {"b/c/", true}, {"b", false}, {"a/x", true},
+        {"a/new", false}, {"c/d", false}, {"bb/x", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsTracked(tracked, all, c.path), c.tracked) << c.path;
 }
 
 TEST_F(GitIndex, RefusesDamage) {

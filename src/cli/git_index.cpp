@@ -46,6 +46,7 @@ TrackedPaths::~TrackedPaths() {
 IndexReadResult ParseTrackedPaths(std::string_view bytes, TrackedPaths& paths) {
     paths.spans.clear();
     paths.rebuilt.clear();
+    paths.sparseFolders = false;
     paths.base = bytes.data();
     auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     if (bytes.size() < kHeaderSize + kHashSize || std::memcmp(data, "DIRC", 4) != 0) return kIndexOther;
@@ -94,9 +95,12 @@ IndexReadResult ParseTrackedPaths(std::string_view bytes, TrackedPaths& paths) {
         if (i > 0 && paths.Path(i) < paths.Path(i - 1)) return kIndexOther;
     }
     // Extensions: a 4-byte name and a 4-byte size each. One whose name does not start with a capital is
-    // one git requires its readers to understand (a split index, a sparse index): left to libgit2.
+    // one git requires its readers to understand: "sdir" (a sparse index, whose folder entries are taken
+    // here) or another, such as a split index's "link": left to libgit2.
     while (at < end) {
-        if (end - at < 8 || at[0] < 'A' || at[0] > 'Z') return kIndexOther;
+        if (end - at < 8) return kIndexOther;
+        if (std::memcmp(at, "sdir", 4) == 0) paths.sparseFolders = true;
+        else if (at[0] < 'A' || at[0] > 'Z') return kIndexOther;
         uint32_t size = Big32(at + 4);
         at += 8;
         if (size_t(end - at) < size) return kIndexOther;
@@ -146,6 +150,14 @@ TrackedRange TrackedUnder(const TrackedPaths& paths, TrackedRange within, std::s
 
 bool IsTracked(const TrackedPaths& paths, TrackedRange within, std::string_view path) {
     TrackedRange under = TrackedUnder(paths, within, path);
-    if (under.first == under.last) return false;
-    return path.ends_with('/') || paths.Path(under.first) == path;
+    if (under.first != under.last && (path.ends_with('/') || paths.Path(under.first) == path)) return true;
+    if (!paths.sparseFolders) return false;
+    // A folder above `path` that the sparse index holds as one entry (those lie outside `within`).
+    for (size_t slash = path.find('/'); slash != std::string_view::npos && slash + 1 < path.size();
+         slash = path.find('/', slash + 1)) {
+        std::string_view folder = path.substr(0, slash + 1);
+        TrackedRange at = TrackedUnder(paths, AllTracked(paths), folder);
+        if (at.first != at.last && paths.Path(at.first) == folder) return true;
+    }
+    return false;
 }

@@ -14,6 +14,8 @@ struct TrackedPaths {
     std::vector<Span> spans;   // each path, in git's order (bytes compared unsigned)
     const char* base = nullptr;  // where spans start: the mapped file, or `rebuilt`
     std::string rebuilt;       // version 4's paths, which the file holds as changes to the one before
+    bool sparseFolders = false;  // a sparse index: a path ending in '/' stands for a folder outside the
+                                 // checkout's cone, and for everything in it
     void* mapping = nullptr;   // the index file, mapped read-only by ReadTrackedPaths
     size_t mappingSize = 0;
 
@@ -33,8 +35,8 @@ struct TrackedRange {
 enum IndexReadResult {
     kIndexRead,     // `paths` holds every path of the index
     kIndexMissing,  // there is no index file: nothing is tracked
-    kIndexOther,    // a form this reader does not take (a split or sparse index, another hash, an
-                    // extension git requires and this reader does not know, damage): ask libgit2
+    kIndexOther,    // a form this reader does not take (a split index, another hash, an extension
+                    // git requires and this reader does not know, damage): ask libgit2
 };
 
 IndexReadResult ReadTrackedPaths(const std::string& file, TrackedPaths& paths);
@@ -44,6 +46,7 @@ IndexReadResult ParseTrackedPaths(std::string_view bytes, TrackedPaths& paths);
 TrackedRange AllTracked(const TrackedPaths& paths);
 // The paths in `within` that start with `prefix` ("" or a folder's path ending in '/').
 TrackedRange TrackedUnder(const TrackedPaths& paths, TrackedRange within, std::string_view prefix);
-// True when `path` is tracked; a path ending in '/' (a folder) when anything inside it is. `within` must
-// hold every path that starts like `path` (TrackedUnder of a folder above it, or all).
+// True when `path` is tracked; a path ending in '/' (a folder) when anything inside it is; anything in a
+// sparse index's folder entry. `within` must hold every path that starts like `path` (TrackedUnder of a
+// folder above it, or all).
 bool IsTracked(const TrackedPaths& paths, TrackedRange within, std::string_view path);
