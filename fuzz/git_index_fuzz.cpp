@@ -1,5 +1,5 @@
-// Fuzz target: the reader of git's index file on arbitrary bytes. It reads only inside the bytes it is
-// given; what it accepts holds as many paths as the header says, none empty, in git's order, each found
+// Fuzz target: the reader of git's index file on arbitrary bytes (with a split index's shared index
+// after "\nSHARED\n"). It reads only inside the bytes it is given; what it accepts holds as many paths as the header says, none empty, in git's order, each found
 // again by the lookups, which find nothing between two neighbours (in a sparse index, what a folder entry
 // holds).
 #include <cstdint>
@@ -18,19 +18,31 @@ namespace {
     std::abort();
 }
 
+constexpr std::string_view kShared = "\nSHARED\n";
+
 uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A copy of exactly `size` bytes, so that AddressSanitizer sees any read past them.
-    auto* bytes = static_cast<char*>(std::malloc(size == 0 ? 1 : size));
-    if (size > 0) std::memcpy(bytes, data, size);
+    // The index, then, after kShared, the shared index of a split index: each copied to exactly its own
+    // bytes, so that AddressSanitizer sees any read past them.
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    size_t cut = input.find(kShared);
+    std::string_view first = input.substr(0, cut);
+    std::string_view second = cut == std::string_view::npos ? std::string_view() : input.substr(cut + kShared.size());
+    auto* bytes = static_cast<char*>(std::malloc(first.size() + 1));
+    auto* shared = static_cast<char*>(std::malloc(second.size() + 1));
+    if (!first.empty()) std::memcpy(bytes, first.data(), first.size());
+    if (!second.empty()) std::memcpy(shared, second.data(), second.size());
     TrackedPaths paths;
-    IndexReadResult result = ParseTrackedPaths(std::string_view(bytes, size), paths);
+    IndexReadResult result = ParseTrackedPaths(std::string_view(bytes, first.size()), paths,
+                                               std::string_view(shared, second.size()));
     if (result == kIndexMissing) Fail("bytes read as a missing file", 0);
     if (result == kIndexRead) {
-        if (size < 12 || paths.Count() != Big32(data + 8)) Fail("not as many paths as the header says", 0);
+        // A split index's count is the merged one's.
+        if (paths.sharedIndex.empty() && paths.Count() != Big32(data + 8))
+            Fail("not as many paths as the header says", 0);
         TrackedRange all = AllTracked(paths);
         for (size_t i = 0; i < paths.Count(); ++i) {
             std::string path(paths.Path(i));
@@ -54,5 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     std::free(bytes);
+    std::free(shared);
     return 0;
 }

@@ -1,5 +1,6 @@
-// The paths git tracks, read from a repository's index file (versions 2, 3 and 4): only the paths, in
-// git's order, for --gitignore to keep what git tracks. Other forms are left to libgit2.
+// The paths git tracks, read from a repository's index file (versions 2, 3 and 4, sparse and split
+// indexes): only the paths, in git's order, for --gitignore to keep what git tracks. Other forms are
+// left to libgit2.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,13 @@ struct TrackedPaths {
     };
     std::vector<Span> spans;   // each path, in git's order (bytes compared unsigned)
     const char* base = nullptr;  // where spans start: the mapped file, or `rebuilt`
-    std::string rebuilt;       // version 4's paths, which the file holds as changes to the one before
+    std::string rebuilt;       // version 4's paths, which the file holds as changes to the one before,
+                               // and a split index's, merged from two files
     bool sparseFolders = false;  // a sparse index: a path ending in '/' stands for a folder outside the
                                  // checkout's cone, and for everything in it
     void* mapping = nullptr;   // the index file, mapped read-only by ReadTrackedPaths
     size_t mappingSize = 0;
+    std::string sharedIndex;   // a split index: the name of the file holding the rest, "sharedindex.<hash>"
 
     TrackedPaths() = default;
     TrackedPaths(const TrackedPaths&) = delete;
@@ -35,13 +38,16 @@ struct TrackedRange {
 enum IndexReadResult {
     kIndexRead,     // `paths` holds every path of the index
     kIndexMissing,  // there is no index file: nothing is tracked
-    kIndexOther,    // a form this reader does not take (a split index, another hash, an extension
-                    // git requires and this reader does not know, damage): ask libgit2
+    kIndexOther,    // a form this reader does not take (another hash, an extension git requires and
+                    // this reader does not know, damage), or a split index without its shared index:
+                    // ask libgit2
 };
 
 IndexReadResult ReadTrackedPaths(const std::string& file, TrackedPaths& paths);
-// Reads the index in `bytes`, which must outlive `paths` (their spans point into it).
-IndexReadResult ParseTrackedPaths(std::string_view bytes, TrackedPaths& paths);
+// Reads the index in `bytes`, which must outlive `paths` (their spans point into it). A split index
+// (paths.sharedIndex set) is read with `shared`, the bytes of that shared index; without them it is
+// kIndexOther.
+IndexReadResult ParseTrackedPaths(std::string_view bytes, TrackedPaths& paths, std::string_view shared = {});
 
 TrackedRange AllTracked(const TrackedPaths& paths);
 // The paths in `within` that start with `prefix` ("" or a folder's path ending in '/').
