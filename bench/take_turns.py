@@ -17,7 +17,7 @@ def main():
     if len(sys.argv) < 5:
         sys.exit(__doc__)
     runs, program, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-    sets = [spec.split('=', 1) for spec in sys.argv[4:]]
+    sets = [given.split('=', 1) for given in sys.argv[4:]]
 
     def once(args):
         start = time.perf_counter()
