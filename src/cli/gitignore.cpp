@@ -112,7 +112,7 @@ bool AskIgnored(void* repo, const char* path) {
 // True when git tracks `path` ("dir/" for a folder: when it tracks something inside it), which lies in
 // the folder whose tracked paths are `folder`. Ignore rules do not apply to what git tracks, so such a
 // file, and the folders leading to it, stay in the listing. Without an index nothing is tracked.
-bool Tracked(GitIgnore& ignore, TrackedRange folder, const std::string& path) {
+bool Tracked(const GitIgnore& ignore, TrackedRange folder, const std::string& path) {
     if (ignore.trackedRead == kIndexRead) return IsTracked(ignore.tracked, folder, path);
     if (ignore.index == nullptr) return false;
     auto* index = static_cast<git_index*>(ignore.index);
@@ -295,10 +295,9 @@ bool MayIgnoreCase(git_repository* repo) {
     return (rc != 0 && rc != GIT_ENOTFOUND) || ignoreCase != 0;
 }
 
-// Sets up the matching in memory: the ignore files above FOLDER, info/exclude and the excludes file. False
-// when it cannot be used.
+// Sets up the matching in memory, for a repository that compares names byte for byte: the ignore files
+// above FOLDER, info/exclude and the excludes file. False when it cannot be used.
 bool StartInMemory(GitIgnore& ignore, git_repository* repo) {
-    if (MayIgnoreCase(repo)) return false;
     // The repository reads the excludes file's name now, so that the change below cannot reach it; the
     // repositories in memory then find no excludes file in the XDG folder either.
     AskIgnored(repo, ".gitignore");
@@ -385,7 +384,8 @@ bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& er
     ignore.workdir = work;
     ignore.prefix = full.substr(work.size());
     const char* gitdir = git.gitdir(repo);
-    if (gitdir != nullptr && !MayIgnoreCase(repo))
+    bool byBytes = !MayIgnoreCase(repo);
+    if (gitdir != nullptr && byBytes)
         ignore.trackedRead = ReadTrackedPaths(std::string(gitdir) + "index", ignore.tracked);
     if (ignore.trackedRead == kIndexOther) {
         git_index* index = nullptr;
@@ -401,7 +401,7 @@ bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& er
     for (size_t slash = ignore.prefix.find('/'); slash != std::string::npos;
          slash = ignore.prefix.find('/', slash + 1))
         if (AskIgnored(repo, ignore.prefix.substr(0, slash + 1).c_str())) return true;
-    ignore.inMemory = StartInMemory(ignore, repo);
+    ignore.inMemory = byBytes && StartInMemory(ignore, repo);
     return true;
 }
 
