@@ -122,6 +122,12 @@ void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
     impl.heldPath.resize(impl.held.empty() ? 0 : impl.held.back().pathLen);
 }
 
+// Closes every folder still open: those held and those waiting to be closed.
+void CloseAll(PosixSourceImpl& impl) {
+    ReleaseHeld(impl, 0);
+    CloseWaiting(impl);
+}
+
 // Opens `path` whole, or in pieces when it is too long for that. Returns 0 or the errno.
 int OpenByPath(PosixSourceImpl& impl, const std::string& path, int flags, int& fd) {
     fd = open(path.c_str(), flags);
@@ -143,13 +149,11 @@ int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, in
         fd = openat(impl.held.back().fd, impl.piece.c_str(), flags);
         if (fd >= 0) return 0;
         if (errno != EMFILE && errno != ENFILE) return errno;
-        ReleaseHeld(impl, 0);  // too many open files: give back the held ones and open by path
-        CloseWaiting(impl);
+        CloseAll(impl);  // too many open files: give back the held ones and open by path
     }
     int err = OpenByPath(impl, path, flags, fd);
     if ((err == EMFILE || err == ENFILE) && (!impl.held.empty() || !impl.closing.empty())) {
-        ReleaseHeld(impl, 0);  // too many open files: give back what waits to be closed, and try again
-        CloseWaiting(impl);
+        CloseAll(impl);  // too many open files: give back what waits to be closed, and try again
         err = OpenByPath(impl, path, flags, fd);
     }
     return err;
@@ -286,8 +290,7 @@ bool InitPosixSource(PosixSource& source, std::string& error) {
 
 void ClosePosixSource(PosixSource& source) {
     if (!source.impl) return;
-    ReleaseHeld(*source.impl, 0);
-    CloseWaiting(*source.impl);
+    CloseAll(*source.impl);
     CloseNames(*source.impl);
     delete source.impl;
     source.impl = nullptr;
