@@ -155,14 +155,19 @@ opened_lines() {
   [ -f "$OPENED_LOG" ] && iconv -f CP932 -t UTF-8 -c "$OPENED_LOG"
 }
 
+# Removes a scenario's folder, unreadable and read-only folders in it included.
+remove_tree() {
+  chmod -R u+rwx "$1" 2>/dev/null || true
+  rm -rf "$1"
+}
+
 # Runs scenario functions, each in a subshell with set -e and its own folder and Wine session.
 run_scenarios() {
   local failed=0 name try rc started
   for name in "$@"; do
     SCENARIO_DIR=$RUNS/$GROUP/$name
     for try in 1 2; do
-      chmod -R u+rwx "$SCENARIO_DIR" 2>/dev/null || true
-      rm -rf "$SCENARIO_DIR"
+      remove_tree "$SCENARIO_DIR"
       mkdir -p "$SCENARIO_DIR"
       say "== $GROUP/$name"
       started=$SECONDS
@@ -179,10 +184,7 @@ run_scenarios() {
       rc=$?
       if [ $rc = 0 ]; then
         say "PASS $GROUP/$name ($((SECONDS - started)) s)"
-        if [ -z "${E2E_KEEP:-}" ]; then
-          chmod -R u+rwx "$SCENARIO_DIR" 2>/dev/null || true
-          rm -rf "$SCENARIO_DIR"
-        fi
+        [ -n "${E2E_KEEP:-}" ] || remove_tree "$SCENARIO_DIR"
         break
       fi
       # What Wine said about the program (a crash shows here), without the save dialog's volume noise.
@@ -191,8 +193,7 @@ run_scenarios() {
         # A scenario that fails once is run again from a fresh prefix: under Wine a window or a key now
         # and then goes astray on a loaded machine. A fault of the program fails both times; the first
         # try's folder is kept for a look either way.
-        chmod -R u+rwx "$SCENARIO_DIR.first-try" 2>/dev/null || true
-        rm -rf "$SCENARIO_DIR.first-try"
+        remove_tree "$SCENARIO_DIR.first-try"
         mv "$SCENARIO_DIR" "$SCENARIO_DIR.first-try"
         say "RETRY $GROUP/$name (first try kept: $SCENARIO_DIR.first-try)"
       else
