@@ -578,12 +578,16 @@ void CheckAbout(HWND about, const std::string& web, const std::string& mail, con
     if (i != std::size(want)) Fail("the About box has " + std::to_string(i) + " controls, not 13");
 }
 
-// A key as the keyboard gives it: to the control with the focus, through the box's own message loop.
+// A key as the keyboard gives it with the box active: to its control with the focus, through the box's
+// own message loop. Should the thread's focus lie outside the box (under Wine without a window manager a
+// box is not always activated at once), the key goes to the box itself, as it would with the box active:
+// posted to the main window's edit control it would type there instead.
 void Key(HWND dialog, UINT key) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     HWND target = dialog;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus &&
+        IsChild(dialog, info.hwndFocus))
         target = info.hwndFocus;
     const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
     PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
