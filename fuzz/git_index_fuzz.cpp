@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/git_index.h"
+#include "git/git_index.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/filters.h"
-#include "cli/gitignore.h"
+#include "git/git.h"
 #include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;

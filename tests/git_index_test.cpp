@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/git_index.h"
+#include "git/git_index.h"
 #include "support/arbolin_run.h"
 
 namespace {

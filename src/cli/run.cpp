@@ -10,10 +10,10 @@
 
 #include "cli/filters.h"
 #include "cli/formats.h"
-#include "cli/gitignore.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/progress.h"
+#include "git/git.h"
 #include "listing/listing.h"
 #include "platform/posix_source.h"
 #include "render/render.h"
@@ -75,7 +75,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     size_t before = out.entries.size();
     int error = seam->inner.readFolder(seam->inner.context, path, out);
     if (error != 0) return error;
-    if (seam->gitignore != nullptr) FilterIgnored(*seam->gitignore, path, out, before);
+    if (seam->gitignore != nullptr) FilterIgnored(seam->gitignore, path, out, before);
     FilterEntries(seam->filter, out, before);
     ApplyFileLimit(*seam, path, out, before);
     if (seam->collectLinks)
@@ -153,15 +153,17 @@ int RunListing(const CliOptions& options) {
     seam.fileLimit = options.fileLimit;
     seam.tables = &tables;
     seam.collectLinks = options.format == CliOptions::kFormatJson;
-    GitIgnore gitignore;
+    std::string gitWarning;
+    int64_t gitLeftOut = 0;
     if (options.gitignore) {
-        if (!OpenGitIgnore(gitignore, options.folder, error)) {
+        seam.gitignore = OpenGitIgnore(options.folder, error);
+        if (seam.gitignore == nullptr) {
             PrintMessage(error);
             ClosePosixSource(source);
             return kExitNoListing;
         }
-        seam.gitignore = &gitignore;
-        if (!gitignore.warning.empty()) PrintMessage(gitignore.warning);
+        gitWarning = GitIgnoreWarning(seam.gitignore);
+        if (!gitWarning.empty()) PrintMessage(gitWarning);
     }
     FolderSource through = seam.inner;
     through.context = &seam;
@@ -173,7 +175,9 @@ int RunListing(const CliOptions& options) {
     int32_t depth = 1;
     ScanResult scan = ScanFolder(tables, through, options.folder, folderLast, depth, options.list);
     EraseProgress(seam.progress);
-    if (options.gitignore) CloseGitIgnore(gitignore);
+    gitLeftOut = GitIgnoreLeftOut(seam.gitignore);
+    CloseGitIgnore(seam.gitignore);
+    seam.gitignore = nullptr;
     ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
@@ -219,7 +223,7 @@ int RunListing(const CliOptions& options) {
     }
     counts.folders = folderLast;
     counts.files = int64_t(tables.files.size());
-    counts.byPatterns = seam.filter.leftOut + gitignore.leftOut;
+    counts.byPatterns = seam.filter.leftOut + gitLeftOut;
     counts.overLimit = seam.overLimitFolders;
     counts.overLimitEntries = seam.overLimitEntries;
     int rendered = 1;
@@ -249,6 +253,6 @@ int RunListing(const CliOptions& options) {
         return kExitNoListing;
     }
     if (rootFailed || rendered == 0) return kExitNoListing;
-    bool partly = seam.unreadableSubfolders > 0 || !gitignore.warning.empty();
+    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty();
     return partly ? kExitSubfolderUnreadable : kExitComplete;
 }

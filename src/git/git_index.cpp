@@ -1,7 +1,7 @@
 // Reading the paths out of git's index file. libgit2 reads the whole index (every entry allocated, the
 // file hashed twice), which costs more than a listing of the work tree; here the file is mapped and only
 // where each path lies is noted, with every length checked. Anything unusual is left to libgit2.
-#include "cli/git_index.h"
+#include "git/git_index.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,6 +1,5 @@
-// --gitignore (POSIX side): what git would ignore, left out of each folder's entries as they are read,
-// decided by libgit2 (nested .gitignore files, .git/info/exclude, the user's excludes file, negation,
-// directory-only and anchored patterns), and the .git folder itself. What git tracks is never ignored.
+// Inside --gitignore (POSIX side): what one listing holds of the repository, its index and the ignore
+// files read so far. Only this part's own files and its tests see it; the command line uses git.h.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cli/git_index.h"
+#include "git/git.h"
+#include "git/git_index.h"
 #include "listing/listing.h"
 
 // The ignore files of one folder, held as two sets of rules that libgit2 matches in memory, without the
@@ -43,14 +43,3 @@ struct GitIgnore {
     std::string scratch;
     int64_t leftOut = 0;
 };
-
-// True when this build can honour --gitignore (it was built for libgit2, loaded when the option is used).
-bool GitIgnoreAvailable();
-// Loads libgit2, finds the repository FOLDER lies in and reads the ignore files above FOLDER and git's
-// index. False, with the reason in `error`, when libgit2 cannot be loaded or fails otherwise than by
-// finding no repository; an index that cannot be read only sets `warning`.
-bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& error);
-void CloseGitIgnore(GitIgnore& ignore);
-// Drops the entries of list.entries[first ...] (read from the folder at `path`) that git ignores. Call it
-// before anything else drops entries: the folder's own .gitignore is looked for among them.
-void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, size_t first);

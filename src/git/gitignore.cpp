@@ -4,7 +4,7 @@
 // (libgit2 again, on rules without a file system) against the ignore files that apply to it, and the
 // repository is asked only where that cannot decide. Without libgit2 the build still works and says so
 // when the option is used.
-#include "cli/gitignore.h"
+#include "git/gitignore_state.h"
 
 #ifdef ARBOLIN_HAVE_LIBGIT2
 #include <dlfcn.h>
@@ -351,11 +351,7 @@ bool HoldsIgnoreFile(const EntryList& list, size_t first) {
     return false;
 }
 
-}  // namespace
-
-bool GitIgnoreAvailable() { return true; }
-
-bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& error) {
+bool Open(GitIgnore& ignore, const std::string& folder, std::string& error) {
     if (!LoadGit(error)) return false;
     git.init();
     git_repository* repo = nullptr;
@@ -405,7 +401,7 @@ bool OpenGitIgnore(GitIgnore& ignore, const std::string& folder, std::string& er
     return true;
 }
 
-void CloseGitIgnore(GitIgnore& ignore) {
+void Close(GitIgnore& ignore) {
     if (git.init == nullptr) return;
     for (auto& [folder, rules] : ignore.files) Release(ignore, rules);
     FreeRepositories(ignore.spare);
@@ -419,8 +415,26 @@ void CloseGitIgnore(GitIgnore& ignore) {
     git.shutdown();
 }
 
-void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, size_t first) {
-    if (ignore.repository == nullptr) return;
+}  // namespace
+
+bool GitIgnoreAvailable() { return true; }
+
+GitIgnore* OpenGitIgnore(const std::string& folder, std::string& error) {
+    GitIgnore* ignore = new GitIgnore;
+    if (Open(*ignore, folder, error)) return ignore;
+    delete ignore;  // as it stands when Open fails: libgit2 may be only partly loaded
+    return nullptr;
+}
+
+void CloseGitIgnore(GitIgnore* ignore) {
+    if (ignore == nullptr) return;
+    Close(*ignore);
+    delete ignore;
+}
+
+void FilterIgnored(GitIgnore* state, const std::string& path, EntryList& list, size_t first) {
+    if (state == nullptr || state->repository == nullptr) return;
+    GitIgnore& ignore = *state;
     // The folder's path inside the work tree: FOLDER's prefix and what the scan added to FOLDER.
     std::string folder = ignore.prefix;
     if (path.size() > ignore.root.size()) {
@@ -486,11 +500,18 @@ void FilterIgnored(GitIgnore& ignore, const std::string& path, EntryList& list, 
 #else
 
 bool GitIgnoreAvailable() { return false; }
-bool OpenGitIgnore(GitIgnore&, const std::string&, std::string& error) {
+GitIgnore* OpenGitIgnore(const std::string&, std::string& error) {
     error = "--gitignore is not available: this arbolin was built without libgit2";
-    return false;
+    return nullptr;
 }
-void CloseGitIgnore(GitIgnore&) {}
-void FilterIgnored(GitIgnore&, const std::string&, EntryList&, size_t) {}
+void CloseGitIgnore(GitIgnore*) {}
+void FilterIgnored(GitIgnore*, const std::string&, EntryList&, size_t) {}
 
 #endif
+
+const std::string& GitIgnoreWarning(const GitIgnore* ignore) {
+    static const std::string none;
+    return ignore != nullptr ? ignore->warning : none;
+}
+
+int64_t GitIgnoreLeftOut(const GitIgnore* ignore) { return ignore != nullptr ? ignore->leftOut : 0; }
