@@ -1,5 +1,9 @@
 // The Windows program's shell: process-wide values and every function of src/app, grouped by file.
 // Byte strings in the ANSI code page throughout; the program's own literals are Shift_JIS (CP932).
+// `app` owns the Windows program: its window, menu commands, options file, dialogs and saving, with the
+// system calls the user sees behind shell_calls.h so tests can stand in for them. It may use `listing`,
+// `render`, `platform` (the Win32 side) and the resources in res/; outside src/app only the Windows
+// tests use it.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,9 @@
 // One run of `arbolin` over parsed options: scan, order, render and write the listing; returns the exit
 // status. POSIX side.
+// `cli` owns the command line: its arguments and help (cli_options.h), the filters, the JSON and Markdown
+// formats, where the output goes, the progress line, the messages and the exit statuses. It may use
+// `listing`, `render`, `platform` (the POSIX side) and `git` (through git.h alone); nothing uses `cli`
+// but its entry point, main.cpp, the tests and the argument parser's fuzz target.
 #pragma once
 
 #include "cli/cli_options.h"

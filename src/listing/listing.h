@@ -1,5 +1,8 @@
 // The listing engine: the one listing (folder and file tables), the options and limits that shape it,
 // and the four stages that fill and order it. Byte strings throughout; the engine never decodes a name.
+// This part owns the listing's data and its order, the same for the Windows program and the command line.
+// It uses nothing else of ours and no platform call: it reads folders only through the seam below, which
+// a side in `platform` (or a test's memory tree) fills in. Every other part may use it.
 #pragma once
 
 #include <cstdint>

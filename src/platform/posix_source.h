@@ -1,5 +1,9 @@
-// The POSIX side of the seam: folders read whole with opendir/readdir (links listed, never followed),
+// The POSIX side of the seam: folders read whole with getdents64 (links listed, never followed),
 // names converted to code page 932 for the sjis modes, ICU collation keys, notices on stderr.
+// `platform` owns the two sides of the seam through which the engine reads folders: this one (with
+// names_posix.h, private to it) for the command line, and source_win32.h, the Win32 side, for the Windows
+// program; each build compiles only its own. Both may use `listing` (they fill its seam) and nothing else
+// of ours; ICU and iconv on this side, the Win32 API on the other.
 #pragma once
 
 #include <cstdint>

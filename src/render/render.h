@@ -1,5 +1,9 @@
 // Text rendering: the bounded text buffer, the pieces each encoding draws with, the name writers (the
 // only code that looks inside a name) and the tree and indented renderers over an ordered listing.
+// This part owns every byte of the text views: pieces, line ends, escaping and the text limit. It may use
+// `listing` (it renders the ordered tables) and nothing else of ours; ICU only in the UTF-8 name writer,
+// which only the POSIX build has. listing_index.h and name_escape.h are its helpers; the command line's
+// structured formats use the first too.
 #pragma once
 
 #include <cstdint>
