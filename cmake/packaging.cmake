@@ -4,6 +4,9 @@ include(GNUInstallDirs)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(ARBOLIN_GZIP gzip REQUIRED)
 set(packaging ${PROJECT_BINARY_DIR}/packaging)
+# Installing (and CPack) builds nothing: scripts/package.sh builds the program and these files first, so that
+# making the package does not rebuild every test.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
@@ -69,10 +72,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME arbolin)
 set(CPACK_PACKAGE_VENDOR "ZK-Arbolin developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "list the folders and files under a folder as a tree")
-set(CPACK_PACKAGE_DESCRIPTION "arbolin lists the folders and files under a folder as a tree drawn with \
-box-drawing or ASCII pieces, as an indented outline, as JSON or as Markdown, in UTF-8 or Shift_JIS. It can \
-leave out entries by name patterns or as git would ignore them, limit the depth, sort numbers by value, and \
-print exactly the text of the ZK-Arbolin Windows program for the same folder.")
+# The extended description, in lines of at most 80 columns as Debian wants them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "arbolin lists the folders and files under a folder as a tree drawn with"
+  "box-drawing or ASCII pieces, as an indented outline, as JSON or as Markdown,"
+  "in UTF-8 or Shift_JIS. It can leave out entries by name patterns or as git"
+  "would ignore them, limit the depth, sort numbers by value, and print exactly"
+  "the text of the ZK-Arbolin Windows program for the same folder.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
