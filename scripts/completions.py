@@ -4,8 +4,9 @@ options the help lists. Usage: completions.py ARBOLIN OUTDIR (runs `ARBOLIN --he
 text from standard input). Writes OUTDIR/arbolin.bash, OUTDIR/_arbolin and OUTDIR/arbolin.fish.
 
 The form of the help it reads (src/cli/cli_options.cpp, kHelpText):
-  an option line starts with two spaces and '-' followed by a letter, a digit or '-'; its head (names, then the value) ends at two spaces or at
-  the end of the line, and the lines indented further below it continue its description:
+  an option line starts with two spaces and '-' followed by a letter, a digit or '-'; its head (names,
+  then the value) ends at two spaces or at the end of the line; the lines indented further below it
+  continue its description:
     -L, --depth N          a value, any word (upper-case name: N, PATTERN, FILE, FOLDER...)
     --encoding utf8|sjis   a value, one of these words
     --color[=WHEN]         an optional value, only as --color=WHEN
@@ -73,12 +74,13 @@ def parse_help(text):
             value = VALUE.match(names.group(2)) if names else None
             if not names or not value:
                 raise ValueError("cannot read the option line: " + line)
-            kind = next((k for k in ("required", "attached", "optional") if value.group(k)), "")
-            if value.group("eq"):
-                kind = "required"
-            text_value = value.group(kind) if kind in ("attached", "optional") else (
-                value.group("required") or value.group("eq") or "")
-            current = Option(names.group(1).split(", "), text_value, kind, head.group(2) or "")
+            if value.group("attached") or value.group("optional"):
+                kind = "attached" if value.group("attached") else "optional"
+                word = value.group(kind)
+            else:
+                word = value.group("required") or value.group("eq") or ""
+                kind = "required" if word else ""
+            current = Option(names.group(1).split(", "), word, kind, head.group(2) or "")
             options.append(current)
         elif current and line.startswith("   ") and line.strip():
             current.description += " " + line.strip()
