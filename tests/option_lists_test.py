@@ -4,6 +4,7 @@ and fish completions name the same options and the same value words, that the ba
 them when bash runs it, and that the program, the built man page and the About box show one version.
 Usage: option_lists_test.py ARBOLIN SOURCE_DIR BUILD_DIR. Exit status 0 when all agree."""
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -93,6 +94,47 @@ def complete(bash_file, words, cwd):
     return sorted(w for w in out.stdout.split("\n") if w)
 
 
+# Option lines of the forms the help may use, and what bash must then offer ('' completes an empty word).
+FORMS_HELP = """Usage: arbolin [options] [FOLDER]
+
+  --color[=WHEN]      colour; WHEN: auto|always|never (default: auto)
+  --fromfile [FILE]   read the paths from FILE
+  --sort name|size    the order
+  -0, --null          NUL ends
+  -L, --depth N       depth
+
+Exit status:
+  - not an option: a list item of the prose
+"""
+FORMS_CASES = [
+    (["--color", "=", ""], ["always", "auto", "never"]),
+    (["--color", "=", "al"], ["always"]),
+    (["--color", ""], ["sub folder"]),  # the value only after '=': here the operand
+    (["--fromfile", ""], ["file.txt", "sub folder"]),
+    (["--sort", ""], ["name", "size"]),
+    (["--sort", "=", "s"], ["size"]),
+    (["-0", ""], ["sub folder"]),
+    (["--nu"], ["--null"]),
+    (["--col"], ["--color="]),
+    (["-L", ""], []),
+]
+
+
+def check_forms(script, scratch):
+    """completions.py reads each form of option line, and refuses a head it cannot read."""
+    out = Path(tempfile.mkdtemp())
+    run = subprocess.run([sys.executable, script, "-", str(out)], input=FORMS_HELP, capture_output=True, text=True)
+    check(run.returncode == 0, "completions.py refuses the forms' help: " + run.stderr)
+    if run.returncode == 0:
+        for words, expected in FORMS_CASES:
+            got = complete(out / "arbolin.bash", ["arbolin"] + words, scratch)
+            check(got == expected, "forms: bash offers %s for %r, not %s" % (got, words, expected))
+    bad = subprocess.run([sys.executable, script, "-", str(out)], input="  --pieces utf8|ascii the pieces\n",
+                         capture_output=True, text=True)
+    check(bad.returncode == 1 and "--pieces" in bad.stderr, "completions.py accepts a head without two spaces")
+    shutil.rmtree(out)
+
+
 def main(arbolin, source_dir, build_dir):
     source_dir, build_dir = Path(source_dir).resolve(), Path(build_dir).resolve()
     packaging = build_dir / "packaging"
@@ -141,6 +183,7 @@ def main(arbolin, source_dir, build_dir):
               "bash: the operand does not complete to folders only")
         check(complete(bash_file, ["arbolin", "-o", ""], scratch) == ["file.txt", "sub folder"],
               "bash: -o does not complete file names")
+        check_forms(source_dir / "scripts/completions.py", scratch)
 
     # One version: the program, the built man page, the About box's text.
     version = subprocess.run([arbolin, "--version"], capture_output=True, text=True).stdout.strip()
