@@ -282,6 +282,9 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
 
 const char kVersionText[] = "arbolin " ARBOLIN_VERSION "\n";
 
+// scripts/completions.py writes the shell completions from this text: an option line starts with two spaces
+// and the option's names, then its value (N, FILE, or the words it takes: utf8|sjis), then two spaces or more
+// before the description; lines indented further continue it.
 const char kHelpText[] =
     "Usage: arbolin [options] [FOLDER]\n"
     "Lists the folders and files under FOLDER (default: the current folder) as a\n"
@@ -322,7 +325,8 @@ const char kHelpText[] =
     "  --files-first       a folder's files before its subfolders (default: after);\n"
     "                      the last entry of a folder, file or folder, gets the\n"
     "                      closing piece. Example: arbolin --files-first src\n"
-    "  --pieces utf8|ascii the pieces the tree is drawn with: utf8, box drawing;\n"
+    "  --pieces utf8|ascii\n"
+    "                      the pieces the tree is drawn with: utf8, box drawing;\n"
     "                      ascii, \" |\" \" +\" \" `\" (same widths) and \"..\" after a\n"
     "                      shortened name, for any editor, code page or font.\n"
     "                      Default: the pieces of --encoding (with sjis, ascii\n"
