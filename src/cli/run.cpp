@@ -4,13 +4,16 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "cli/colors.h"
 #include "cli/filters.h"
 #include "cli/formats.h"
 #include "cli/messages.h"
+#include "cli/metadata.h"
 #include "cli/output.h"
 #include "cli/progress.h"
 #include "git/git.h"
@@ -41,6 +44,8 @@ struct CliSeam {
     GitIgnore* gitignore = nullptr;            // --gitignore
     bool collectLinks = false;                 // --format json: links told from files
     std::unordered_set<std::string> links;     // LinkKey of each link read
+    MetaTable* meta = nullptr;                 // the metadata options: each entry looked at as it is read
+    const PosixSource* source = nullptr;       // its lastFolderFd is the folder just read
 };
 
 // Cuts a subfolder's entries when they pass --filelimit.
@@ -63,12 +68,90 @@ bool IsOverLimit(void* context, const FolderEntry& folder) {
 }
 
 void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
-    const auto& overLimit = static_cast<CliSeam*>(context)->overLimit;
-    auto found = overLimit.find(folder.name);
-    if (found == overLimit.end()) return;
+    const auto* seam = static_cast<CliSeam*>(context);
+    if (seam->meta != nullptr && folder.meta < seam->meta->entries.size() &&
+        (seam->meta->entries[folder.meta].flags & kMetaRecursive)) {
+        std::string_view note = " [recursive, not followed]";
+        AppendBounded(buffer, note, note.size());
+    }
+    auto found = seam->overLimit.find(folder.name);
+    if (found == seam->overLimit.end()) return;
     std::string note = " (" + std::to_string(found->second) + " entries)";
     AppendBounded(buffer, note, note.size());
 }
+
+void EraseProgressLine(void* context) { EraseProgress(static_cast<CliSeam*>(context)->progress); }
+
+// The text view's decoration: the fields before an entry, the colour around its name, -F's marks after.
+struct Decoration {
+    const MetaTable* meta = nullptr;
+    const ColorTable* colors = nullptr;  // nullptr: no colour
+    NameWriter writeName = nullptr;      // for link targets, escaped as names are
+    uint32_t rootMeta = kNoMeta;         // the root line's fields start the line; others follow a space
+    std::string end;                     // what ends a coloured name
+    std::string scratch;
+    bool coloured = false;               // the name being written got a colour
+};
+
+void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (!d.meta->wants.Fields()) return;
+    d.scratch.assign(meta == d.rootMeta ? "" : " ");
+    AppendFields(d.scratch, *d.meta, meta);
+    AppendBounded(buffer, d.scratch, d.scratch.size());
+}
+
+const EntryMeta* MetaOf(const MetaTable& table, uint32_t meta) {
+    if (meta >= table.entries.size() || (table.entries[meta].flags & kMetaMissing)) return nullptr;
+    return &table.entries[meta];
+}
+
+void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) {
+    auto& d = *static_cast<Decoration*>(context);
+    d.coloured = false;
+    if (d.colors == nullptr) return;
+    std::string_view start = ColorStart(*d.colors, name, MetaOf(*d.meta, meta), folder, d.scratch);
+    if (start.empty()) return;
+    AppendBounded(buffer, start, start.size());
+    d.coloured = true;
+}
+
+void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
+    const EntryMeta* m = MetaOf(*d.meta, meta);
+    if (folder || !d.meta->wants.classify || m == nullptr) return;
+    std::string_view mark = ClassifyMark(*m);
+    AppendBounded(buffer, mark, mark.size());
+    if (!(m->flags & kMetaLink) || m->targetLen == 0) return;
+    AppendBounded(buffer, " -> ", 4);
+    d.writeName(buffer, std::string_view(d.meta->targets).substr(m->target, m->targetLen), false);
+}
+
+// Colour on this run's output, and the table it follows; false when off (or LS_COLORS is unparsable,
+// which is said once).
+bool ChooseColors(const CliOptions& options, ColorTable& colors) {
+    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever)
+        return false;
+    if (options.color == CliOptions::kColorAuto) {
+        const char* noColor = std::getenv("NO_COLOR");
+        const char* term = std::getenv("TERM");
+        if (!options.output.empty() || !isatty(STDOUT_FILENO) || (noColor != nullptr && *noColor != '\0') ||
+            (term != nullptr && std::string_view(term) == "dumb"))
+            return false;
+    }
+    const char* spec = std::getenv("LS_COLORS");
+    if (spec == nullptr || *spec == '\0') {
+        DefaultColors(colors);
+        return true;
+    }
+    if (ParseLsColors(spec, colors)) return true;
+    PrintMessage("unparsable value for LS_COLORS environment variable");
+    return false;
+}
+
+int CompareNever(std::string_view, std::string_view) { return 0; }
+int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(a); }
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto* seam = static_cast<CliSeam*>(context);
@@ -78,6 +161,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     if (seam->gitignore != nullptr) FilterIgnored(seam->gitignore, path, out, before);
     FilterEntries(seam->filter, out, before);
     ApplyFileLimit(*seam, path, out, before);
+    if (seam->meta != nullptr) StatEntries(*seam->meta, path, seam->source->lastFolderFd, out, before);
     if (seam->collectLinks)
         for (size_t i = before; i < out.entries.size(); ++i)
             if (out.entries[i].kind == kEntryLink) seam->links.insert(LinkKey(path, out.Raw(out.entries[i])));
@@ -123,6 +207,7 @@ int RunListing(const CliOptions& options) {
     PosixSource source;
     source.toSjis = options.sjis;
     source.windowsOrder = options.compat;
+    source.followLinks = options.meta.follow;
     std::string error;
     if (!InitPosixSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);
@@ -165,6 +250,21 @@ int RunListing(const CliOptions& options) {
         gitWarning = GitIgnoreWarning(seam.gitignore);
         if (!gitWarning.empty()) PrintMessage(gitWarning);
     }
+    // The metadata options, and colour, look at each entry (one statx, relative to its folder); without
+    // them nothing is looked at beyond what reading the folders costs.
+    ColorTable colors;
+    bool colour = ChooseColors(options, colors);
+    MetaTable meta;
+    meta.wants = options.meta;
+    meta.wants.colour = colour;
+    meta.beforeMessage = EraseProgressLine;
+    meta.messageContext = &seam;
+    bool looking = meta.wants.StatAll() || meta.wants.follow || meta.wants.oneFileSystem;
+    if (looking) {
+        seam.meta = &meta;
+        seam.source = &source;
+        StatRoot(meta, options.folder, tables.folders[0].meta);  // a failure shows when the scan opens it
+    }
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -188,7 +288,14 @@ int RunListing(const CliOptions& options) {
     if (rootFailed && !options.compat) return kExitNoListing;
     ListingCounts counts;
     if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast, IsOverLimit, &seam);
+    uint64_t totalSize = 0;
+    if (options.meta.du) totalSize = SumFolderSizes(tables, folderLast, meta);
+    PrefixSortKeys(tables, folderLast, meta);
     NameOrder order = PosixNameOrder();
+    if (options.sort == CliOptions::kSortNone)
+        order = NameOrder{CompareNever, CompareNever};
+    else if (options.reverse)
+        order = NameOrder{CompareBackwards, CompareBackwards};
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");
@@ -208,10 +315,6 @@ int RunListing(const CliOptions& options) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
     style.filesFirst = options.filesFirst;
-    if (options.fileLimit > 0) {
-        style.folderNote = OverLimitNote;
-        style.noteContext = &seam;
-    }
     Pieces ascii = kAsciiPieces;
     if (options.asciiPieces) {
         if (options.sjis) {
@@ -221,15 +324,32 @@ int RunListing(const CliOptions& options) {
         }
         style.pieces = &ascii;
     }
+    MeasureFields(tables, folderLast, meta);
+    Decoration decoration;
+    decoration.meta = &meta;
+    decoration.colors = colour ? &colors : nullptr;
+    decoration.writeName = style.writeName;
+    decoration.rootMeta = tables.folders[0].meta;
+    decoration.end = colour ? ColorEnd(colors) : std::string();
+    LineDecor decor{&decoration, DecorLead, DecorBefore, DecorAfter};
+    if (looking) style.decor = &decor;
+    if (options.fileLimit > 0 || options.meta.follow) {
+        style.folderNote = OverLimitNote;
+        style.noteContext = &seam;
+    }
     counts.folders = folderLast;
     counts.files = int64_t(tables.files.size());
     counts.byPatterns = seam.filter.leftOut + gitLeftOut;
     counts.overLimit = seam.overLimitFolders;
     counts.overLimitEntries = seam.overLimitEntries;
     int rendered = 1;
+    std::string summary = options.summary ? SummaryLine(counts) : std::string();
+    if (options.summary && options.meta.du)
+        summary += "; total " + FormatSize(totalSize, options.meta.human, options.meta.si) +
+                   (options.meta.human || options.meta.si ? "" : " bytes");
     if (options.format != CliOptions::kFormatText) {
-        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst,
-                            options.summary ? SummaryLine(counts) : std::string()};
+        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst, summary};
+        if (looking) extras.meta = &meta;
         if (options.format == CliOptions::kFormatJson)
             RenderJson(buffer, tables, options.list, extras);
         else
@@ -238,7 +358,7 @@ int RunListing(const CliOptions& options) {
         rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
         if (options.summary && rendered != 0) {
-            std::string line = SummaryLine(counts);
+            std::string line = summary;
             line += style.pieces->eol;
             AppendBounded(buffer, line, line.size());
         }
@@ -253,6 +373,6 @@ int RunListing(const CliOptions& options) {
         return kExitNoListing;
     }
     if (rootFailed || rendered == 0) return kExitNoListing;
-    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty();
+    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty() || meta.failures > 0;
     return partly ? kExitSubfolderUnreadable : kExitComplete;
 }
