@@ -144,9 +144,10 @@ void StatEntries(MetaTable& t, const std::string& path, int dirfd, EntryList& ou
                 char buffer[PATH_MAX];
                 ssize_t n = readlinkat(dirfd, name.c_str(), buffer, sizeof buffer);
                 if (n >= 0) {
+                    std::string_view raw(buffer, size_t(n));
                     m.target = uint32_t(t.targets.size());
-                    m.targetLen = uint32_t(n);
-                    t.targets.append(buffer, size_t(n));
+                    t.targets += t.shownTarget != nullptr ? t.shownTarget(t.messageContext, raw) : std::string(raw);
+                    m.targetLen = uint32_t(t.targets.size() - m.target);
                 }
             }
         }

@@ -59,6 +59,8 @@ struct MetaTable {
     uint64_t rootDev = 0;           // -x: FOLDER's file system
     int64_t failures = 0;           // entries that could not be looked at (each reported)
     void (*beforeMessage)(void* context) = nullptr;  // called before such a report (the progress line)
+    // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.
+    std::string (*shownTarget)(void* context, std::string_view raw) = nullptr;
     void* messageContext = nullptr;
     // -l: the folders on the path being read, to tell a link back to one of them.
     struct Open {

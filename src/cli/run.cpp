@@ -45,7 +45,7 @@ struct CliSeam {
     bool collectLinks = false;                 // --format json: links told from files
     std::unordered_set<std::string> links;     // LinkKey of each link read
     MetaTable* meta = nullptr;                 // the metadata options: each entry looked at as it is read
-    const PosixSource* source = nullptr;       // its lastFolderFd is the folder just read
+    PosixSource* source = nullptr;             // its lastFolderFd is the folder just read
 };
 
 // Cuts a subfolder's entries when they pass --filelimit.
@@ -81,6 +81,11 @@ void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder)
 }
 
 void EraseProgressLine(void* context) { EraseProgress(static_cast<CliSeam*>(context)->progress); }
+
+std::string ShownTarget(void* context, std::string_view raw) {
+    // The source is the seam's until the scan ends, and link targets are read during the scan.
+    return ShownName(*static_cast<CliSeam*>(context)->source, raw);
+}
 
 // The text view's decoration: the fields before an entry, the colour around its name, -F's marks after.
 struct Decoration {
@@ -259,6 +264,7 @@ int RunListing(const CliOptions& options) {
     meta.wants.colour = colour;
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &seam;
+    if (options.sjis) meta.shownTarget = ShownTarget;
     bool looking = meta.wants.StatAll() || meta.wants.follow || meta.wants.oneFileSystem;
     if (looking) {
         seam.meta = &meta;
