@@ -222,12 +222,15 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
     int64_t lastTime = 0;
     uint32_t lastDate = 0, lastLen = 0;
     bool haveLast = false;
+    uint64_t largest = 0;
     std::string text;
     auto measure = [&](uint32_t meta) {
         if (meta == kNoMeta || meta >= table.entries.size()) return;
         EntryMeta& m = table.entries[meta];
         if (m.flags & kMetaMissing) return;
-        if (w.size) table.sizeWidth = std::max(table.sizeWidth, FormatSize(m.size, w.human, w.si).size());
+        if (w.size && (w.human || w.si))
+            table.sizeWidth = std::max(table.sizeWidth, FormatSize(m.size, w.human, w.si).size());
+        largest = std::max(largest, m.size);  // plain bytes: the widest is the largest
         if (!w.date) return;
         // Neighbours often share a time: the text made for the last one serves again.
         if (!haveLast || m.mtime != lastTime) {
@@ -244,6 +247,7 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
     };
     for (int32_t r = 0; r <= folderLast; ++r) measure(tables.folders[r].meta);
     for (const FileEntry& f : tables.files) measure(f.meta);
+    if (w.size && !w.human && !w.si) table.sizeWidth = std::to_string(largest).size();
     if (w.size) table.sizeWidth = std::max<size_t>(table.sizeWidth, 1);
     if (w.date) table.dateWidth = std::max<size_t>(table.dateWidth, 1);
 }
