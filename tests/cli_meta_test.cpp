@@ -408,9 +408,16 @@ TEST_F(CliMeta, SortOrdersKeepBlocksAndBreakTiesByName) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.expected) << c.args[0] << " " << c.args[1];
     }
-    RunResult none = Arbolin({"--sort", "none", "o"});
+    // none: the order the folder delivers, which `ls -U` shows too.
+    for (const char* name : {"q", "Beta", "alpha10", "alpha9", "_x", "zz", "M", "m", "0", "é", "a b", "B"})
+        File(std::string("n/") + name);
+    RunResult none = Arbolin({"--sort", "none", "n"});
     EXPECT_EQ(none.status, 0);
-    EXPECT_EQ(Lines(none.out).size(), 9u);
+    std::string expected = "[ n ]\n";
+    std::vector<std::string> names = Lines(Ls("-U -1 n"));
+    ASSERT_EQ(names.size(), 12u);
+    for (size_t i = 0; i < names.size(); ++i) expected += (i + 1 < names.size() ? " ├" : " └") + names[i] + "\n";
+    EXPECT_EQ(none.out, expected);
 }
 
 TEST_F(CliMeta, DuCountsHardLinksOnceAndSumsWhatWasListed) {

@@ -213,6 +213,7 @@ int RunListing(const CliOptions& options) {
     source.toSjis = options.sjis;
     source.windowsOrder = options.compat;
     source.followLinks = options.meta.follow;
+    source.noKeys = options.sort == CliOptions::kSortNone;
     std::string error;
     if (!InitPosixSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);

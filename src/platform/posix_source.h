@@ -19,6 +19,8 @@ struct PosixSource {
                                   // keys without the raw-bytes tie-break (see FolderKey)
     bool followLinks = false;     // a subfolder is opened even where a symbolic link now stands for it
                                   // (the caller turned links to folders into folders: -l)
+    bool noKeys = false;          // no collation keys: each entry's key is its raw name (--sort none,
+                                  // where nothing is ordered)
     int lastFolderFd = -1;        // the folder readFolder read last, still open until the next readFolder
                                   // call or ClosePosixSource, so its entries can be looked at relative to
                                   // it; -1 after a failed read

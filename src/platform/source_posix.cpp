@@ -212,7 +212,7 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
         if (name == raw) name = {};  // stored once
     }
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = MakeKey(impl, raw, folder, !source.windowsOrder);
+    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, !source.windowsOrder);
     out.Add(raw, name, key, kind);
 }
 
