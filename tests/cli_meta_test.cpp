@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -374,6 +375,53 @@ TEST_F(CliMeta, ColourIsChosenAndRefusedWhereItShould) {
     Folder("e/\x1b[31mred");
     r = Arbolin({"--color=always", "e"});
     EXPECT_EQ(r.out, "[ \x1b[1me\x1b[0m ]\n └[ \x1b[1m\\x1b[31mred\x1b[0m ]\n");
+}
+
+// auto: colour only on a terminal (a pseudo-terminal from script(1) here), not with NO_COLOR or TERM=dumb.
+TEST_F(CliMeta, AutomaticColourFollowsTheTerminal) {
+    Folder("d/sub");
+    const struct {
+        const char* env;
+        const char* args;
+        bool coloured;
+    } cases[] = {
+        {"env -u NO_COLOR TERM=xterm", "", true},
+        {"NO_COLOR= TERM=xterm", "--color=auto", true},
+        {"NO_COLOR=1 TERM=xterm", "", false},
+        {"env -u NO_COLOR TERM=dumb", "", false},
+        {"env -u NO_COLOR TERM=xterm", "--color=never", false},
+        {"NO_COLOR=1 TERM=dumb", "--color", true},
+    };
+    ScopedEnv colors("LS_COLORS", nullptr);
+    for (const auto& c : cases) {
+        std::string out = Shell("cd '" + At("") + "' && " + c.env + " script -qec '" + ARBOLIN_EXE + " " + c.args +
+                                " d' /dev/null");
+        EXPECT_EQ(out.find("\x1b[01;34msub\x1b[0m") != std::string::npos, c.coloured) << c.env << " " << c.args;
+    }
+}
+
+// Entries whose metadata cannot be read (a folder readable but not searchable): listed with "?", each
+// named once on standard error, exit status 1.
+TEST_F(CliMeta, UnreadableMetadataIsReportedPerEntry) {
+    File("r/one", "1");
+    File("r/two", "22");
+    chmod(At("r").c_str(), 0444);
+    RunResult r = Arbolin({"-s", "-D", "r"}, true);
+    chmod(At("r").c_str(), 0755);
+    EXPECT_EQ(r.status, 1);
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    // The size and the date each "?", right-aligned under the root's fields.
+    const std::string root = lines[0].substr(0, lines[0].find('['));
+    const size_t dateEnd = root.size() - 1;
+    for (size_t i = 1; i < 3; ++i) {
+        std::string body = lines[i].substr(4);  // after the piece
+        EXPECT_EQ(std::count(body.begin(), body.end(), '?'), 2) << lines[i];
+        EXPECT_EQ(body.substr(body.size() - 3), i == 1 ? "one" : "two");
+        EXPECT_EQ(body.find_last_of('?'), dateEnd) << lines[i];
+    }
+    ExpectMessages(r.err, 2);
+    EXPECT_NE(r.err.find("cannot read the metadata of 'r/one': Permission denied"), std::string::npos) << r.err;
 }
 
 // Sort orders: each block keeps its place, ties fall back to name order, -r reverses.
