@@ -4,14 +4,13 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "cli/colors.h"
 #include "cli/filters.h"
 #include "cli/formats.h"
+#include "cli/line_decor.h"
 #include "cli/messages.h"
 #include "cli/metadata.h"
 #include "cli/output.h"
@@ -86,77 +85,6 @@ std::string ShownTarget(void* context, std::string_view raw) {
     // The source is the seam's until the scan ends, and link targets are read during the scan.
     return ShownName(*static_cast<CliSeam*>(context)->source, raw);
 }
-
-// The text view's decoration: the fields before an entry, the colour around its name, -F's marks after.
-struct Decoration {
-    const MetaTable* meta = nullptr;
-    const ColorTable* colors = nullptr;  // nullptr: no colour
-    NameWriter writeName = nullptr;      // for link targets, escaped as names are
-    uint32_t rootMeta = kNoMeta;         // the root line's fields start the line; others follow a space
-    std::string end;                     // what ends a coloured name
-    std::string scratch;
-    bool coloured = false;               // the name being written got a colour
-};
-
-void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
-    auto& d = *static_cast<Decoration*>(context);
-    if (!d.meta->wants.Fields()) return;
-    d.scratch.assign(meta == d.rootMeta ? "" : " ");
-    AppendFields(d.scratch, *d.meta, meta);
-    AppendBounded(buffer, d.scratch, d.scratch.size());
-}
-
-const EntryMeta* MetaOf(const MetaTable& table, uint32_t meta) {
-    if (meta >= table.entries.size() || (table.entries[meta].flags & kMetaMissing)) return nullptr;
-    return &table.entries[meta];
-}
-
-void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) {
-    auto& d = *static_cast<Decoration*>(context);
-    d.coloured = false;
-    if (d.colors == nullptr) return;
-    std::string_view start = ColorStart(*d.colors, name, MetaOf(*d.meta, meta), folder, d.scratch);
-    if (start.empty()) return;
-    AppendBounded(buffer, start, start.size());
-    d.coloured = true;
-}
-
-void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
-    auto& d = *static_cast<Decoration*>(context);
-    if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
-    const EntryMeta* m = MetaOf(*d.meta, meta);
-    if (folder || !d.meta->wants.classify || m == nullptr) return;
-    std::string_view mark = ClassifyMark(*m);
-    AppendBounded(buffer, mark, mark.size());
-    if (!(m->flags & kMetaLink) || m->targetLen == 0) return;
-    AppendBounded(buffer, " -> ", 4);
-    d.writeName(buffer, std::string_view(d.meta->targets).substr(m->target, m->targetLen), false);
-}
-
-// Colour on this run's output, and the table it follows; false when off (or LS_COLORS is unparsable,
-// which is said once).
-bool ChooseColors(const CliOptions& options, ColorTable& colors) {
-    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever)
-        return false;
-    if (options.color == CliOptions::kColorAuto) {
-        const char* noColor = std::getenv("NO_COLOR");
-        const char* term = std::getenv("TERM");
-        if (!options.output.empty() || !isatty(STDOUT_FILENO) || (noColor != nullptr && *noColor != '\0') ||
-            (term != nullptr && std::string_view(term) == "dumb"))
-            return false;
-    }
-    const char* spec = std::getenv("LS_COLORS");
-    if (spec == nullptr || *spec == '\0') {
-        DefaultColors(colors);
-        return true;
-    }
-    if (ParseLsColors(spec, colors)) return true;
-    PrintMessage("unparsable value for LS_COLORS environment variable");
-    return false;
-}
-
-int CompareNever(std::string_view, std::string_view) { return 0; }
-int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(a); }
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto* seam = static_cast<CliSeam*>(context);
@@ -298,11 +226,7 @@ int RunListing(const CliOptions& options) {
     uint64_t totalSize = 0;
     if (options.meta.du) totalSize = SumFolderSizes(tables, folderLast, meta);
     PrefixSortKeys(tables, folderLast, meta);
-    NameOrder order = PosixNameOrder();
-    if (options.sort == CliOptions::kSortNone)
-        order = NameOrder{CompareNever, CompareNever};
-    else if (options.reverse)
-        order = NameOrder{CompareBackwards, CompareBackwards};
+    NameOrder order = ChosenOrder(options);
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");
@@ -333,12 +257,8 @@ int RunListing(const CliOptions& options) {
     }
     MeasureFields(tables, folderLast, meta);
     Decoration decoration;
-    decoration.meta = &meta;
-    decoration.colors = colour ? &colors : nullptr;
-    decoration.writeName = style.writeName;
-    decoration.rootMeta = tables.folders[0].meta;
-    decoration.end = colour ? ColorEnd(colors) : std::string();
-    LineDecor decor{&decoration, DecorLead, DecorBefore, DecorAfter};
+    LineDecor decor = MakeLineDecor(decoration, meta, colour ? &colors : nullptr, style.writeName,
+                                    tables.folders[0].meta);
     if (looking) style.decor = &decor;
     if (options.fileLimit > 0 || options.meta.follow) {
         style.folderNote = OverLimitNote;
