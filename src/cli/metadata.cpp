@@ -109,7 +109,8 @@ void StatEntries(MetaTable& t, const std::string& path, int dirfd, EntryList& ou
     for (size_t i = before; i < out.entries.size(); ++i) {
         EntryList::Entry& e = out.entries[i];
         bool link = e.kind == kEntryLink, folder = e.kind == kEntryFolder;
-        if (!all && !(w.follow && link) && !(w.oneFileSystem && folder)) continue;
+        bool wanted = all && (t.filesListed || e.kind == kEntryFolder || e.kind == kEntryFolderLink);
+        if (!wanted && !(w.follow && link) && !(w.oneFileSystem && folder)) continue;
         name.assign(out.Raw(e));
         EntryMeta m;
         struct statx sx {};

@@ -57,6 +57,7 @@ struct MetaTable {
     std::string dates;    // formatted dates, FormatDates
     StatFunction statAt = nullptr;  // nullptr: statx
     uint64_t rootDev = 0;           // -x: FOLDER's file system
+    bool filesListed = true;        // false (--no-file-names): files are not looked at, links only for -l
     int64_t failures = 0;           // entries that could not be looked at (each reported)
     void (*beforeMessage)(void* context) = nullptr;  // called before such a report (the progress line)
     // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.

@@ -191,6 +191,7 @@ int RunListing(const CliOptions& options) {
     MetaTable meta;
     meta.wants = options.meta;
     meta.wants.colour = colour;
+    meta.filesListed = options.list.fileNames;
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &seam;
     if (options.sjis) meta.shownTarget = ShownTarget;
