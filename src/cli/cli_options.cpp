@@ -278,8 +278,8 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
             return false;
         }
     }
-    // The metadata options need a folder to look at: the lead's --fromfile (a listing read from a file)
-    // is refused with them here too, as `state.metadataOption` names the first one given.
+    // The metadata options need a folder to look at: a listing read from a file (--fromfile) is to be
+    // refused with them here, naming `state.metadataOption`, the first one given.
     options.sjis = options.compat || state.encoding == kEncodingSjis;
     if (options.sort == CliOptions::kSortVersion) options.natural = true;
     options.meta.sortSize = options.sort == CliOptions::kSortSize;
@@ -456,9 +456,10 @@ const char kHelpText[] =
     "                      = socket, @ link followed by \" -> target\"\n"
     "  --sort name|version|size|mtime|none  the order within folders and within\n"
     "                      files (each keeps its block): name (default); version,\n"
-    "                      as --natural; size, largest first (folders by name unless\n"
-    "                      --du); mtime, newest first; none, the file system's order.\n"
-    "                      Ties in name order. Example: arbolin --du --sort size\n"
+    "                      as --natural; size, largest first (folders by name\n"
+    "                      unless --du); mtime, newest first; none, the file\n"
+    "                      system's order. Ties in name order.\n"
+    "                      Example: arbolin --du --sort size\n"
     "  -r, --reverse       the order backwards\n"
     "  -t                  --sort mtime\n"
     "  -v                  --sort version\n"
