@@ -64,11 +64,19 @@ ParseResult Parse(const std::vector<std::string>& args, CliOptions& options, std
     return ParseArguments(int(args.size()), argv.data(), options, error);
 }
 
+bool SameMeta(const CliOptions& a, const CliOptions& b) {
+    const MetaWants &x = a.meta, &y = b.meta;
+    return x.size == y.size && x.human == y.human && x.si == y.si && x.du == y.du && x.date == y.date &&
+           x.timeFormat == y.timeFormat && x.perms == y.perms && x.classify == y.classify && x.follow == y.follow &&
+           x.oneFileSystem == y.oneFileSystem && x.sortSize == y.sortSize && x.sortMtime == y.sortMtime &&
+           a.sort == b.sort && a.reverse == b.reverse && a.color == b.color && a.natural == b.natural;
+}
+
 bool Same(const CliOptions& a, const CliOptions& b) {
     const ListOptions &x = a.list, &y = b.list;
     return x.subfolders == y.subfolders && x.folderNames == y.folderNames && x.fileNames == y.fileNames &&
            x.treeView == y.treeView && x.nameLimit == y.nameLimit && x.maxDepth == y.maxDepth && a.sjis == b.sjis &&
-           a.compat == b.compat && a.folder == b.folder && a.output == b.output;
+           a.compat == b.compat && a.folder == b.folder && a.output == b.output && SameMeta(a, b);
 }
 
 // The arguments that say exactly what `o` says, in the plainest spelling.
@@ -87,6 +95,20 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
         if (o.list.maxDepth != INT32_MAX) args.push_back("--depth=" + std::to_string(o.list.maxDepth));
     }
     if (!o.output.empty()) args.push_back("--output=" + o.output);
+    const MetaWants& m = o.meta;
+    const char* flags[][2] = {{"--size", m.size ? "1" : nullptr},   {"--human", m.human ? "1" : nullptr},
+                              {"--si", m.si ? "1" : nullptr},       {"--du", m.du ? "1" : nullptr},
+                              {"--date", m.date ? "1" : nullptr},   {"--perms", m.perms ? "1" : nullptr},
+                              {"--classify", m.classify ? "1" : nullptr}, {"--follow", m.follow ? "1" : nullptr},
+                              {"--one-file-system", m.oneFileSystem ? "1" : nullptr},
+                              {"--reverse", o.reverse ? "1" : nullptr}, {"--natural", o.natural ? "1" : nullptr}};
+    for (const auto& f : flags)
+        if (f[1] != nullptr) args.push_back(f[0]);
+    if (m.timeFormat != MetaWants{}.timeFormat) args.push_back("--timefmt=" + m.timeFormat);
+    static const char* const kSorts[] = {"name", "version", "size", "mtime", "none"};
+    if (o.sort != CliOptions::kSortName) args.push_back(std::string("--sort=") + kSorts[o.sort]);
+    static const char* const kColors[] = {"auto", "always", "never"};
+    if (o.color != CliOptions::kColorAuto) args.push_back(std::string("--color=") + kColors[o.color]);
     args.push_back("--");
     args.push_back(o.folder);
     return args;
@@ -131,6 +153,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (options.compat && list.maxDepth != kUnlimitedDepth && (list.maxDepth < 2 || list.maxDepth > 6))
         Fail("--compat with a depth the Windows program does not offer", args, std::to_string(list.maxDepth));
 
+    const MetaWants& meta = options.meta;
+    bool anyMeta = meta.size || meta.date || meta.perms || meta.classify || meta.follow || meta.oneFileSystem ||
+                   options.sort != CliOptions::kSortName || options.reverse || options.color != CliOptions::kColorAuto;
+    if (options.compat && anyMeta) Fail("--compat with a metadata option", args, "");
+    if ((meta.human || meta.si || meta.du) && !meta.size) Fail("--human, --si or --du without -s", args, "");
+    if (meta.timeFormat.empty()) Fail("an empty --timefmt", args, "");
     std::vector<std::string> written = WrittenBack(options);
     CliOptions reparsed;
     if (Parse(written, reparsed, error) != kParseRun) Fail("written-back arguments refused", written, error);

@@ -11,3 +11,10 @@ target_link_libraries(cli_features_test PRIVATE arbolin_cli)
 target_compile_definitions(cli_features_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
                                                     ARBOLIN_GITIGNORE_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/gitignore_check.py")
 add_dependencies(cli_features_test arbolin)
+
+# Sizes, dates, modes, orders, colour, -l and -x: the parser and the metadata reader called directly, and
+# the built `arbolin` against GNU ls.
+add_arbolin_test(cli_meta_test cli_meta_test.cpp)
+target_link_libraries(cli_meta_test PRIVATE arbolin_cli)
+target_compile_definitions(cli_meta_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
+add_dependencies(cli_meta_test arbolin)

@@ -79,7 +79,7 @@ TEST(CliOptions, UsageErrors) {
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"--bogus=1"}, "unknown option '--bogus'"},
         {{"--no-sub"}, "unknown option '--no-sub'"},
-        {{"-x"}, "unknown option '-x'"},
+        {{"-y"}, "unknown option '-y'"},
         {{"-hL"}, "unknown option '-hL'"},
         {{"-L"}, "option '-L' needs a value"},
         {{"--depth"}, "option '--depth' needs a value"},

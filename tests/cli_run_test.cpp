@@ -310,7 +310,7 @@ TEST_F(CliRun, UnreadableSubfolderIsListedAndReported) {
 
 TEST_F(CliRun, UsageErrorsAreOneLineAndExit64) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--bogus"}, {"-x"}, {"-L", "0"}, {"--depth=two"}, {"-L"}, {"--encoding", "latin1"},
+        {"--bogus"}, {"-y"}, {"-L", "0"}, {"--depth=two"}, {"-L"}, {"--encoding", "latin1"},
         {"--compat", "--encoding", "utf8"}, {"--compat", "-L", "7"}, {"a", "b"}, {"--indented=yes"},
     };
     for (const auto& args : cases) {

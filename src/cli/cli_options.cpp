@@ -3,9 +3,11 @@
 #include "cli/cli_options.h"
 
 #include <cstdint>
+#include <utility>
 #include <string_view>
 
 #include "cli/messages.h"
+#include "cli/metadata.h"
 
 namespace {
 
@@ -31,6 +33,22 @@ enum OptionId {
     kOptNatural,
     kOptFormat,
     kOptGitignore,
+    // Metadata, orders and colour.
+    kOptSize,
+    kOptHuman,
+    kOptSi,
+    kOptDu,
+    kOptDate,
+    kOptTimeFormat,
+    kOptPerms,
+    kOptClassify,
+    kOptSort,
+    kOptReverse,
+    kOptNewestFirst,
+    kOptVersionSort,
+    kOptColor,
+    kOptFollow,
+    kOptOneFileSystem,
 };
 
 struct OptionSpec {
@@ -38,6 +56,7 @@ struct OptionSpec {
     char shortName;  // 0: long form only
     bool takesValue;
     OptionId id;
+    bool optionalValue = false;  // a value only when attached with '=' (--color=always)
 };
 
 constexpr OptionSpec kOptionSpecs[] = {
@@ -62,6 +81,26 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"natural", 0, false, kOptNatural},
     {"format", 0, true, kOptFormat},
     {"gitignore", 0, false, kOptGitignore},
+    {"size", 's', false, kOptSize},
+    {"human", 0, false, kOptHuman},
+    {"si", 0, false, kOptSi},
+    {"du", 0, false, kOptDu},
+    {"date", 'D', false, kOptDate},
+    {"timefmt", 0, true, kOptTimeFormat},
+    {"perms", 'p', false, kOptPerms},
+    {"classify", 'F', false, kOptClassify},
+    {"sort", 0, true, kOptSort},
+    {"reverse", 'r', false, kOptReverse},
+    {"", 't', false, kOptNewestFirst},
+    {"", 'v', false, kOptVersionSort},
+    {"color", 0, false, kOptColor, true},
+    {"follow", 'l', false, kOptFollow},
+    {"one-file-system", 'x', false, kOptOneFileSystem},
+};
+
+constexpr std::pair<std::string_view, CliOptions::Sort> kSortNames[] = {
+    {"name", CliOptions::kSortName},   {"version", CliOptions::kSortVersion}, {"size", CliOptions::kSortSize},
+    {"mtime", CliOptions::kSortMtime}, {"none", CliOptions::kSortNone},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -75,7 +114,9 @@ struct ParseState {
     EncodingChoice encoding = kEncodingDefault;
     bool utf8Pieces = false;  // --pieces utf8 asked for explicitly
     bool folderGiven = false;
-    std::string_view notWithCompat;  // the first option given that --compat refuses
+    bool colorValue = false;  // --color came with "=" (an empty WHEN is then an error)
+    std::string notWithCompat;  // the first option given that --compat refuses, as "--name" or "-x"
+    std::string metadataOption; // the first option from -s on given (none goes with --compat or --fromfile)
 };
 
 const OptionSpec* FindLong(std::string_view name) {
@@ -170,6 +211,49 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
             }
             error = "invalid pieces " + Quoted(value) + ": expected utf8 or ascii";
             return false;
+        case kOptSize: options.meta.size = true; return true;
+        case kOptHuman: options.meta.human = options.meta.size = true; return true;
+        case kOptSi: options.meta.si = options.meta.size = true; return true;
+        case kOptDu: options.meta.du = options.meta.size = true; return true;
+        case kOptDate: options.meta.date = true; return true;
+        case kOptTimeFormat:
+            if (value.empty()) {
+                error = "the format of '--timefmt' is empty";
+                return false;
+            }
+            if (TimeFormatDangling(value)) {
+                error = "the format of '--timefmt' ends in a lone '%': write %% for a percent sign";
+                return false;
+            }
+            options.meta.timeFormat = value;
+            options.meta.date = true;
+            return true;
+        case kOptPerms: options.meta.perms = true; return true;
+        case kOptClassify: options.meta.classify = true; return true;
+        case kOptSort:
+            for (const auto& [name, order] : kSortNames) {
+                if (value == name) {
+                    options.sort = order;
+                    return true;
+                }
+            }
+            error = "invalid sort order " + Quoted(value) + ": expected name, version, size, mtime or none";
+            return false;
+        case kOptReverse: options.reverse = true; return true;
+        case kOptNewestFirst: options.sort = CliOptions::kSortMtime; return true;
+        case kOptVersionSort: options.sort = CliOptions::kSortVersion; return true;
+        case kOptColor:
+            if (value == "always" || (value.empty() && !state.colorValue)) {
+                options.color = CliOptions::kColorAlways;
+            } else if (value == "auto" || value == "never") {
+                options.color = value == "auto" ? CliOptions::kColorAuto : CliOptions::kColorNever;
+            } else {
+                error = "invalid colour choice " + Quoted(value) + ": expected always, auto or never";
+                return false;
+            }
+            return true;
+        case kOptFollow: options.meta.follow = true; return true;
+        case kOptOneFileSystem: options.meta.oneFileSystem = true; return true;
         case kOptHelp:
         case kOptVersion: return true;
     }
@@ -180,8 +264,8 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
 bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
     if (options.compat) {
         if (!state.notWithCompat.empty()) {
-            error = "--compat prints the Windows program's text and cannot be combined with '--" +
-                    std::string(state.notWithCompat) + "'";
+            error = "--compat prints the Windows program's text and cannot be combined with '" +
+                    state.notWithCompat + "'";
             return false;
         }
         if (state.encoding == kEncodingUtf8) {
@@ -194,7 +278,12 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
             return false;
         }
     }
+    // The metadata options need a folder to look at: a listing read from a file (--fromfile) is to be
+    // refused with them here, naming `state.metadataOption`, the first one given.
     options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (options.sort == CliOptions::kSortVersion) options.natural = true;
+    options.meta.sortSize = options.sort == CliOptions::kSortSize;
+    options.meta.sortMtime = options.sort == CliOptions::kSortMtime;
     if (options.sjis && options.format != CliOptions::kFormatText) {
         error = "--format json and markdown are UTF-8 and cannot be combined with --encoding sjis";
         return false;
@@ -238,7 +327,7 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
                                                                      ? arg.size() : equals + 2));
                 return kParseUsageError;
             }
-            if (hasValue && !entry->takesValue) {
+            if (hasValue && !entry->takesValue && !entry->optionalValue) {
                 error = "option '--" + std::string(entry->longName) + "' takes no value";
                 return kParseUsageError;
             }
@@ -274,8 +363,12 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
         }
         if (entry->id == kOptHelp) return kParseHelp;
         if (entry->id == kOptVersion) return kParseVersion;
+        state.colorValue = hasValue;
         if (!Apply(*entry, value, options, state, error)) return kParseUsageError;
-        if (entry->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = entry->longName;
+        std::string shown = entry->longName.empty() ? std::string{'-', entry->shortName}
+                                                    : "--" + std::string(entry->longName);
+        if (entry->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = shown;
+        if (entry->id >= kOptSize && state.metadataOption.empty()) state.metadataOption = shown;
     }
     return Finish(options, state, error) ? kParseRun : kParseUsageError;
 }
@@ -351,13 +444,48 @@ const char kHelpText[] =
     "                      --prune and --filelimit left out. Example:\n"
     "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"
     "                      left out: 1 by patterns\n"
-    "  -h, --help          show this help and exit\n"
+    "  -s, --size          each entry's size in bytes before its name (a folder's\n"
+    "                      own size, as ls -l shows it), right-aligned\n"
+    "  --human             sizes in 1,024-based units as ls -lh rounds them: 1.1K,\n"
+    "                      10K, 1.0M (implies -s)\n"
+    "  --si                the same in powers of 1,000: k, M, G (implies -s)\n"
+    "  --du                a folder's size is the sum of the sizes of the files\n"
+    "                      listed under it, hard links counted once (implies -s);\n"
+    "                      --summary adds the total\n"
+    "  -D, --date          last modification time, local time: 2026-05-01 10:00\n"
+    "  --timefmt FORMAT    the date in strftime's FORMAT (implies -D).\n"
+    "                      Example: arbolin -D --timefmt '%d.%m.%Y'\n"
+    "  -p, --perms         modes as ls -l writes them: drwxr-xr-x\n"
+    "  -F, --classify      marks after file names: * executable, | FIFO,\n"
+    "                      = socket, @ link followed by \" -> target\"\n"
+    "  --sort name|version|size|mtime|none  the order within folders and within\n"
+    "                      files (each keeps its block): name (default); version,\n"
+    "                      as --natural; size, largest first (folders by name\n"
+    "                      unless --du); mtime, newest first; none, the file\n"
+    "                      system's order. Ties in name order.\n"
+    "                      Example: arbolin --du --sort size\n"
+    "  -r, --reverse       the order backwards\n"
+    "  -t                  --sort mtime\n"
+    "  -v                  --sort version\n"
+    "  --color[=WHEN]      colour names as ls does, from LS_COLORS: WHEN auto (the\n"
+    "                      default: only on a terminal, not with NO_COLOR or\n"
+    "                      TERM=dumb), always (also --color alone) or never. -o FILE\n"
+    "                      gets colour only with always; JSON and Markdown never.\n"
+    "  -l, --follow        enter symbolic links to folders; a link back to a folder\n"
+    "                      on the current path is listed, marked \"[recursive, not\n"
+    "                      followed]\", and not entered\n"
+    "  -x, --one-file-system  folders on another file system than FOLDER's are\n"
+    "                      listed, not entered\n"
+    "  -h, --help          show this help and exit (-h is not --human)\n"
     "  --version           show the version and exit\n"
     "\n"
     "In each folder, its subfolders (each followed by its contents) come before its\n"
     "files; both are sorted by name with the collation of the locale (LC_ALL,\n"
     "LC_COLLATE, LANG): folders ignoring letter case, files with lower case first.\n"
-    "Symbolic links are listed as files and never followed (--compat: see below).\n"
+    "Symbolic links are listed as files and not followed unless -l (--compat: see\n"
+    "below). The fields of -p, -s and -D stand between the piece and the name, in\n"
+    "that order, one space apart: \" ├  12K 2026-05-01 10:00 [ Docs ]\"; the options\n"
+    "from -s on cannot be combined with --compat.\n"
     "Names are written so that they cannot forge a line: control characters,\n"
     "U+2028/U+2029, invalid UTF-8 and the backslash are escaped C-style\n"
     "(\\n, \\t, \\x1b, \\xff, \\\\).\n"

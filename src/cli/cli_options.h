@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/metadata.h"
 #include "listing/listing.h"
 
 struct CliOptions {
@@ -24,6 +25,11 @@ struct CliOptions {
     bool natural = false;              // numbers inside names compare by value
     bool summary = false;              // a last line counting folders, files and what was left out
     bool asciiPieces = false;          // --pieces ascii: " |" " +" " `" instead of box drawing
+    MetaWants meta;                    // -s --human --si --du -D --timefmt -p -F -l -x (sortSize/sortMtime
+                                       // follow from `sort`; colour is decided when the run starts)
+    enum Sort { kSortName, kSortVersion, kSortSize, kSortMtime, kSortNone } sort = kSortName;
+    bool reverse = false;              // -r: the chosen order backwards
+    enum Color { kColorAuto, kColorAlways, kColorNever } color = kColorAuto;
 };
 
 enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };

@@ -84,6 +84,41 @@ void AppendJsonName(std::string& out, std::string_view name, std::string& bytesH
 
 namespace {
 
+const EntryMeta* MetaOf(const MetaTable* table, uint32_t meta) {
+    if (table == nullptr || meta >= table->entries.size() || (table->entries[meta].flags & kMetaMissing))
+        return nullptr;
+    return &table->entries[meta];
+}
+
+// "size", "mtime", "mode" and "target" where the options ask for them and the entry could be read.
+void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
+    const EntryMeta* m = MetaOf(table, meta);
+    if (m == nullptr) return;
+    const MetaWants& w = table->wants;
+    std::string out;
+    if (w.size) out += ", \"size\": " + std::to_string(m->size);
+    if (w.date) out += ", \"mtime\": \"" + IsoTime(m->mtime) + "\"";
+    if (w.perms) out += ", \"mode\": \"" + FormatMode(m->mode) + "\"";
+    if (w.classify && (m->flags & kMetaLink) && m->targetLen > 0) {
+        std::string hex;
+        out += ", \"target\": ";
+        AppendJsonName(out, std::string_view(table->targets).substr(m->target, m->targetLen), hex);
+        if (!hex.empty()) out += ", \"targetBytes\": \"" + hex + "\"";
+    }
+    Put(buffer, out);
+}
+
+// Markdown's " (1.5K, 2026-05-01 10:00)" after a name, for -s and -D.
+void MarkdownMeta(std::string& line, const MetaTable* table, uint32_t meta) {
+    const EntryMeta* m = MetaOf(table, meta);
+    if (m == nullptr || (!table->wants.size && !table->wants.date)) return;
+    line += " (";
+    if (table->wants.size) line += FormatSize(m->size, table->wants.human, table->wants.si);
+    if (table->wants.size && table->wants.date) line += ", ";
+    if (table->wants.date) line.append(table->dates, m->date, m->dateLen);
+    line += ')';
+}
+
 void JsonEntry(TextBuffer& buffer, std::string_view name, const char* type, size_t indent, bool first,
                std::string& scratch) {
     std::string hex;
@@ -137,6 +172,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         for (int32_t k = w.index.fileStart[f.id]; k < w.index.fileStart[f.id + 1]; ++k) {
             std::string_view name = tables.Name(tables.FileRow(w.index.fileRows[k]));
             JsonEntry(buffer, name, w.IsLink(level, name) ? "link" : "file", level + 1, !fr.any, scratch);
+            JsonMeta(buffer, extras.meta, tables.FileRow(w.index.fileRows[k]).meta);
             Put(buffer, "}");
             fr.any = true;
         }
@@ -144,6 +180,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     auto open = [&](int32_t row, size_t level, bool first) {
         const FolderEntry& f = tables.folders[row];
         JsonEntry(buffer, tables.Name(f), "folder", level, first, scratch);
+        JsonMeta(buffer, extras.meta, f.meta);
         int64_t entries = w.EntriesOverLimit(f);
         if (entries >= 0) Put(buffer, ", \"entries\": " + std::to_string(entries));
         Put(buffer, ", \"children\": [");
@@ -190,13 +227,14 @@ void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListO
     BuildListingIndex(tables, w.index);
     std::string line;
     TextBuffer escaped;  // the text view's escaping of one name, before Markdown's
-    auto item = [&](std::string_view name, size_t level, bool folder, int64_t entries) {
+    auto item = [&](std::string_view name, uint32_t meta, size_t level, bool folder, int64_t entries) {
         escaped.text.clear();
         AppendNameUtf8(escaped, name, false);
         line.assign(level * 2, ' ');
         line += "- ";
         AppendMarkdownName(line, escaped.text);
         if (folder) line += '/';
+        MarkdownMeta(line, extras.meta, meta);
         if (entries >= 0) line += " (" + std::to_string(entries) + " entries)";
         line += '\n';
         Put(buffer, line);
@@ -205,11 +243,14 @@ void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListO
         const FolderEntry& f = tables.folders[row];
         if (!options.fileNames) return;
         for (int32_t k = w.index.fileStart[f.id]; k < w.index.fileStart[f.id + 1]; ++k)
-            item(tables.Name(tables.FileRow(w.index.fileRows[k])), level + 1, false, -1);
+        {
+            const FileEntry& file = tables.FileRow(w.index.fileRows[k]);
+            item(tables.Name(file), file.meta, level + 1, false, -1);
+        }
     };
     auto folder = [&](int32_t row, size_t level) {
         const FolderEntry& f = tables.folders[row];
-        item(tables.Name(f), level, true, w.EntriesOverLimit(f));
+        item(tables.Name(f), f.meta, level, true, w.EntriesOverLimit(f));
         if (extras.filesFirst) files(row, level);
     };
     folder(0, 0);

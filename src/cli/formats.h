@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "cli/metadata.h"
 #include "listing/listing.h"
 #include "render/render.h"
 
@@ -18,6 +19,7 @@ struct FormatExtras {
     const std::unordered_map<uint32_t, int64_t>* overLimit = nullptr;  // folder name offset -> entries
     bool filesFirst = false;
     std::string summary;                                   // empty: no summary
+    const MetaTable* meta = nullptr;                       // the metadata options' fields, where asked
 };
 
 // The key under which a link named `name` in the folder at `folderPath` (as the scan composes paths) is

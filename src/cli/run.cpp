@@ -10,7 +10,9 @@
 
 #include "cli/filters.h"
 #include "cli/formats.h"
+#include "cli/line_decor.h"
 #include "cli/messages.h"
+#include "cli/metadata.h"
 #include "cli/output.h"
 #include "cli/progress.h"
 #include "git/git.h"
@@ -41,6 +43,8 @@ struct CliSeam {
     GitIgnore* gitignore = nullptr;            // --gitignore
     bool collectLinks = false;                 // --format json: links told from files
     std::unordered_set<std::string> links;     // LinkKey of each link read
+    MetaTable* meta = nullptr;                 // the metadata options: each entry looked at as it is read
+    PosixSource* source = nullptr;             // its lastFolderFd is the folder just read
 };
 
 // Cuts a subfolder's entries when they pass --filelimit.
@@ -63,11 +67,23 @@ bool IsOverLimit(void* context, const FolderEntry& folder) {
 }
 
 void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
-    const auto& overLimit = static_cast<CliSeam*>(context)->overLimit;
-    auto found = overLimit.find(folder.name);
-    if (found == overLimit.end()) return;
+    const auto* seam = static_cast<CliSeam*>(context);
+    if (seam->meta != nullptr && folder.meta < seam->meta->entries.size() &&
+        (seam->meta->entries[folder.meta].flags & kMetaRecursive)) {
+        std::string_view note = " [recursive, not followed]";
+        AppendBounded(buffer, note, note.size());
+    }
+    auto found = seam->overLimit.find(folder.name);
+    if (found == seam->overLimit.end()) return;
     std::string note = " (" + std::to_string(found->second) + " entries)";
     AppendBounded(buffer, note, note.size());
+}
+
+void EraseProgressLine(void* context) { EraseProgress(static_cast<CliSeam*>(context)->progress); }
+
+std::string ShownTarget(void* context, std::string_view raw) {
+    // The source is the seam's until the scan ends, and link targets are read during the scan.
+    return ShownName(*static_cast<CliSeam*>(context)->source, raw);
 }
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
@@ -78,6 +94,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     if (seam->gitignore != nullptr) FilterIgnored(seam->gitignore, path, out, before);
     FilterEntries(seam->filter, out, before);
     ApplyFileLimit(*seam, path, out, before);
+    if (seam->meta != nullptr) StatEntries(*seam->meta, path, seam->source->lastFolderFd, out, before);
     if (seam->collectLinks)
         for (size_t i = before; i < out.entries.size(); ++i)
             if (out.entries[i].kind == kEntryLink) seam->links.insert(LinkKey(path, out.Raw(out.entries[i])));
@@ -123,6 +140,8 @@ int RunListing(const CliOptions& options) {
     PosixSource source;
     source.toSjis = options.sjis;
     source.windowsOrder = options.compat;
+    source.followLinks = options.meta.follow;
+    source.noKeys = options.sort == CliOptions::kSortNone;
     std::string error;
     if (!InitPosixSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);
@@ -165,6 +184,23 @@ int RunListing(const CliOptions& options) {
         gitWarning = GitIgnoreWarning(seam.gitignore);
         if (!gitWarning.empty()) PrintMessage(gitWarning);
     }
+    // The metadata options, and colour, look at each entry (one statx, relative to its folder); without
+    // them nothing is looked at beyond what reading the folders costs.
+    ColorTable colors;
+    bool colour = ChooseColors(options, colors);
+    MetaTable meta;
+    meta.wants = options.meta;
+    meta.wants.colour = colour;
+    meta.filesListed = options.list.fileNames;
+    meta.beforeMessage = EraseProgressLine;
+    meta.messageContext = &seam;
+    if (options.sjis) meta.shownTarget = ShownTarget;
+    bool looking = meta.wants.StatAll() || meta.wants.follow || meta.wants.oneFileSystem;
+    if (looking) {
+        seam.meta = &meta;
+        seam.source = &source;
+        StatRoot(meta, options.folder, tables.folders[0].meta);  // a failure shows when the scan opens it
+    }
     FolderSource through = seam.inner;
     through.context = &seam;
     through.readFolder = ReadFolder;
@@ -188,7 +224,10 @@ int RunListing(const CliOptions& options) {
     if (rootFailed && !options.compat) return kExitNoListing;
     ListingCounts counts;
     if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast, IsOverLimit, &seam);
-    NameOrder order = PosixNameOrder();
+    uint64_t totalSize = 0;
+    if (options.meta.du) totalSize = SumFolderSizes(tables, folderLast, meta);
+    PrefixSortKeys(tables, folderLast, meta);
+    NameOrder order = ChosenOrder(options);
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");
@@ -208,10 +247,6 @@ int RunListing(const CliOptions& options) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
     style.filesFirst = options.filesFirst;
-    if (options.fileLimit > 0) {
-        style.folderNote = OverLimitNote;
-        style.noteContext = &seam;
-    }
     Pieces ascii = kAsciiPieces;
     if (options.asciiPieces) {
         if (options.sjis) {
@@ -221,15 +256,28 @@ int RunListing(const CliOptions& options) {
         }
         style.pieces = &ascii;
     }
+    MeasureFields(tables, folderLast, meta);
+    Decoration decoration;
+    LineDecor decor = MakeLineDecor(decoration, meta, colour ? &colors : nullptr, style.writeName,
+                                    tables.folders[0].meta);
+    if (looking) style.decor = &decor;
+    if (options.fileLimit > 0 || options.meta.follow) {
+        style.folderNote = OverLimitNote;
+        style.noteContext = &seam;
+    }
     counts.folders = folderLast;
     counts.files = int64_t(tables.files.size());
     counts.byPatterns = seam.filter.leftOut + gitLeftOut;
     counts.overLimit = seam.overLimitFolders;
     counts.overLimitEntries = seam.overLimitEntries;
     int rendered = 1;
+    std::string summary = options.summary ? SummaryLine(counts) : std::string();
+    if (options.summary && options.meta.du)
+        summary += "; total " + FormatSize(totalSize, options.meta.human, options.meta.si) +
+                   (options.meta.human || options.meta.si ? "" : " bytes");
     if (options.format != CliOptions::kFormatText) {
-        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst,
-                            options.summary ? SummaryLine(counts) : std::string()};
+        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst, summary};
+        if (looking) extras.meta = &meta;
         if (options.format == CliOptions::kFormatJson)
             RenderJson(buffer, tables, options.list, extras);
         else
@@ -238,7 +286,7 @@ int RunListing(const CliOptions& options) {
         rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
                                          : RenderIndented(buffer, tables, 0, style);
         if (options.summary && rendered != 0) {
-            std::string line = SummaryLine(counts);
+            std::string line = summary;
             line += style.pieces->eol;
             AppendBounded(buffer, line, line.size());
         }
@@ -253,6 +301,6 @@ int RunListing(const CliOptions& options) {
         return kExitNoListing;
     }
     if (rootFailed || rendered == 0) return kExitNoListing;
-    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty();
+    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty() || meta.failures > 0;
     return partly ? kExitSubfolderUnreadable : kExitComplete;
 }

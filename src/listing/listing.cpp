@@ -6,7 +6,7 @@
 
 namespace {
 
-const FileEntry kFreeFileRow{};  // what a row past those in use holds: empty name, folder 0
+const FileEntry kFreeFileRow{0, 0, 0, 0, 0, kNoMeta};  // what a row past those in use holds: empty name, folder 0
 
 }  // namespace
 
@@ -32,6 +32,7 @@ void ResetListing(ListingTables& tables, std::string_view rootPath) {
     root.name = tables.Store(rootPath);
     root.nameLen = uint32_t(rootPath.size());
     root.key = root.name;
+    root.meta = kNoMeta;
     tables.folders.push_back(root);
 }
 
@@ -50,6 +51,7 @@ uint32_t ListingTables::Store(std::string_view bytes) {
 void EntryList::Add(std::string_view raw, std::string_view name, std::string_view key, EntryKind kind) {
     Entry e{};
     e.kind = kind;
+    e.meta = kNoMeta;
     e.raw = uint32_t(bytes.size());
     e.rawLen = uint32_t(raw.size());
     bytes.insert(bytes.end(), raw.begin(), raw.end());

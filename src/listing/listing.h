@@ -56,6 +56,7 @@ struct FolderEntry {
     int32_t subtreeSize;    // 1 + rows of its subtree that follow it
     int32_t parentId;       // id of the parent folder (meaningless for the root)
     int32_t isLastSibling;  // 1 when no later sibling follows under the same parent
+    uint32_t meta;          // the entry's metadata in the front end's side table, or kNoMeta; moves with the row
 };
 
 struct FileEntry {
@@ -64,7 +65,11 @@ struct FileEntry {
     uint32_t nameLen;
     uint32_t key;
     uint32_t keyLen;
+    uint32_t meta;          // as FolderEntry::meta
 };
+
+// A row or entry without metadata: the engine never reads any, and the Windows program keeps none.
+inline constexpr uint32_t kNoMeta = 0xFFFFFFFF;
 
 struct ListingTables {
     ListLimits limits = kNoLimits;
@@ -109,6 +114,8 @@ struct EntryList {
         uint32_t name, nameLen;  // the name as the listing shows it (code page 932 in sjis modes)
         uint32_t key, keyLen;    // its collation key (folder or file key by kind)
         EntryKind kind;
+        uint32_t meta;           // kNoMeta, unless the source's caller files metadata for the entry;
+                                 // the scan copies it into the entry's row
     };
     std::vector<Entry> entries;
     std::vector<char> bytes;

@@ -84,6 +84,7 @@ bool RecordFolder(Scan& scan, const EntryList::Entry& e, int32_t& folderLast, in
     row.key = t.Store(scan.list.Key(e));
     row.keyLen = e.keyLen;
     row.depth = depth;
+    row.meta = e.meta;
     t.folders.push_back(row);
     return true;
 }
@@ -97,6 +98,7 @@ bool RecordFile(Scan& scan, const EntryList::Entry& e, int32_t ownerId) {
     row.nameLen = e.nameLen;
     row.key = t.Store(scan.list.Key(e));
     row.keyLen = e.keyLen;
+    row.meta = e.meta;
     t.files.push_back(row);
     ++t.folders[ownerId].fileCount;
     return true;

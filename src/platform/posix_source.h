@@ -21,6 +21,13 @@ struct PosixSource {
     bool windowsOrder = false;    // entries handed over as Windows delivers them: sorted by UTF-16 code
                                   // units after upper-casing; a link to a folder is a folder not entered;
                                   // keys without the raw-bytes tie-break (see FolderKey)
+    bool followLinks = false;     // a subfolder is opened even where a symbolic link now stands for it
+                                  // (the caller turned links to folders into folders: -l)
+    bool noKeys = false;          // no collation keys: each entry's key is its raw name (--sort none,
+                                  // where nothing is ordered)
+    int lastFolderFd = -1;        // the folder readFolder read last, still open until the next readFolder
+                                  // call or ClosePosixSource, so its entries can be looked at relative to
+                                  // it; -1 after a failed read
     // Counts, for the command line's summary, progress line and exit status.
     int64_t foldersRead = 0;      // folders read whole
     int64_t entriesRead = 0;      // entries handed over, "." and ".." not counted

@@ -109,9 +109,10 @@ void CloseWaiting(PosixSourceImpl& impl) {
     fds.clear();
 }
 
+// The fd handed over last stays open until the next call (see lastFolderFd).
 void CloseLater(PosixSourceImpl& impl, int fd) {
-    impl.closing.push_back(fd);
     if (impl.closing.size() >= kClosingMax) CloseWaiting(impl);
+    impl.closing.push_back(fd);
 }
 
 void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
@@ -162,11 +163,11 @@ int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, in
 // Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
 // spares the kernel walking the whole path again for every folder. Returns 0 or the errno; a subfolder
 // found to be a symbolic link now gives ENOTDIR.
-int OpenFolder(PosixSourceImpl& impl, const std::string& path, int& fd) {
+int OpenFolder(PosixSourceImpl& impl, const std::string& path, bool followLinks, int& fd) {
     std::string_view rest;
     bool child = !impl.scanRoot.empty() && Inside(impl.scanRoot, path, rest);
     if (!child) impl.scanRoot = path;
-    int flags = child ? kChildFlags : kReadFlags;
+    int flags = child && !followLinks ? kChildFlags : kReadFlags;
     int err = OpenFolderWith(impl, path, flags, fd);
     return child && err == ELOOP ? ENOTDIR : err;  // O_NOFOLLOW's answer for a link
 }
@@ -211,7 +212,7 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
         if (name == raw) name = {};  // stored once
     }
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = MakeKey(impl, raw, folder, !source.windowsOrder);
+    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, !source.windowsOrder);
     out.Add(raw, name, key, kind);
 }
 
@@ -244,7 +245,8 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     if (out.entries.capacity() < kEntriesReserved) out.entries.reserve(kEntriesReserved);
     if (out.bytes.capacity() < kEntryBytesReserved) out.bytes.reserve(kEntryBytesReserved);
     int fd = -1;
-    if (int err = OpenFolder(impl, path, fd)) return err;
+    source.lastFolderFd = -1;
+    if (int err = OpenFolder(impl, path, source.followLinks, fd)) return err;
     size_t first = out.entries.size();
     size_t firstByte = out.bytes.size();
     int err = ReadEntries(source, fd, out);
@@ -258,6 +260,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     for (size_t i = first; i < out.entries.size() && !hasSubfolders; ++i)
         hasSubfolders = out.entries[i].kind == kEntryFolder;
     HoldOrClose(impl, path, fd, hasSubfolders);
+    source.lastFolderFd = fd;
     if (source.windowsOrder) SortAsWindows(impl, out, first);
     ++source.foldersRead;
     source.entriesRead += static_cast<int64_t>(out.entries.size() - first);

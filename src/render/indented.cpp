@@ -23,9 +23,7 @@ struct IndentWriter {
     bool FolderLine(const FolderEntry& f) {
         if (f.nameLen == 0) return false;
         Indent(f.depth);
-        Put(pieces.open);
-        writeName(buffer, tables.Name(f), false);
-        Put(pieces.close);
+        AppendEntry(buffer, style, tables.Name(f), f.meta, true, false);
         if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
@@ -34,7 +32,8 @@ struct IndentWriter {
     void FileLines(const FolderEntry& f) {
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
             Indent(f.depth + 1);
-            writeName(buffer, tables.Name(tables.FileRow(index.fileRows[k])), false);
+            const FileEntry& file = tables.FileRow(index.fileRows[k]);
+            AppendEntry(buffer, style, tables.Name(file), file.meta, false, false);
             Put(pieces.eol);
         }
     }

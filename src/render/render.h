@@ -70,6 +70,17 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
 // As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.
 void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit);
 
+// The command line's additions to a line (metadata fields, colour, type marks); the Windows program has
+// none. Each hook gets the row's `meta` (FolderEntry::meta, FileEntry::meta), kNoMeta where there is none.
+struct LineDecor {
+    void* context = nullptr;
+    // What stands between the piece and the entry: the fields, before a folder's opening bracket.
+    void (*lead)(void* context, TextBuffer& buffer, uint32_t meta) = nullptr;
+    // What stands right before and right after the name itself (inside a folder's brackets).
+    void (*before)(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) = nullptr;
+    void (*after)(void* context, TextBuffer& buffer, uint32_t meta, bool folder) = nullptr;
+};
+
 struct TextStyle {
     const Pieces* pieces;
     NameWriter writeName;
@@ -78,7 +89,13 @@ struct TextStyle {
     // Windows program).
     void (*folderNote)(void* context, TextBuffer& buffer, const FolderEntry& folder) = nullptr;
     void* noteContext = nullptr;
+    const LineDecor* decor = nullptr;  // optional
 };
+
+// A name with the decoration of `style` around it: lead, the opening piece for a folder, before, the
+// name, after, the closing piece.
+void AppendEntry(TextBuffer& buffer, const TextStyle& style, std::string_view name, uint32_t meta, bool folder,
+                 bool shorten);
 
 inline constexpr TextStyle kWindowsStyle{&kSjisPieces, AppendName};
 

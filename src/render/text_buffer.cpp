@@ -44,3 +44,14 @@ bool CheckTextLimit(TextBuffer& buffer) {
     if (buffer.reportTooMuchText) buffer.reportTooMuchText(buffer.context);
     return false;
 }
+
+void AppendEntry(TextBuffer& buffer, const TextStyle& style, std::string_view name, uint32_t meta, bool folder,
+                 bool shorten) {
+    const LineDecor* d = style.decor;
+    if (d != nullptr && d->lead != nullptr) d->lead(d->context, buffer, meta);
+    if (folder) AppendBounded(buffer, style.pieces->open, style.pieces->open.size());
+    if (d != nullptr && d->before != nullptr) d->before(d->context, buffer, meta, name, folder);
+    style.writeName(buffer, name, shorten);
+    if (d != nullptr && d->after != nullptr) d->after(d->context, buffer, meta, folder);
+    if (folder) AppendBounded(buffer, style.pieces->close, style.pieces->close.size());
+}

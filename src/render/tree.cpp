@@ -55,9 +55,7 @@ struct TreeWriter {
                 Put(pieces.tee);
             }
         }
-        Put(pieces.open);
-        writeName(buffer, tables.Name(f), options.nameLimit);
-        Put(pieces.close);
+        AppendEntry(buffer, style, tables.Name(f), f.meta, true, options.nameLimit);
         if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
@@ -80,7 +78,7 @@ struct TreeWriter {
             } else if (file.nameLen != 0) {
                 Put(pieces.tee);
             }
-            writeName(buffer, tables.Name(file), options.nameLimit);
+            if (file.nameLen != 0) AppendEntry(buffer, style, tables.Name(file), file.meta, false, options.nameLimit);
             Put(pieces.eol);
         }
     }

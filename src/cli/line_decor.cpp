@@ -1,0 +1,92 @@
+// The command line's text decoration (POSIX side): fields, colour and marks around each name, and the
+// colour and order a run chooses.
+#include "cli/line_decor.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "cli/messages.h"
+#include "platform/posix_source.h"
+
+namespace {
+
+void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (!d.meta->wants.Fields()) return;
+    d.scratch.assign(meta == d.rootMeta ? "" : " ");
+    AppendFields(d.scratch, *d.meta, meta);
+    AppendBounded(buffer, d.scratch, d.scratch.size());
+}
+
+const EntryMeta* MetaOf(const MetaTable& table, uint32_t meta) {
+    if (meta >= table.entries.size() || (table.entries[meta].flags & kMetaMissing)) return nullptr;
+    return &table.entries[meta];
+}
+
+void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) {
+    auto& d = *static_cast<Decoration*>(context);
+    d.coloured = false;
+    if (d.colors == nullptr) return;
+    std::string_view start = ColorStart(*d.colors, name, MetaOf(*d.meta, meta), folder, d.scratch);
+    if (start.empty()) return;
+    AppendBounded(buffer, start, start.size());
+    d.coloured = true;
+}
+
+void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
+    const EntryMeta* m = MetaOf(*d.meta, meta);
+    if (folder || !d.meta->wants.classify || m == nullptr) return;
+    std::string_view mark = ClassifyMark(*m);
+    AppendBounded(buffer, mark, mark.size());
+    if (!(m->flags & kMetaLink) || m->targetLen == 0) return;
+    AppendBounded(buffer, " -> ", 4);
+    d.writeName(buffer, std::string_view(d.meta->targets).substr(m->target, m->targetLen), false);
+}
+
+}  // namespace
+
+LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* colors, NameWriter writeName,
+                        uint32_t rootMeta) {
+    d.meta = &meta;
+    d.colors = colors;
+    d.writeName = writeName;
+    d.rootMeta = rootMeta;
+    d.end = colors != nullptr ? ColorEnd(*colors) : std::string();
+    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter};
+}
+
+bool ChooseColors(const CliOptions& options, ColorTable& colors) {
+    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever)
+        return false;
+    if (options.color == CliOptions::kColorAuto) {
+        const char* noColor = std::getenv("NO_COLOR");
+        const char* term = std::getenv("TERM");
+        if (!options.output.empty() || !isatty(STDOUT_FILENO) || (noColor != nullptr && *noColor != '\0') ||
+            (term != nullptr && std::string_view(term) == "dumb"))
+            return false;
+    }
+    const char* spec = std::getenv("LS_COLORS");
+    if (spec == nullptr || *spec == '\0') {
+        DefaultColors(colors);
+        return true;
+    }
+    if (ParseLsColors(spec, colors)) return true;
+    PrintMessage("unparsable value for LS_COLORS environment variable");
+    return false;
+}
+
+namespace {
+
+int CompareNever(std::string_view, std::string_view) { return 0; }
+int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(a); }
+
+}  // namespace
+
+NameOrder ChosenOrder(const CliOptions& options) {
+    if (options.sort == CliOptions::kSortNone) return NameOrder{CompareNever, CompareNever};
+    if (options.reverse) return NameOrder{CompareBackwards, CompareBackwards};
+    return PosixNameOrder();
+}

@@ -1,0 +1,31 @@
+// The command line's text decoration (POSIX side): the metadata fields before an entry, the colour
+// around its name and -F's marks after it, as the renderers' LineDecor hooks; the colour and order chosen.
+#pragma once
+
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/colors.h"
+#include "cli/metadata.h"
+#include "render/render.h"
+
+// The text view's decoration: the fields before an entry, the colour around its name, -F's marks after.
+struct Decoration {
+    const MetaTable* meta = nullptr;
+    const ColorTable* colors = nullptr;  // nullptr: no colour
+    NameWriter writeName = nullptr;      // for link targets, escaped as names are
+    uint32_t rootMeta = kNoMeta;         // the root line's fields start the line; others follow a space
+    std::string end;                     // what ends a coloured name
+    std::string scratch;
+    bool coloured = false;               // the name being written got a colour
+};
+
+// Fills `d` and returns the hooks over it (valid while `d` and `meta` live). `rootMeta` is the root
+// row's metadata, whose fields start its line.
+LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* colors, NameWriter writeName,
+                        uint32_t rootMeta);
+// Colour on this run's output (from LS_COLORS or ls's own colours into `colors`), or false: not asked,
+// not a terminal for auto, NO_COLOR, TERM=dumb, JSON or Markdown, or LS_COLORS unparsable (said once).
+bool ChooseColors(const CliOptions& options, ColorTable& colors);
+// The order of --sort none (none at all), -r (backwards) or the keys' own.
+NameOrder ChosenOrder(const CliOptions& options);

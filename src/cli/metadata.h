@@ -1,0 +1,110 @@
+// The command line's metadata (POSIX side): one statx per entry relative to the folder just read, kept in
+// a side table the rows point into (FolderEntry::meta, FileEntry::meta), and the fields written from it
+// (sizes, dates, modes, type marks), --du's sums and the keys of --sort size and --sort mtime.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "listing/listing.h"
+
+enum MetaFlags : uint8_t {
+    kMetaMissing = 1,    // the entry could not be looked at (gone since its folder was read): no fields
+    kMetaLink = 2,       // the entry is a symbolic link (with -l its fields are still its target's)
+    kMetaBroken = 4,     // a link whose target cannot be reached
+    kMetaRecursive = 8,  // -l: a link to a folder already on the path, not entered
+    kMetaTargetKnown = 16,  // targetMode holds the link target's type and mode
+};
+
+struct EntryMeta {
+    uint64_t size = 0;       // st_size; a folder's, with --du, the sum of the files under it
+    int64_t mtime = 0;       // seconds since 1970, negative before
+    uint32_t mtimeNsec = 0;
+    uint32_t mode = 0;       // type and permission bits as st_mode
+    uint32_t targetMode = 0; // a link's target's, where kMetaTargetKnown
+    uint32_t nlink = 0;
+    uint64_t dev = 0, ino = 0;
+    uint32_t target = 0, targetLen = 0;  // -F: the link's target in MetaTable::targets
+    uint32_t date = 0, dateLen = 0;      // -D: the formatted date in MetaTable::dates (FormatDates)
+    uint8_t flags = 0;
+};
+
+// What the options ask of each entry.
+struct MetaWants {
+    bool size = false, human = false, si = false, du = false;
+    bool date = false, perms = false, classify = false, colour = false;
+    bool sortSize = false, sortMtime = false;
+    bool follow = false, oneFileSystem = false;
+    std::string timeFormat = "%Y-%m-%d %H:%M";
+
+    bool Fields() const { return size || date || perms; }
+    // Every entry looked at (else only links with -l and folders with -x).
+    bool StatAll() const { return Fields() || du || classify || colour || sortSize || sortMtime; }
+};
+
+// statx as the metadata is read; tests swap in one that fails.
+using StatFunction = int (*)(int dirfd, const char* name, int flags, unsigned mask, struct statx* out);
+
+struct MetaTable {
+    MetaWants wants;
+    std::vector<EntryMeta> entries;
+    std::string targets;  // link targets, -F
+    std::string dates;    // formatted dates, FormatDates
+    StatFunction statAt = nullptr;  // nullptr: statx
+    uint64_t rootDev = 0;           // -x: FOLDER's file system
+    bool filesListed = true;        // false (--no-file-names): files are not looked at, links only for -l
+    int64_t failures = 0;           // entries that could not be looked at (each reported)
+    void (*beforeMessage)(void* context) = nullptr;  // called before such a report (the progress line)
+    // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.
+    std::string (*shownTarget)(void* context, std::string_view raw) = nullptr;
+    void* messageContext = nullptr;
+    // -l: the folders on the path being read, to tell a link back to one of them.
+    struct Open {
+        std::string path;
+        uint64_t dev, ino;
+    };
+    std::vector<Open> openPath;
+    // Field widths over the whole listing, set by MeasureFields.
+    size_t sizeWidth = 0, dateWidth = 0;
+};
+
+// Looks at FOLDER itself (the root row's metadata, and the file system -x stays on). Returns 0 or the errno.
+int StatRoot(MetaTable& table, const std::string& path, uint32_t& meta);
+// Looks at the entries of `out` from `before` on, read from the folder `path` that is open as `dirfd`,
+// and files a metadata row for each (Entry::meta). With -l a link to a folder becomes a folder (a
+// folder not entered when it leads back to one on the path); with -x a folder on another file system
+// becomes one not entered. An entry that cannot be looked at is listed without metadata: one line on
+// standard error each, counted in `failures`.
+void StatEntries(MetaTable& table, const std::string& path, int dirfd, EntryList& out, size_t before);
+
+// --du: each folder's size becomes the sum of the sizes of the files recorded under it, a file with
+// several hard links counted once. Call before BuildFolderStructure (rows in pre-order, id = row).
+// Returns FOLDER's total.
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table);
+// --sort size / mtime: every file row's key (and folder row's, for mtime and for size with --du) gets the
+// order's bytes in front of its name key, so the engine's stable sorts order by them, ties by name.
+void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& table);
+
+// Formats every row's date once (the width is known before the text is written) and measures the size
+// and date widths.
+void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
+// The fields of row metadata `meta` as they stand before a name: perms, size, date, each right-aligned,
+// a space after each ("?" in place of fields that could not be read). Nothing when no field is asked for.
+void AppendFields(std::string& out, const MetaTable& table, uint32_t meta);
+// A size as -s writes it: bytes, or with --human / --si as `ls -lh` / `ls -l --si` round it.
+std::string FormatSize(uint64_t bytes, bool human, bool si);
+// `mode` as ls -l writes it: "drwxr-xr-x".
+std::string FormatMode(uint32_t mode);
+// The -F mark for a file: "*", "|", "=", "@" or nothing.
+std::string_view ClassifyMark(const EntryMeta& m);
+// ISO 8601 with the local offset, "2026-05-01T10:00:00+02:00", for JSON.
+std::string IsoTime(int64_t seconds);
+// strftime into `out` for `seconds` in local time; the format may be of any length.
+void FormatTime(std::string& out, const std::string& format, int64_t seconds);
+// True when `format` ends in a lone '%' (strftime's result is then undefined).
+bool TimeFormatDangling(std::string_view format);

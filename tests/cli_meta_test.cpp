@@ -1,0 +1,539 @@
+// Sizes, dates, modes, type marks, sort orders, colour, -l and -x: the parser called directly, the
+// metadata reader with a stat that fails, and the built `arbolin` against GNU ls over folders made here.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "cli/metadata.h"
+#include "support/arbolin_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Standard output of a shell command.
+std::string Shell(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A variable set for one test and put back after it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (had_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Where `name` stands alone in a line of names and colour sequences: at the start or after one's 'm',
+// and at the end or before the next one.
+size_t NameAt(const std::string& line, const std::string& name) {
+    for (size_t at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
+        size_t after = at + name.size();
+        bool startOk = at == 0 || line[at - 1] == 'm' || line[at - 1] == 'Z';
+        bool endOk = after == line.size() || line[after] == '\x1b';
+        if (startOk && endOk) return at;
+    }
+    return std::string::npos;
+}
+
+ParseResult Parse(std::vector<const char*> args, CliOptions& options, std::string& error) {
+    args.insert(args.begin(), "arbolin");
+    return ParseArguments(int(args.size()), args.data(), options, error);
+}
+
+// ---- The parser.
+
+TEST(CliMetaOptions, UsageErrors) {
+    const struct {
+        std::vector<const char*> args;
+        const char* message;
+    } cases[] = {
+        {{"--compat", "-s"}, "cannot be combined with '--size'"},
+        {{"-D", "--compat"}, "cannot be combined with '--date'"},
+        {{"--compat", "-t"}, "cannot be combined with '-t'"},
+        {{"--compat", "--color=never"}, "cannot be combined with '--color'"},
+        {{"--compat", "-l"}, "cannot be combined with '--follow'"},
+        {{"--timefmt", ""}, "the format of '--timefmt' is empty"},
+        {{"--timefmt=%Y %"}, "ends in a lone '%'"},
+        {{"--timefmt", "%%%"}, "ends in a lone '%'"},
+        {{"--timefmt", "%Y%E"}, "ends in a lone '%'"},
+        {{"--sort", "Size"}, "invalid sort order 'Size'"},
+        {{"--sort="}, "invalid sort order ''"},
+        {{"--color="}, "invalid colour choice ''"},
+        {{"--color=sometimes"}, "invalid colour choice 'sometimes'"},
+        {{"-s3"}, "unknown option '-s3'"},
+        {{"--size=1"}, "takes no value"},
+    };
+    for (const auto& c : cases) {
+        CliOptions options;
+        std::string error;
+        EXPECT_EQ(Parse(c.args, options, error), kParseUsageError) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+TEST(CliMetaOptions, ImpliedChoicesAndColourOnlyAfterEquals) {
+    CliOptions o;
+    std::string error;
+    ASSERT_EQ(Parse({"--du", "--timefmt", "%%Y", "-v", "--color", "never"}, o, error), kParseRun) << error;
+    EXPECT_TRUE(o.meta.size && o.meta.du && o.meta.date && o.natural);
+    EXPECT_EQ(o.meta.timeFormat, "%%Y");
+    EXPECT_EQ(o.color, CliOptions::kColorAlways);  // "--color never": always, and a folder named never
+    EXPECT_EQ(o.folder, "never");
+    CliOptions p;
+    ASSERT_EQ(Parse({"--color=never", "-t", "-r", "--human"}, p, error), kParseRun) << error;
+    EXPECT_EQ(p.color, CliOptions::kColorNever);
+    EXPECT_TRUE(p.meta.sortMtime && p.reverse && p.meta.size && p.meta.human);
+    CliOptions h;
+    EXPECT_EQ(Parse({"-h"}, h, error), kParseHelp);  // -h stays --help
+}
+
+// ---- Sizes and dates as text.
+
+// The rounding at every unit boundary is checked against ls below; no file reaches the largest size.
+TEST(CliMetaFormat, TheLargestSizeDoesNotOverflow) {
+    EXPECT_EQ(FormatSize(UINT64_MAX, true, false), "16E");
+    EXPECT_EQ(FormatSize(UINT64_MAX, false, true), "19E");
+    EXPECT_EQ(FormatSize(UINT64_MAX, false, false), "18446744073709551615");
+}
+
+// ---- An entry gone between its folder's reading and its stat: listed without metadata, reported.
+
+int GoneStat(int dirfd, const char* name, int flags, unsigned mask, struct statx* out) {
+    if (std::strcmp(name, "gone") == 0) return ENOENT;
+    return statx(dirfd, name, flags, mask, out) == 0 ? 0 : errno;
+}
+
+TEST(CliMetaRead, AnEntryGoneBeforeItsStatIsListedWithoutFields) {
+    std::string dir = fs::temp_directory_path() / ("arbolin-meta-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    { std::FILE* f = std::fopen((dir + "/kept").c_str(), "w"); std::fputs("12345", f); std::fclose(f); }
+    MetaTable table;
+    table.wants.size = table.wants.date = true;
+    table.statAt = GoneStat;
+    EntryList list;
+    list.Add("kept", {}, {}, kEntryFile);
+    list.Add("gone", {}, {}, kEntryFile);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    testing::internal::CaptureStderr();
+    StatEntries(table, dir, fd, list, 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    close(fd);
+    fs::remove_all(dir);
+    EXPECT_EQ(table.failures, 1);
+    EXPECT_EQ(err, "arbolin: cannot read the metadata of '" + dir + "/gone': No such file or directory\n");
+    ASSERT_NE(list.entries[0].meta, kNoMeta);
+    ASSERT_NE(list.entries[1].meta, kNoMeta);
+    EXPECT_EQ(table.entries[list.entries[0].meta].size, 5u);
+    EXPECT_TRUE(table.entries[list.entries[1].meta].flags & kMetaMissing);
+    ListingTables tables;
+    InitListing(tables, kNoLimits);
+    ResetListing(tables, "x");
+    tables.files.push_back({0, 0, 0, 0, 0, list.entries[0].meta});
+    tables.files.push_back({0, 0, 0, 0, 0, list.entries[1].meta});
+    MeasureFields(tables, 0, table);
+    std::string kept, gone;
+    AppendFields(kept, table, list.entries[0].meta);
+    AppendFields(gone, table, list.entries[1].meta);
+    EXPECT_EQ(gone.size(), kept.size()) << "the question marks keep the columns";
+    EXPECT_EQ(gone, "? " + std::string(table.dateWidth - 1, ' ') + "? ");
+}
+
+// ---- The built arbolin over folders made here, GNU ls as the reference.
+
+class CliMeta : public ArbolinFolderTest {
+protected:
+    void SetUp() override {
+        ArbolinFolderTest::SetUp();
+        tz_ = std::make_unique<ScopedEnv>("TZ", "UTC");
+    }
+    void TearDown() override {
+        for (const std::string& m : mounts_) umount2(m.c_str(), MNT_DETACH);
+        tz_.reset();
+        ArbolinFolderTest::TearDown();
+    }
+    void Sized(const std::string& rel, uint64_t bytes) { fs::resize_file(At(rel), bytes); }
+    // `ls` run in the test's folder, with its output.
+    std::string Ls(const std::string& args) { return Shell("cd '" + At("") + "' && ls " + args); }
+
+    std::unique_ptr<ScopedEnv> tz_;
+    std::vector<std::string> mounts_;
+};
+
+// The mode, size and date columns, right-aligned, against `ls -l` for the same files (a sparse 2 TB one
+// included; sizes at each unit's boundaries; special mode bits).
+TEST_F(CliMeta, SizesAndDatesMatchLs) {
+    const uint64_t sizes[] = {0, 1, 999, 1000, 1023, 1024, 1025, 10189, 10240, 10241, 1048064, 1048576,
+                              1073741824, 2199023255552};  // the last a sparse 2 TB
+    for (uint64_t s : sizes) {
+        File("s/f" + std::to_string(s));
+        Sized("s/f" + std::to_string(s), s);
+    }
+    ASSERT_EQ(std::system(("touch -d '1901-12-14 00:00' '" + At("s/f0") + "' && touch -d '2100-02-28 23:59' '" +
+                           At("s/f1") + "' && touch -d '1969-12-31 23:59:59' '" + At("s/f999") + "'").c_str()), 0);
+    const std::pair<const char*, mode_t> modes[] = {{"f1", 06755}, {"f999", 06644}, {"f1000", 01777}, {"f1023", 01776}};
+    for (const auto& [name, mode] : modes) chmod(At(std::string("s/") + name).c_str(), mode);
+    for (const char* flag : {"-s", "--human", "--si"}) {
+        std::string lsFlag = std::string(flag) == "-s" ? "" : std::string(flag) == "--human" ? "-h" : "--si";
+        std::map<std::string, std::string> expected;  // name -> "size date"
+        for (const std::string& line : Lines(Ls("-l " + lsFlag + " --time-style='+%Y-%m-%d %H:%M' s"))) {
+            std::istringstream in(line);
+            std::string mode, links, user, group, size, day, time, name;
+            if (!(in >> mode >> links >> user >> group >> size >> day >> time >> name)) continue;
+            expected[name] = mode + " " + size + " " + day + " " + time;
+        }
+        ASSERT_EQ(expected.size(), std::size(sizes));
+        RunResult r = Arbolin({"-p", flag, "-D", "--no-subfolders", "s"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::vector<std::string> lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), std::size(sizes) + 1);
+        size_t width = 0;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            std::string body = lines[i].substr(4);  // after the piece, " ├" or " └"
+            size_t nameAt = body.rfind(' ');
+            std::string name = body.substr(nameAt + 1);
+            std::istringstream in(body);
+            std::string mode, size, day, time;
+            in >> mode >> size >> day >> time;
+            EXPECT_EQ(mode + " " + size + " " + day + " " + time, expected[name]) << flag << " " << name;
+            if (width == 0) width = nameAt;
+            EXPECT_EQ(nameAt, width) << "every name starts in the same column: " << lines[i];
+        }
+    }
+}
+
+// The escape sequences around each name, against `ls --color=always` for the same LS_COLORS.
+TEST_F(CliMeta, ColoursMatchLs) {
+    Folder("c/dir");
+    Folder("c/sticky");
+    Folder("c/open");
+    File("c/plain");
+    File("c/run");
+    File("c/suid");
+    File("c/Pack.TAR");
+    File("c/notes.md");
+    fs::create_symlink("plain", At("c/link"));
+    fs::create_symlink("nowhere", At("c/dangling"));
+    fs::create_symlink("dir", At("c/dirlink"));
+    ASSERT_EQ(mkfifo(At("c/pipe").c_str(), 0644), 0);
+    chmod(At("c/run").c_str(), 0755);
+    chmod(At("c/suid").c_str(), 04755);
+    chmod(At("c/sticky").c_str(), 01777);
+    chmod(At("c/open").c_str(), 0777);
+    ScopedEnv term("TERM", "xterm");
+    const char* specs[] = {
+        nullptr,  // ls's own colours
+        "",
+        "di=01;34:ln=01;36:or=40;31;01:mi=00:ex=01;32:*.tar=01;31:*.md=4:su=37;41:tw=30;42:ow=34;42:pi=33",
+        "ln=target:fi=00:*.TAR=7:*.tar=35:rs=1:lc=\\e[:rc=m",
+        "ec=\\e[Z:di=^[[1m:ex=\\x31\\_2",
+        "no=0:st=44:ow=0:tw=00:*.md=:ex=",
+    };
+    for (const char* spec : specs) {
+        ScopedEnv colors("LS_COLORS", spec);
+        std::string label = spec == nullptr ? "(unset)" : spec;
+        std::vector<std::string> ls = Lines(Ls("-1 --color=always c"));
+        std::map<std::string, std::string> expected;  // name -> the line with the name as "#"
+        bool firstColour = true;
+        for (std::string line : ls) {
+            for (std::string n : {"dir", "sticky", "open", "plain", "run", "suid", "Pack.TAR", "notes.md", "link",
+                                  "dangling", "dirlink", "pipe"}) {
+                size_t at = NameAt(line, n);
+                if (at == std::string::npos) continue;
+                // ls resets the terminal's colours once, before its first coloured name.
+                if (firstColour && line.find('\x1b') < at) {
+                    firstColour = false;
+                    size_t second = line.find('\x1b', 1);
+                    if (second < at) {
+                        line.erase(0, second);
+                        at -= second;
+                    }
+                }
+                std::string shape = line;
+                expected[n] = shape.replace(at, n.size(), "#");
+            }
+        }
+        ASSERT_EQ(expected.size(), 12u) << label;
+        RunResult r = Arbolin({"--color=always", "--indented", "c"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        std::map<std::string, std::string> got;
+        for (const std::string& line : Lines(r.out)) {
+            if (line.rfind("   ", 0) != 0) continue;
+            std::string body = line.substr(3);
+            if (body.rfind("[ ", 0) == 0) body = body.substr(2, body.size() - 4);
+            for (const auto& [name, shape] : expected) {
+                size_t at = NameAt(body, name);
+                if (at == std::string::npos) continue;
+                std::string s = body;
+                s.replace(at, name.size(), "#");
+                got[name] = s;
+            }
+        }
+        for (const auto& [name, shape] : expected) EXPECT_EQ(got[name], shape) << label << ": " << name;
+    }
+}
+
+TEST_F(CliMeta, ColourIsChosenAndRefusedWhereItShould) {
+    Folder("d/sub");
+    ScopedEnv term("TERM", "xterm");
+    {
+        ScopedEnv colors("LS_COLORS", "di=1:zz=2");
+        RunResult r = Arbolin({"--color=always", "d"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, "[ d ]\n └[ sub ]\n");
+        EXPECT_EQ(r.err, "arbolin: unparsable value for LS_COLORS environment variable\n");
+        ScopedEnv caret("LS_COLORS", "di=^");
+        r = Arbolin({"--color=always", "d"});
+        EXPECT_EQ(r.out, "[ d ]\n └[ sub ]\n");
+        ExpectMessages(r.err, 1);
+    }
+    ScopedEnv colors("LS_COLORS", "di=1");
+    const std::vector<std::string> plainCases[] = {
+        {"d"},                                   // auto, and standard output a file
+        {"--color=auto", "d"},
+        {"--color=always", "--format", "json", "d"},
+        {"--color=always", "--format", "markdown", "d"},
+    };
+    for (const auto& args : plainCases) {
+        RunResult r = Arbolin(args);
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << args[0];
+    }
+    RunResult r = Arbolin({"--color=always", "-o", "out.txt", "d"});
+    EXPECT_NE(ReadAll(At("out.txt")).find("\x1b[1msub\x1b[0m"), std::string::npos);
+    r = Arbolin({"--color=auto", "-o", "out2.txt", "d"});
+    EXPECT_EQ(ReadAll(At("out2.txt")).find('\x1b'), std::string::npos);
+    // A name cannot bring its own escape sequence: it is escaped before it is coloured.
+    Folder("e/\x1b[31mred");
+    r = Arbolin({"--color=always", "e"});
+    EXPECT_EQ(r.out, "[ \x1b[1me\x1b[0m ]\n └[ \x1b[1m\\x1b[31mred\x1b[0m ]\n");
+}
+
+// auto: colour only on a terminal (a pseudo-terminal from script(1) here), not with NO_COLOR or TERM=dumb.
+TEST_F(CliMeta, AutomaticColourFollowsTheTerminal) {
+    Folder("d/sub");
+    const struct {
+        const char* env;
+        const char* args;
+        bool coloured;
+    } cases[] = {
+        {"env -u NO_COLOR TERM=xterm", "", true},
+        {"NO_COLOR= TERM=xterm", "--color=auto", true},
+        {"NO_COLOR=1 TERM=xterm", "", false},
+        {"env -u NO_COLOR TERM=dumb", "", false},
+        {"env -u NO_COLOR TERM=xterm", "--color=never", false},
+        {"NO_COLOR=1 TERM=dumb", "--color", true},
+    };
+    ScopedEnv colors("LS_COLORS", nullptr);
+    for (const auto& c : cases) {
+        std::string out = Shell("cd '" + At("") + "' && " + c.env + " script -qec '" + ARBOLIN_EXE + " " + c.args +
+                                " d' /dev/null");
+        EXPECT_EQ(out.find("\x1b[01;34msub\x1b[0m") != std::string::npos, c.coloured) << c.env << " " << c.args;
+    }
+}
+
+// Entries whose metadata cannot be read (a folder readable but not searchable): listed with "?", each
+// named once on standard error, exit status 1.
+TEST_F(CliMeta, UnreadableMetadataIsReportedPerEntry) {
+    File("r/one", "1");
+    File("r/two", "22");
+    chmod(At("r").c_str(), 0444);
+    RunResult r = Arbolin({"-s", "-D", "r"}, true);
+    chmod(At("r").c_str(), 0755);
+    EXPECT_EQ(r.status, 1);
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    // The size and the date each "?", right-aligned under the root's fields.
+    const std::string root = lines[0].substr(0, lines[0].find('['));
+    const size_t dateEnd = root.size() - 1;
+    for (size_t i = 1; i < 3; ++i) {
+        std::string body = lines[i].substr(4);  // after the piece
+        EXPECT_EQ(std::count(body.begin(), body.end(), '?'), 2) << lines[i];
+        EXPECT_EQ(body.substr(body.size() - 3), i == 1 ? "one" : "two");
+        EXPECT_EQ(body.find_last_of('?'), dateEnd) << lines[i];
+    }
+    ExpectMessages(r.err, 2);
+    EXPECT_NE(r.err.find("cannot read the metadata of 'r/one': Permission denied"), std::string::npos) << r.err;
+}
+
+// Sort orders: each block keeps its place, ties fall back to name order, -r reverses.
+TEST_F(CliMeta, SortOrdersKeepBlocksAndBreakTiesByName) {
+    Folder("o/zeta");
+    Folder("o/alpha");
+    File("o/zeta/x", "1234567");
+    File("o/alpha/y", "1");
+    File("o/b", "333");
+    File("o/a", "333");
+    File("o/c", "55555");
+    File("o/d", "");
+    ASSERT_EQ(std::system(("cd '" + At("o") + "' && touch -d '2001-01-01' b && touch -d '2003-01-01' a c && "
+                           "touch -d '2002-01-01' d && touch -d '2000-01-01' zeta && touch -d '2005-01-01' alpha")
+                              .c_str()),
+              0);
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {{"--sort", "size", "--no-subfolders", "o"}, "[ o ]\n ├[ alpha ]\n ├[ zeta ]\n ├c\n ├a\n ├b\n └d\n"},
+        {{"--sort", "size", "--no-subfolders", "--files-first", "o"},
+         "[ o ]\n ├c\n ├a\n ├b\n ├d\n ├[ alpha ]\n └[ zeta ]\n"},
+        {{"--sort", "size", "-r", "--no-subfolders", "o"}, "[ o ]\n ├[ zeta ]\n ├[ alpha ]\n ├d\n ├b\n ├a\n └c\n"},
+        {{"--du", "--sort", "size", "o"},
+         "19 [ o ]\n ├  7 [ zeta ]\n │ └  7 x\n ├  1 [ alpha ]\n │ └  1 y\n ├  5 c\n ├  3 a\n ├  3 b\n └  0 d\n"},
+        {{"-t", "--no-subfolders", "o"}, "[ o ]\n ├[ alpha ]\n ├[ zeta ]\n ├a\n ├c\n ├d\n └b\n"},
+        {{"-t", "-r", "--no-subfolders", "o"}, "[ o ]\n ├[ zeta ]\n ├[ alpha ]\n ├b\n ├d\n ├c\n └a\n"},
+    };
+    for (const auto& c : cases) {
+        RunResult r = Arbolin(c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.expected) << c.args[0] << " " << c.args[1];
+    }
+    // none: the order the folder delivers, which `ls -U` shows too.
+    for (const char* name : {"q", "Beta", "alpha10", "alpha9", "_x", "zz", "M", "m", "0", "é", "a b", "B"})
+        File(std::string("n/") + name);
+    RunResult none = Arbolin({"--sort", "none", "n"});
+    EXPECT_EQ(none.status, 0);
+    std::string expected = "[ n ]\n";
+    std::vector<std::string> names = Lines(Ls("-U -1 n"));
+    ASSERT_EQ(names.size(), 12u);
+    for (size_t i = 0; i < names.size(); ++i) expected += (i + 1 < names.size() ? " ├" : " └") + names[i] + "\n";
+    EXPECT_EQ(none.out, expected);
+}
+
+TEST_F(CliMeta, DuCountsHardLinksOnceAndSumsWhatWasListed) {
+    File("u/a/one", std::string(100, 'x'));
+    File("u/b/two", std::string(50, 'x'));
+    File("u/b/skip.log", std::string(1000, 'x'));
+    fs::create_hard_link(At("u/a/one"), At("u/a/again"));
+    RunResult r = Arbolin({"--du", "-I", "*.log", "--summary", "u"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "150 [ u ]\n ├ 100 [ a ]\n │ ├ 100 again\n │ └ 100 one\n └  50 [ b ]\n   └  50 two\n"
+                     "2 folders, 3 files; left out: 1 by patterns; total 150 bytes\n");
+}
+
+// -F: type marks, and link targets escaped as names are.
+TEST_F(CliMeta, ClassifyMarksAndEscapedTargets) {
+    Folder("f/dir");
+    File("f/run");
+    chmod(At("f/run").c_str(), 0700);
+    ASSERT_EQ(mkfifo(At("f/pipe").c_str(), 0644), 0);
+    fs::create_symlink("tab\there\x01\xff", At("f/odd"));
+    fs::create_symlink("dir", At("f/dirlink"));
+    RunResult r = Arbolin({"-F", "f"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[ f ]\n ├[ dir ]\n ├dirlink@ -> dir\n ├odd@ -> tab\\there\\x01\\xff\n ├pipe|\n └run*\n");
+    r = Arbolin({"-F", "--format", "json", "--no-subfolders", "f"});
+    EXPECT_NE(r.out.find("\"name\": \"odd\", \"type\": \"link\", \"target\": \"tab\\u0009here\\u0001\xEF\xBF\xBD\", "
+                         "\"targetBytes\": \"7461620968657265" "01ff\"}"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliMeta, FollowedLinksStopAtLoops) {
+    Folder("l/real/inner");
+    File("l/real/inner/file", "12");
+    fs::create_symlink("real", At("l/viaLink"));
+    fs::create_symlink("..", At("l/real/up"));          // back to an ancestor
+    fs::create_symlink("b", At("l/a"));                 // a -> b -> a: never resolves
+    fs::create_symlink("a", At("l/b"));
+    fs::create_symlink("missing", At("l/dangling"));
+    RunResult r = Arbolin({"-l", "l"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[ l ]\n"
+              " ├[ real ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
+              " ├[ viaLink ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
+              " ├a\n ├b\n └dangling\n");
+    // A followed link shows its target's size.
+    fs::create_symlink("inner/file", At("l/real/toFile"));
+    r = Arbolin({"-l", "-s", "-P", "toFile", "--no-subfolders", "l/real"});
+    EXPECT_NE(r.out.find("  2 toFile"), std::string::npos) << r.out;
+}
+
+TEST_F(CliMeta, OneFileSystemListsMountsWithoutEnteringThem) {
+    File("x/here/file");
+    Folder("x/mnt");
+    ASSERT_EQ(unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+    ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(mount("tmpfs", At("x/mnt").c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    mounts_.push_back(At("x/mnt"));
+    File("x/mnt/inside");
+    RunResult r = Arbolin({"-x", "x"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[ x ]\n ├[ here ]\n │ └file\n └[ mnt ]\n");
+    r = Arbolin({"x"});
+    EXPECT_EQ(r.out, "[ x ]\n ├[ here ]\n │ └file\n └[ mnt ]\n   └inside\n");
+}
+
+TEST_F(CliMeta, LongTimeFormatsAndStructuredFields) {
+    File("t/f", "abc");
+    ASSERT_EQ(std::system(("touch -d '2040-06-01 12:30:05' '" + At("t/f") + "'").c_str()), 0);
+    std::string big;
+    while (big.size() < 4096) big += "%Y-%m-%d ";
+    RunResult r = Arbolin({"--timefmt", big, "--no-subfolders", "-P", "f", "t"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_GT(lines[1].size(), 4096u * 10 / 9);
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 13), "2040-06-01  f");
+    r = Arbolin({"-s", "-D", "-p", "--format", "json", "t"});
+    EXPECT_NE(r.out.find("{\"name\": \"f\", \"type\": \"file\", \"size\": 3, \"mtime\": \"2040-06-01T12:30:05+00:00\", "
+                         "\"mode\": \"-rw-r--r--\"}"),
+              std::string::npos)
+        << r.out;
+    r = Arbolin({"--human", "-D", "--format", "markdown", "t"});
+    EXPECT_NE(r.out.find("  - f (3, 2040-06-01 12:30)\n"), std::string::npos) << r.out;
+}
+
+}  // namespace
