@@ -37,8 +37,10 @@ def help_options(text):
 def table_options(source):
     """The names of the parser's table: {"long-name", 'c' or 0, takesValue, id}."""
     names = set()
-    for long_name, short in re.findall(r'\{"([a-z0-9-]+)", (0|\'.\'), (?:true|false), kOpt\w+\}', source):
-        names.add("--" + long_name)
+    for long_name, short in re.findall(r'\{"([a-z0-9-]*)", (0|\'.\'), (?:true|false), kOpt\w+(?:, (?:true|false))?\}',
+                                       source):
+        if long_name:  # "" for an option that has only its letter (-t)
+            names.add("--" + long_name)
         if short != "0":
             names.add("-" + short[1])
     return names
@@ -77,8 +79,9 @@ def zsh_options(script):
 def fish_options(script):
     names = set()
     for line in script.splitlines():
-        names.update("-" + s for s in re.findall(r" -s (\S)", line))
-        names.update("--" + l for l in re.findall(r" -l (\S+)", line))
+        flags = line.split(" -d ", 1)[0]  # the description may quote options ("as ls -l writes them")
+        names.update("-" + s for s in re.findall(r" -s (\S)", flags))
+        names.update("--" + l for l in re.findall(r" -l (\S+)", flags))
     return names
 
 
