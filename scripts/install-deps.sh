@@ -4,7 +4,7 @@
 set -euo pipefail
 
 native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux libgit2-dev git
-        python3 python3-markdown)
+        python3 python3-markdown tree chromium)
 # The product is built for i686; the same sources built for x86_64 run the Windows tests under wine64
 # (this machine's kernel runs no 32-bit Linux code: see tests/win/wine-notes.md).
 cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix

@@ -31,6 +31,11 @@ enum OptionId {
     kOptNatural,
     kOptFormat,
     kOptGitignore,
+    kOptFromFile,
+    kOptParse,
+    kOptNul,
+    kOptTitle,
+    kOptBaseHref,
 };
 
 struct OptionSpec {
@@ -62,6 +67,11 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"natural", 0, false, kOptNatural},
     {"format", 0, true, kOptFormat},
     {"gitignore", 0, false, kOptGitignore},
+    {"fromfile", 0, false, kOptFromFile},
+    {"parse", 0, false, kOptParse},
+    {"null", '0', false, kOptNul},
+    {"title", 0, true, kOptTitle},
+    {"base-href", 0, true, kOptBaseHref},
 };
 
 // The depths the Windows program's menu offers besides "no limit".
@@ -76,7 +86,40 @@ struct ParseState {
     bool utf8Pieces = false;  // --pieces utf8 asked for explicitly
     bool folderGiven = false;
     std::string_view notWithCompat;  // the first option given that --compat refuses
+    std::string_view htmlOnly;       // the last of --title and --base-href given
 };
+
+// --fromfile and --parse: FOLDER names their input, and the options that read folders or write other
+// text do not apply.
+bool FinishListInput(CliOptions& options, const ParseState& state, std::string& error) {
+    if (!options.fromFile && !options.parse) {
+        if (options.nul) error = "-0 (--null) applies to --fromfile and --parse only";
+        return !options.nul;
+    }
+    if (options.fromFile && options.parse) {
+        error = "--fromfile and --parse cannot be combined";
+        return false;
+    }
+    const char* mode = options.fromFile ? "--fromfile" : "--parse";
+    // The list is all there is: nothing on disk to check against git or to list as Windows would.
+    if (options.gitignore || options.compat) {
+        error = std::string(mode) + " lists no folder and cannot be combined with '--" +
+                (options.gitignore ? "gitignore" : "compat") + "'";
+        return false;
+    }
+    options.listFile = state.folderGiven ? options.folder : "-";
+    if (options.fromFile && options.listFile == "-") options.folder = ".";
+    if (options.parse) {
+        if (options.format != CliOptions::kFormatText && options.format != CliOptions::kFormatJson) {
+            error = "--parse prints paths or, with --format json, the JSON tree: not markdown or html";
+            return false;
+        }
+        options.parseEncoding = state.encoding == kEncodingSjis   ? CliOptions::kInputSjis
+                                : state.encoding == kEncodingUtf8 ? CliOptions::kInputUtf8
+                                                                  : CliOptions::kInputGuess;
+    }
+    return true;
+}
 
 const OptionSpec* FindLong(std::string_view name) {
     for (const OptionSpec& entry : kOptionSpecs)
@@ -149,14 +192,23 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
         case kOptSummary: options.summary = true; return true;
         case kOptNatural: options.natural = true; return true;
         case kOptGitignore: options.gitignore = true; return true;
+        case kOptFromFile: options.fromFile = true; return true;
+        case kOptParse: options.parse = true; return true;
+        case kOptNul: options.nul = true; return true;
+        case kOptTitle:
+        case kOptBaseHref:
+            (entry.id == kOptTitle ? options.title : options.baseHref) = value;
+            state.htmlOnly = entry.longName;
+            return true;
         case kOptFormat:
-            if (value == "text" || value == "json" || value == "markdown") {
+            if (value == "text" || value == "json" || value == "markdown" || value == "html") {
                 options.format = value == "json"       ? CliOptions::kFormatJson
                                  : value == "markdown" ? CliOptions::kFormatMarkdown
+                                 : value == "html"     ? CliOptions::kFormatHtml
                                                        : CliOptions::kFormatText;
                 return true;
             }
-            error = "invalid format " + Quoted(value) + ": expected text, json or markdown";
+            error = "invalid format " + Quoted(value) + ": expected text, json, markdown or html";
             return false;
         case kOptFileLimit:
             if (ParseDepth(value, options.fileLimit)) return true;
@@ -194,9 +246,15 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
             return false;
         }
     }
-    options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (!FinishListInput(options, state, error)) return false;
+    if (!state.htmlOnly.empty() && options.format != CliOptions::kFormatHtml) {
+        error = "'--" + std::string(state.htmlOnly) + "' applies to --format html only";
+        return false;
+    }
+    // --parse reads Shift_JIS with --encoding sjis, and writes UTF-8 whatever it reads.
+    options.sjis = options.compat || (state.encoding == kEncodingSjis && !options.parse);
     if (options.sjis && options.format != CliOptions::kFormatText) {
-        error = "--format json and markdown are UTF-8 and cannot be combined with --encoding sjis";
+        error = "--format json, markdown and html are UTF-8 and cannot be combined with --encoding sjis";
         return false;
     }
     if (options.sjis && state.utf8Pieces) {
