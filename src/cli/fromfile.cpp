@@ -10,12 +10,10 @@
 
 #include "cli/messages.h"
 
-namespace {
-
-bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) {
+bool ReadListInput(const std::string& file, std::string& bytes, std::string& error) {
     int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = "cannot read the list " + Quoted(file) + ": " + Reason(errno);
+        error = "cannot read " + Quoted(file) + ": " + Reason(errno);
         return false;
     }
     size_t used = 0;
@@ -26,7 +24,7 @@ bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) 
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = "cannot read the list " + Quoted(file) + ": " + Reason(errno);
+            error = "cannot read " + Quoted(file) + ": " + Reason(errno);
             if (fd != STDIN_FILENO) close(fd);
             return false;
         }
@@ -36,6 +34,8 @@ bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) 
     bytes.resize(used);
     return true;
 }
+
+namespace {
 
 void AddEntry(void* context, std::string_view raw, EntryKind kind, EntryList& out) {
     AddNamedEntry(*static_cast<PosixSource*>(context), raw, kind, out);
@@ -68,7 +68,7 @@ size_t PlainPath(char* path, size_t length, bool& folder) {
 
 bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
                   std::string& error) {
-    if (!ReadWhole(file, list.bytes, error)) return false;
+    if (!ReadListInput(file, list.bytes, error)) return false;
     char separator = nulSeparated ? '\0' : '\n';
     char* bytes = list.bytes.data();
     size_t size = list.bytes.size();

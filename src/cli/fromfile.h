@@ -15,6 +15,9 @@ struct PathList {
     int64_t repeated = 0;       // lines that named an entry an earlier line named
 };
 
+// Reads all of `file` ("-": standard input) into `bytes`; false, with `error`, when it cannot.
+bool ReadListInput(const std::string& file, std::string& bytes, std::string& error);
+
 // The plain form of one listed path, written over its own bytes (it is never longer): components
 // separated by one '/', empty and "." components dropped, ".." kept as a name; an absolute path keeps
 // its leading '/' ("/" alone: the top folder of absolute paths). `folder` tells whether the path ended
