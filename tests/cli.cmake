@@ -11,3 +11,9 @@ target_link_libraries(cli_features_test PRIVATE arbolin_cli)
 target_compile_definitions(cli_features_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
                                                     ARBOLIN_GITIGNORE_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/gitignore_check.py")
 add_dependencies(cli_features_test arbolin)
+
+# Listings in and out (--fromfile, --parse, --format html), through the built `arbolin`.
+add_arbolin_test(cli_io_test cli_io_test.cpp)
+target_link_libraries(cli_io_test PRIVATE arbolin_cli)
+target_compile_definitions(cli_io_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
+add_dependencies(cli_io_test arbolin)
