@@ -46,7 +46,8 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (cd "$base/big" && find .) >"$work/big.list"
-for k in $(seq 1 17); do sed "s|^\.|copy$k|" "$work/big.list"; done | head -n 1000000 >"$work/million.list"
+for k in $(seq 1 17); do sed "s|^\.|copy$k|" "$work/big.list"; done >"$work/copies.list"
+head -n 1000000 "$work/copies.list" >"$work/million.list"
 echo "lists: $(wc -l <"$work/big.list") paths (find in the big tree), $(wc -l <"$work/million.list") paths"
 
 # turns RUNS LABEL=COMMAND...: each command run in turn, round after round, output to /dev/null after

@@ -3,6 +3,7 @@
 #include "cli/fromfile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,7 +18,9 @@ bool ReadListInput(const std::string& file, std::string& bytes, std::string& err
         return false;
     }
     size_t used = 0;
-    bytes.resize(size_t(1) << 20);
+    struct stat info;
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bytes.resize(regular ? size_t(info.st_size) + 1 : size_t(1) << 20);  // + 1: the read that finds the end
     for (;;) {
         if (used == bytes.size()) bytes.resize(bytes.size() * 2);
         ssize_t n = read(fd, bytes.data() + used, bytes.size() - used);
@@ -43,7 +46,25 @@ void AddEntry(void* context, std::string_view raw, EntryKind kind, EntryList& ou
 
 }  // namespace
 
-size_t PlainPath(char* path, size_t length, bool& folder) {
+std::string_view PlainPath(char* path, size_t length, bool& folder) {
+    // Most lists need no rewriting: "./" in front (as `find .` prints) is skipped over.
+    size_t skip = 0;
+    while (length - skip >= 2 && path[skip] == '.' && path[skip + 1] == '/') {
+        skip += 2;
+        while (skip < length && path[skip] == '/') ++skip;
+    }
+    std::string_view rest(path + skip, length - skip);
+    bool plain = !rest.empty() && rest[0] != '/' && rest.back() != '/' && rest != "." &&
+                 !rest.ends_with("/.") && rest.find("//") == std::string_view::npos &&
+                 rest.find("/./") == std::string_view::npos && !rest.starts_with("./");
+    if (plain) {
+        folder = false;
+        return rest;
+    }
+    return {path, RewritePath(path, length, folder)};
+}
+
+size_t RewritePath(char* path, size_t length, bool& folder) {
     // A path whose last component is empty or "." ("a/", "a/.") names a folder.
     std::string_view whole(path, length);
     size_t lastSlash = whole.rfind('/');
@@ -57,7 +78,7 @@ size_t PlainPath(char* path, size_t length, bool& folder) {
         size_t n = end - i;
         if (n != 0 && !(n == 1 && path[i] == '.')) {
             if (out > size_t(absolute ? 1 : 0)) path[out++] = '/';
-            std::memmove(path + out, path + i, n);
+            if (out != i) std::memmove(path + out, path + i, n);
             out += n;
         }
         i = end + 1;
@@ -85,9 +106,8 @@ bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names
         if (!nulSeparated && length > 0 && bytes[start + length - 1] == '\r') --length;
         ++line;
         bool folder = false;
-        size_t plain = PlainPath(bytes + start, length, folder);
-        if (plain != 0) {
-            std::string_view path(bytes + start, plain);
+        std::string_view path = PlainPath(bytes + start, length, folder);
+        if (!path.empty()) {
             int32_t earlier = AddMemoryPath(list.tree, path, folder, line);
             if (earlier != 0) {
                 ++list.repeated;

@@ -18,11 +18,14 @@ struct PathList {
 // Reads all of `file` ("-": standard input) into `bytes`; false, with `error`, when it cannot.
 bool ReadListInput(const std::string& file, std::string& bytes, std::string& error);
 
-// The plain form of one listed path, written over its own bytes (it is never longer): components
-// separated by one '/', empty and "." components dropped, ".." kept as a name; an absolute path keeps
-// its leading '/' ("/" alone: the top folder of absolute paths). `folder` tells whether the path ended
-// in '/' (or "/."). Returns the plain form's length; 0: nothing to list (an empty line, ".", "./").
-size_t PlainPath(char* path, size_t length, bool& folder);
+// The plain form of one listed path: components separated by one '/', empty and "." components
+// dropped, ".." kept as a name; an absolute path keeps its leading '/' ("/" alone: the top folder of
+// absolute paths). `folder` tells whether the path ended in '/' (or "/."). The form is a part of
+// `path`, rewritten in place where needed (it is never longer); empty: nothing to list (an empty line,
+// ".", "./").
+std::string_view PlainPath(char* path, size_t length, bool& folder);
+// The rewriting itself, from the start of `path`; returns the plain form's length.
+size_t RewritePath(char* path, size_t length, bool& folder);
 
 // Reads the list at `file` ("-": standard input), paths one a line (LF or CRLF) or NUL-separated, and
 // builds the tree; entries show their names through `names` (CP932 in the sjis modes, collation keys).
