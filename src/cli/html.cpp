@@ -22,9 +22,9 @@ const char kStyle[] =
     "body { font-family: ui-monospace, \"DejaVu Sans Mono\", monospace; font-size: 14px; margin: 1em; }\n"
     "h1 { font-size: 1.2em; }\n"
     "ul { list-style: none; margin: 0; padding-left: 1.4em; border-left: 1px dotted #999; }\n"
-    "li { margin: 0.1em 0; white-space: pre; }\n"
+    "li { margin: 0.1em 0; }\n"
     "summary { cursor: pointer; font-weight: bold; }\n"
-    "a { color: #0645ad; text-decoration: none; }\n"
+    "a { color: #0645ad; text-decoration: none; white-space: pre; }\n"
     "a:hover { text-decoration: underline; }\n"
     ".note, .summary { color: #666; font-weight: normal; }\n"
     "</style>\n</head>\n<body>\n<h1>";
