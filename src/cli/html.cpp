@@ -3,6 +3,7 @@
 // (control characters and invalid bytes C-style), then HTML's; links carry the raw bytes percent-encoded.
 #include "cli/html.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "render/listing_index.h"
@@ -29,8 +30,26 @@ const char kStyle[] =
     ".note, .summary { color: #666; font-weight: normal; }\n"
     "</style>\n</head>\n<body>\n<h1>";
 
+// Bytes that a name written as it is may hold: printable ASCII other than & < > " ' and the backslash.
+struct PlainBytes {
+    bool plain[256] = {};
+    bool unreserved[256] = {};  // kept as they are in a link
+    constexpr PlainBytes() {
+        for (int b = 0x20; b < 0x7F; ++b) plain[b] = true;
+        for (char special : std::string_view("&<>\"'\\")) plain[uint8_t(special)] = false;
+        for (int b = 0; b < 256; ++b)
+            unreserved[b] = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+                            b == '-' || b == '.' || b == '_' || b == '~';
+    }
+};
+constexpr PlainBytes kBytes;
+
 // The text view's escaping of one name (so a name reads the same as in the tree), then HTML's.
 void AppendShownName(std::string& out, std::string_view name, TextBuffer& scratch) {
+    if (std::all_of(name.begin(), name.end(), [](char c) { return kBytes.plain[uint8_t(c)]; })) {
+        out.append(name);
+        return;
+    }
     scratch.text.clear();
     AppendNameUtf8(scratch, name, false);
     AppendHtmlEscaped(out, scratch.text);
@@ -60,9 +79,7 @@ void AppendHtmlEscaped(std::string& out, std::string_view text) {
 void AppendPercentEncoded(std::string& out, std::string_view component) {
     for (char ch : component) {
         auto b = uint8_t(ch);
-        bool unreserved = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                          b == '-' || b == '.' || b == '_' || b == '~';
-        if (unreserved) {
+        if (kBytes.unreserved[b]) {
             out += ch;
         } else {
             out += '%';
@@ -115,15 +132,14 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         auto found = extras.overLimit->find(f.name);
         return found != extras.overLimit->end() ? found->second : -1;
     };
-    std::string href;
     auto files = [&](int32_t row) {
         const FolderEntry& f = tables.folders[row];
         if (!options.fileNames) return;
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
             std::string_view name = tables.Name(tables.FileRow(index.fileRows[k]));
-            childLink(href, name, false);
             line.assign("<li><a href=\"");
-            line += href;
+            line += links.back();
+            AppendPercentEncoded(line, name);
             line += "\">";
             AppendShownName(line, name, scratch);
             line += "</a></li>\n";
