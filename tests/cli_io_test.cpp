@@ -229,6 +229,23 @@ TEST_F(CliIo, ParseToleratesQuotingAndReportsWhatItCannotPlace) {
     ExpectMessages(r.err, 2);
     EXPECT_NE(r.err.find("line 3:"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 4:"), std::string::npos) << r.err;
+    // Metadata fields between piece and name (sizes right-aligned, mode, date), -F marks and link
+    // targets: none of them part of a name; a name that starts like a field keeps it.
+    const struct {
+        std::string listing, paths;
+    } fielded[] = {
+        {"  12K 2026-05-01 10:00 [ . ]\n \xE2\x94\x9C  12K 2026-05-01 10:00 [ Docs ]\n"
+         " \xE2\x94\x82 \xE2\x94\x94  512 2026-05-01 10:00 10 x.txt\n \xE2\x94\x94 1.5K 2026-05-01 10:00 r.txt\n",
+         "Docs/\nDocs/10 x.txt\nr.txt\n"},
+        {"[ . ]\n + -rwxr-xr-x 1.0M run.sh*\n + lrwxrwxrwx    3 ln@ -> run.sh\n ` prw-r--r--    0 fifo|\n",
+         "run.sh\nln\nfifo\n"},
+        {"[ . ]\n \xE2\x94\x9C 1 a\n \xE2\x94\x94" "b*\n", " 1 a\nb*\n"},
+    };
+    for (const auto& c : fielded) {
+        RunResult parsed = WithInput(c.listing, {"--parse"});
+        EXPECT_EQ(parsed.out, c.paths) << c.listing;
+        EXPECT_EQ(parsed.status, 0) << c.listing << parsed.err;
+    }
     // The JSON tree of the same listing, and the marks that are no part of a name.
     RunResult json = WithInput("[ R ]\n ├[ a ] (7 entries)\n ├[ b ] [recursive, not followed]\n └c\n",
                                {"--parse", "--format", "json"});

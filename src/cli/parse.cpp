@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <span>
 
 #include "cli/formats.h"
@@ -126,11 +127,56 @@ bool EndsWithEntryCount(std::string_view text, size_t& noteStart) {
     return true;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The metadata fields that may stand between a piece and a name, each followed by one space: the mode
+// ("drwxr-xr-x"), a size (bytes, or 1.5K / 10M / 999k forms) and a date ("2026-05-01 10:00"). Returns
+// the length of the field at the start of `text` (its space included), or 0.
+size_t FieldLength(std::string_view text) {
+    auto in = [](char c, std::string_view set) { return set.find(c) != std::string_view::npos; };
+    if (text.size() >= 11 && in(text[0], "-dlcbps") && text[10] == ' ') {
+        bool mode = true;
+        for (size_t i = 1; i < 10; ++i) mode = mode && in(text[i], i % 3 == 1 ? "r-" : i % 3 == 2 ? "w-" : "xsStT-");
+        if (mode) return 11;
+    }
+    if (text.size() >= 17 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':' &&
+        text[16] == ' ') {
+        bool date = true;
+        for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15}) date = date && IsDigit(text[i]);
+        if (date) return 17;
+    }
+    size_t i = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == 0) return 0;
+    if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) i += 2;
+    if (i < text.size() && in(text[i], "KMGTPEk")) ++i;
+    return i < text.size() && text[i] == ' ' ? i + 1 : 0;
+}
+
+// The fields at the start of `body` (each after the blanks that right-align it): how many, at most
+// `most`; `length` the bytes they take, the space after the last included.
+size_t CountFields(std::string_view body, size_t most, size_t& length) {
+    size_t at = body.find_first_not_of(' ');
+    if (at == std::string_view::npos) return 0;
+    size_t count = 0;
+    while (count < most) {
+        // Blanks before a field right-align it; blanks before the name are the name's own.
+        size_t start = std::min(body.find_first_not_of(' ', at), body.size());
+        size_t n = FieldLength(body.substr(start));
+        if (n == 0) break;
+        at = start + n;
+        ++count;
+    }
+    length = count == 0 ? 0 : at;
+    return count;
+}
+
 struct Reader {
     const Dialect& dialect;
     bool sjis;
     bool marks;  // -F marks seen: arbolin's "@ -> ", tree's '/' after folders
     ParsedListing& out;
+    size_t fields = 0;  // metadata fields every entry shows before its name
 
     void Problem(size_t line, const std::string& what) {
         out.problems.push_back("line " + std::to_string(line) + ": " + what);
@@ -146,12 +192,13 @@ struct Reader {
             body = text.substr(pos);
             return true;
         }
+        bool branches = false;
         for (;;) {
             std::string_view rest = text.substr(pos);
             if (rest.starts_with(dialect.branch)) {
-                pos += dialect.branch.size();
+                pos += dialect.branch.size(), branches = true;
             } else if (!dialect.branch2.empty() && rest.starts_with(dialect.branch2)) {
-                pos += dialect.branch2.size();
+                pos += dialect.branch2.size(), branches = true;
             } else if (rest.starts_with(dialect.blank)) {
                 pos += dialect.blank.size();
             } else {
@@ -167,7 +214,8 @@ struct Reader {
                 return true;
             }
         }
-        if (columns != 0) return false;
+        // Blanks alone before the text: a root line whose fields are right-aligned.
+        if (branches) return false;
         level = 0;
         body = text;
         return true;
@@ -180,6 +228,8 @@ struct Reader {
 
     // The name of an entry and whether it is a folder, marks and notes taken off.
     void Read(std::string_view body, size_t line, ParsedEntry& e) {
+        size_t length = 0;
+        if (fields > 0 && CountFields(body, fields, length) == fields) body.remove_prefix(length);
         if (!dialect.ours) {
             size_t arrow = body.find(" -> ");
             if (arrow != std::string_view::npos) body = body.substr(0, arrow);
@@ -228,6 +278,18 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
     for (std::string_view text : lines)
         marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
     Reader reader{dialect, sjis, marks, out};
+    // Fields count only when every entry has them, after the piece and a space (a name may start with
+    // a space or a number, but not all of them do); the root line's are taken off where it has them.
+    size_t fields = SIZE_MAX;
+    for (std::string_view text : lines) {
+        int32_t level = 0;
+        std::string_view body, tail = text.substr(std::min(indent, text.size()));
+        if (!reader.Split(tail, level, body) || IsSummary(tail) || level == 0) continue;
+        size_t length = 0;
+        if (!body.starts_with(' ')) fields = 0;
+        fields = std::min(fields, CountFields(body, fields, length));
+    }
+    reader.fields = fields == SIZE_MAX ? 0 : fields;
     std::vector<size_t> open;  // the entry of each open folder, level 1 upwards
     bool first = true;
     for (size_t i = 0; i < lines.size(); ++i) {
