@@ -68,7 +68,9 @@ bool Same(const CliOptions& a, const CliOptions& b) {
     const ListOptions &x = a.list, &y = b.list;
     return x.subfolders == y.subfolders && x.folderNames == y.folderNames && x.fileNames == y.fileNames &&
            x.treeView == y.treeView && x.nameLimit == y.nameLimit && x.maxDepth == y.maxDepth && a.sjis == b.sjis &&
-           a.compat == b.compat && a.folder == b.folder && a.output == b.output;
+           a.compat == b.compat && a.folder == b.folder && a.output == b.output && a.format == b.format &&
+           a.fromFile == b.fromFile && a.parse == b.parse && a.nul == b.nul && a.listFile == b.listFile &&
+           a.parseEncoding == b.parseEncoding && a.title == b.title && a.baseHref == b.baseHref;
 }
 
 // The arguments that say exactly what `o` says, in the plainest spelling.
@@ -87,6 +89,22 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
         if (o.list.maxDepth != INT32_MAX) args.push_back("--depth=" + std::to_string(o.list.maxDepth));
     }
     if (!o.output.empty()) args.push_back("--output=" + o.output);
+    if (o.format != CliOptions::kFormatText) {
+        const char* names[] = {"text", "json", "markdown", "html"};
+        args.push_back(std::string("--format=") + names[o.format]);
+    }
+    if (!o.title.empty()) args.push_back("--title=" + o.title);
+    if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
+    if (o.fromFile) args.push_back("--fromfile");
+    if (o.parse) args.push_back("--parse");
+    if (o.nul) args.push_back("-0");
+    if (o.parse && o.parseEncoding != CliOptions::kInputGuess)
+        args.push_back(o.parseEncoding == CliOptions::kInputSjis ? "--encoding=sjis" : "--encoding=utf8");
+    if (o.fromFile || o.parse) {
+        args.push_back("--");
+        args.push_back(o.listFile);
+        return args;
+    }
     args.push_back("--");
     args.push_back(o.folder);
     return args;

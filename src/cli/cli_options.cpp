@@ -108,7 +108,7 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
         return false;
     }
     options.listFile = state.folderGiven ? options.folder : "-";
-    if (options.fromFile && options.listFile == "-") options.folder = ".";
+    if (options.listFile == "-") options.folder = ".";
     if (options.parse) {
         if (options.format != CliOptions::kFormatText && options.format != CliOptions::kFormatJson) {
             error = "--parse prints paths or, with --format json, the JSON tree: not markdown or html";
