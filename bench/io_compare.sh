@@ -71,18 +71,21 @@ for label, command in sets:
 PY
 }
 
-# peak LABEL COMMAND...: seconds and peak resident memory of one run.
+# peak LABEL COMMAND...: seconds (and CPU seconds, which a busy machine does not stretch) and peak
+# resident memory of one run.
 peak() {
   local label=$1; shift
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || true
-  read -r secs kb <"$work/time"
-  echo "$label: ${secs} s, peak ${kb} KB"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || true
+  read -r secs user sys kb <"$work/time"
+  echo "$label: ${secs} s (CPU ${user} s user, ${sys} s system), peak ${kb} KB"
 }
 
 echo "== --fromfile against tree --fromfile (the big tree's list)"
 turns "$runs" "tree=tree --fromfile $work/big.list" "arbolin=$arbolin --fromfile $work/big.list"
 echo "== 1,000,000 paths"
 turns 3 "tree=tree --fromfile $work/million.list" "arbolin=$arbolin --fromfile $work/million.list"
+peak "arbolin --fromfile (the big tree's list)" "$arbolin" --fromfile "$work/big.list"
+peak "tree --fromfile (the big tree's list)" tree --fromfile "$work/big.list"
 peak "arbolin --fromfile (1,000,000 paths)" "$arbolin" --fromfile "$work/million.list"
 peak "tree --fromfile (1,000,000 paths)" tree --fromfile "$work/million.list"
 echo "== --format html against the tree view (the big tree)"

@@ -54,9 +54,13 @@ std::string_view PlainPath(char* path, size_t length, bool& folder) {
         while (skip < length && path[skip] == '/') ++skip;
     }
     std::string_view rest(path + skip, length - skip);
-    bool plain = !rest.empty() && rest[0] != '/' && rest.back() != '/' && rest != "." &&
-                 !rest.ends_with("/.") && rest.find("//") == std::string_view::npos &&
-                 rest.find("/./") == std::string_view::npos && !rest.starts_with("./");
+    // Plain already: no '/' at either end, no "." component, no empty one.
+    bool plain = !rest.empty() && rest[0] != '/' && rest.back() != '/' && rest != "." && !rest.starts_with("./");
+    for (size_t i = 0; plain && i + 1 < rest.size(); ++i) {
+        if (rest[i] != '/') continue;
+        char next = rest[i + 1];
+        plain = next != '/' && !(next == '.' && (i + 2 == rest.size() || rest[i + 2] == '/'));
+    }
     if (plain) {
         folder = false;
         return rest;
