@@ -316,6 +316,11 @@ TEST_F(CliIo, HtmlShowsHostileNamesAsText) {
     EXPECT_NE(r.out.find("href=\"%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E\""), std::string::npos);
     EXPECT_NE(r.out.find("<title>&lt;/title&gt;&lt;script&gt;x&lt;/script&gt;</title>"), std::string::npos);
     EXPECT_NE(r.out.find("href=\"%3Cdetails%3E/\""), std::string::npos);
+    // Without folder rows the files' folders are unknown: no link rather than a wrong one.
+    File("H/<details>/inner");
+    RunResult flat = Arbolin({"--format", "html", "--no-folder-names", "H"});
+    EXPECT_EQ(flat.out.find("href=\"inner\""), std::string::npos);
+    EXPECT_NE(flat.out.find("<li>inner</li>"), std::string::npos);
     RunResult based = Arbolin({"--format", "html", "--base-href", "https://h/x?a=1&b", "H"});
     EXPECT_NE(based.out.find("href=\"https://h/x?a=1&amp;b/%3Cdetails%3E/\""), std::string::npos);
 }

@@ -137,6 +137,15 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         if (!options.fileNames) return;
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
             std::string_view name = tables.Name(tables.FileRow(index.fileRows[k]));
+            if (!options.folderNames) {
+                // Without folder rows a file's folder is unknown, and so is its link: none is better
+                // than a wrong one.
+                line.assign("<li>");
+                AppendShownName(line, name, scratch);
+                line += "</li>\n";
+                Put(buffer, line);
+                continue;
+            }
             line.assign("<li><a href=\"");
             line += links.back();
             AppendPercentEncoded(line, name);
