@@ -76,7 +76,10 @@ bool Same(const CliOptions& a, const CliOptions& b) {
     const ListOptions &x = a.list, &y = b.list;
     return x.subfolders == y.subfolders && x.folderNames == y.folderNames && x.fileNames == y.fileNames &&
            x.treeView == y.treeView && x.nameLimit == y.nameLimit && x.maxDepth == y.maxDepth && a.sjis == b.sjis &&
-           a.compat == b.compat && a.folder == b.folder && a.output == b.output && SameMeta(a, b);
+           a.compat == b.compat && a.folder == b.folder && a.output == b.output && SameMeta(a, b) &&
+           a.format == b.format && a.fromFile == b.fromFile && a.parse == b.parse && a.nul == b.nul &&
+           a.listFile == b.listFile && a.parseEncoding == b.parseEncoding && a.title == b.title &&
+           a.baseHref == b.baseHref;
 }
 
 // The arguments that say exactly what `o` says, in the plainest spelling.
@@ -109,6 +112,22 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
     if (o.sort != CliOptions::kSortName) args.push_back(std::string("--sort=") + kSorts[o.sort]);
     static const char* const kColors[] = {"auto", "always", "never"};
     if (o.color != CliOptions::kColorAuto) args.push_back(std::string("--color=") + kColors[o.color]);
+    if (o.format != CliOptions::kFormatText) {
+        const char* names[] = {"text", "json", "markdown", "html"};
+        args.push_back(std::string("--format=") + names[o.format]);
+    }
+    if (!o.title.empty()) args.push_back("--title=" + o.title);
+    if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
+    if (o.fromFile) args.push_back("--fromfile");
+    if (o.parse) args.push_back("--parse");
+    if (o.nul) args.push_back("-0");
+    if (o.parse && o.parseEncoding != CliOptions::kInputGuess)
+        args.push_back(o.parseEncoding == CliOptions::kInputSjis ? "--encoding=sjis" : "--encoding=utf8");
+    if (o.fromFile || o.parse) {
+        args.push_back("--");
+        args.push_back(o.listFile);
+        return args;
+    }
     args.push_back("--");
     args.push_back(o.folder);
     return args;

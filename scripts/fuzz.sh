@@ -11,7 +11,7 @@
 #                                                another at the lowest priority; the counts are added to
 #                                                build-fuzz-long/summary.txt. FUZZ_LONG_SECONDS, when set,
 #                                                also stops each run after that many seconds.
-# Targets: listing_fuzz cli_args_fuzz names_fuzz git_index_fuzz
+# Targets: listing_fuzz cli_args_fuzz names_fuzz git_index_fuzz parse_fuzz
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 long=0
@@ -33,7 +33,7 @@ else
 fi
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(listing_fuzz cli_args_fuzz names_fuzz git_index_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(listing_fuzz cli_args_fuzz names_fuzz git_index_fuzz parse_fuzz)
 
 # Longest input of a long run per target: enough for every case a target reads (listing_fuzz: 64 entries,
 # some with long names, and a chain of 270 folders; cli_args_fuzz: 40 arguments; names_fuzz: a 255-byte

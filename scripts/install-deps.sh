@@ -4,7 +4,7 @@
 set -euo pipefail
 
 native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux libgit2-dev git
-        python3 python3-markdown)
+        python3 python3-markdown tree chromium)
 # The packages (scripts/package.sh, tests/package_test.sh): CPack's dependency list, the package checker, the
 # zip, and bash's completion framework the completion is installed for.
 native+=(dpkg-dev lintian zip bash-completion)

@@ -18,3 +18,17 @@ add_arbolin_test(cli_meta_test cli_meta_test.cpp)
 target_link_libraries(cli_meta_test PRIVATE arbolin_cli)
 target_compile_definitions(cli_meta_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
 add_dependencies(cli_meta_test arbolin)
+
+# Listings in and out (--fromfile, --parse, --format html), through the built `arbolin`.
+add_arbolin_test(cli_io_test cli_io_test.cpp)
+target_link_libraries(cli_io_test PRIVATE arbolin_cli)
+target_compile_definitions(cli_io_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>")
+add_dependencies(cli_io_test arbolin)
+
+# The HTML page opened in headless Chromium and compared with the folder it lists (skipped without it).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME html_browser_check
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/html_browser_check.py $<TARGET_FILE:arbolin>)
+  set_tests_properties(html_browser_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
+endif()

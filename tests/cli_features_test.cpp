@@ -530,7 +530,7 @@ TEST(CliNewOptions, UsageErrors) {
         {{"--filelimit=x"}, "invalid file limit 'x'"},
         {{"--compat", "--natural"}, "cannot be combined with '--natural'"},
         {{"--format", "json", "--compat"}, "cannot be combined with '--format'"},
-        {{"--format", "xml"}, "invalid format 'xml': expected text, json or markdown"},
+        {{"--format", "xml"}, "invalid format 'xml': expected text, json, markdown or html"},
         {{"--format", "markdown", "--encoding", "sjis"}, "UTF-8 and cannot be combined with --encoding sjis"},
         {{"--compat", "--gitignore"}, "cannot be combined with '--gitignore'"},
         {{"-I", ""}, "the pattern of '--exclude' is empty"},

@@ -49,6 +49,12 @@ enum OptionId {
     kOptColor,
     kOptFollow,
     kOptOneFileSystem,
+    // Listings in and out.
+    kOptFromFile,
+    kOptParse,
+    kOptNul,
+    kOptTitle,
+    kOptBaseHref,
 };
 
 struct OptionSpec {
@@ -96,6 +102,11 @@ constexpr OptionSpec kOptionSpecs[] = {
     {"color", 0, false, kOptColor, true},
     {"follow", 'l', false, kOptFollow},
     {"one-file-system", 'x', false, kOptOneFileSystem},
+    {"fromfile", 0, false, kOptFromFile},
+    {"parse", 0, false, kOptParse},
+    {"null", '0', false, kOptNul},
+    {"title", 0, true, kOptTitle},
+    {"base-href", 0, true, kOptBaseHref},
 };
 
 constexpr std::pair<std::string_view, CliOptions::Sort> kSortNames[] = {
@@ -116,8 +127,60 @@ struct ParseState {
     bool folderGiven = false;
     bool colorValue = false;  // --color came with "=" (an empty WHEN is then an error)
     std::string notWithCompat;  // the first option given that --compat refuses, as "--name" or "-x"
-    std::string metadataOption; // the first option from -s on given (none goes with --compat or --fromfile)
+    std::string metadataOption; // the first option given that looks at the entries themselves (NeedsFolder)
+    std::string_view htmlOnly;  // the last of --title and --base-href given
 };
+
+// True for an option that looks at the entries on disk (their sizes, dates, modes, types, links, file
+// systems, colour classes): a list of paths (--fromfile) or a pasted listing (--parse) has none of that.
+// Orders by name (--sort name|version|none, -r, -v) need nothing but the names.
+bool NeedsFolder(OptionId id, const CliOptions& options) {
+    switch (id) {
+        case kOptSize: case kOptHuman: case kOptSi: case kOptDu: case kOptDate: case kOptTimeFormat:
+        case kOptPerms: case kOptClassify: case kOptNewestFirst: case kOptColor: case kOptFollow:
+        case kOptOneFileSystem:
+            return true;
+        case kOptSort: return options.sort == CliOptions::kSortSize || options.sort == CliOptions::kSortMtime;
+        default: return false;
+    }
+}
+
+// --fromfile and --parse: FOLDER names their input, and the options that read folders or write other
+// text do not apply.
+bool FinishListInput(CliOptions& options, const ParseState& state, std::string& error) {
+    if (!options.fromFile && !options.parse) {
+        if (options.nul) error = "-0 (--null) applies to --fromfile and --parse only";
+        return !options.nul;
+    }
+    if (options.fromFile && options.parse) {
+        error = "--fromfile and --parse cannot be combined";
+        return false;
+    }
+    const char* mode = options.fromFile ? "--fromfile" : "--parse";
+    if (!state.metadataOption.empty()) {
+        error = std::string(mode) + " reads no file system and cannot be combined with '" + state.metadataOption +
+                "'";
+        return false;
+    }
+    // The list is all there is: nothing on disk to check against git or to list as Windows would.
+    if (options.gitignore || options.compat) {
+        error = std::string(mode) + " lists no folder and cannot be combined with '--" +
+                (options.gitignore ? "gitignore" : "compat") + "'";
+        return false;
+    }
+    options.listFile = state.folderGiven ? options.folder : "-";
+    if (options.listFile == "-") options.folder = ".";
+    if (options.parse) {
+        if (options.format != CliOptions::kFormatText && options.format != CliOptions::kFormatJson) {
+            error = "--parse prints paths or, with --format json, the JSON tree: not markdown or html";
+            return false;
+        }
+        options.parseEncoding = state.encoding == kEncodingSjis   ? CliOptions::kInputSjis
+                                : state.encoding == kEncodingUtf8 ? CliOptions::kInputUtf8
+                                                                  : CliOptions::kInputGuess;
+    }
+    return true;
+}
 
 const OptionSpec* FindLong(std::string_view name) {
     for (const OptionSpec& entry : kOptionSpecs)
@@ -190,14 +253,23 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
         case kOptSummary: options.summary = true; return true;
         case kOptNatural: options.natural = true; return true;
         case kOptGitignore: options.gitignore = true; return true;
+        case kOptFromFile: options.fromFile = true; return true;
+        case kOptParse: options.parse = true; return true;
+        case kOptNul: options.nul = true; return true;
+        case kOptTitle:
+        case kOptBaseHref:
+            (entry.id == kOptTitle ? options.title : options.baseHref) = value;
+            state.htmlOnly = entry.longName;
+            return true;
         case kOptFormat:
-            if (value == "text" || value == "json" || value == "markdown") {
+            if (value == "text" || value == "json" || value == "markdown" || value == "html") {
                 options.format = value == "json"       ? CliOptions::kFormatJson
                                  : value == "markdown" ? CliOptions::kFormatMarkdown
+                                 : value == "html"     ? CliOptions::kFormatHtml
                                                        : CliOptions::kFormatText;
                 return true;
             }
-            error = "invalid format " + Quoted(value) + ": expected text, json or markdown";
+            error = "invalid format " + Quoted(value) + ": expected text, json, markdown or html";
             return false;
         case kOptFileLimit:
             if (ParseDepth(value, options.fileLimit)) return true;
@@ -278,14 +350,18 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
             return false;
         }
     }
-    // The metadata options need a folder to look at: a listing read from a file (--fromfile) is to be
-    // refused with them here, naming `state.metadataOption`, the first one given.
-    options.sjis = options.compat || state.encoding == kEncodingSjis;
+    if (!FinishListInput(options, state, error)) return false;
+    if (!state.htmlOnly.empty() && options.format != CliOptions::kFormatHtml) {
+        error = "'--" + std::string(state.htmlOnly) + "' applies to --format html only";
+        return false;
+    }
+    // --parse reads Shift_JIS with --encoding sjis, and writes UTF-8 whatever it reads.
+    options.sjis = options.compat || (state.encoding == kEncodingSjis && !options.parse);
     if (options.sort == CliOptions::kSortVersion) options.natural = true;
     options.meta.sortSize = options.sort == CliOptions::kSortSize;
     options.meta.sortMtime = options.sort == CliOptions::kSortMtime;
     if (options.sjis && options.format != CliOptions::kFormatText) {
-        error = "--format json and markdown are UTF-8 and cannot be combined with --encoding sjis";
+        error = "--format json, markdown and html are UTF-8 and cannot be combined with --encoding sjis";
         return false;
     }
     if (options.sjis && state.utf8Pieces) {
@@ -367,8 +443,9 @@ ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& option
         if (!Apply(*entry, value, options, state, error)) return kParseUsageError;
         std::string shown = entry->longName.empty() ? std::string{'-', entry->shortName}
                                                     : "--" + std::string(entry->longName);
-        if (entry->id >= kOptExclude && state.notWithCompat.empty()) state.notWithCompat = shown;
-        if (entry->id >= kOptSize && state.metadataOption.empty()) state.metadataOption = shown;
+        if (entry->id >= kOptExclude && entry->id < kOptFromFile && state.notWithCompat.empty())
+            state.notWithCompat = shown;
+        if (NeedsFolder(entry->id, options) && state.metadataOption.empty()) state.metadataOption = shown;
     }
     return Finish(options, state, error) ? kParseRun : kParseUsageError;
 }
@@ -380,6 +457,8 @@ const char kVersionText[] = "arbolin " ARBOLIN_VERSION "\n";
 // before the description; lines indented further continue it.
 const char kHelpText[] =
     "Usage: arbolin [options] [FOLDER]\n"
+    "       arbolin --fromfile [options] [FILE]\n"
+    "       arbolin --parse [-0] [--format json] [--encoding sjis] [FILE]\n"
     "Lists the folders and files under FOLDER (default: the current folder) as a\n"
     "tree, or as an indented outline. The first line shows FOLDER as given.\n"
     "\n"
@@ -431,15 +510,59 @@ const char kHelpText[] =
     "  --natural           numbers inside names compare by value: file2 before\n"
     "                      file10 (ICU numeric collation).\n"
     "                      Example: arbolin --natural\n"
-    "  --format text|json|markdown  text (default): the tree or outline;\n"
+    "  --format text|json|markdown|html  text (default): the tree or outline;\n"
     "                      json: one document, streamed, each entry\n"
     "                      {\"name\", \"type\": folder|file|link, \"children\"}; a name\n"
     "                      that is not valid UTF-8 has U+FFFD there and its exact\n"
     "                      bytes in \"bytes\" (hex); \"entries\" marks a folder over\n"
     "                      --filelimit; --summary adds \"summary\" to the root.\n"
     "                      markdown: a nested list, two spaces a level, folders\n"
-    "                      ending in '/', special characters escaped. Both UTF-8\n"
+    "                      ending in '/', special characters escaped. All UTF-8\n"
     "                      only. Example: arbolin --format json -I .git > tree.json\n"
+    "  --format html       one self-contained page (UTF-8, inline CSS, no script):\n"
+    "                      folders fold (<details open>), every name a link and\n"
+    "                      escaped as text. Links are relative to FOLDER, right\n"
+    "                      when the page is saved in FOLDER, unless --base-href.\n"
+    "                      Example: arbolin --format html -o index.html .\n"
+    "  --title TEXT        the page's title (default: the root's name)\n"
+    "  --base-href URL     links to URL/path/of/entry instead (each component\n"
+    "                      percent-encoded)\n"
+    "  --fromfile [FILE]   list the paths in FILE, one a line (LF or CRLF), instead\n"
+    "                      of a folder; FILE '-' or none: standard input, and the\n"
+    "                      root line shows '.'. Each component is a folder, the\n"
+    "                      last one a file unless the path ends in '/' or another\n"
+    "                      path goes on below it; empty lines, './', '//' and '.'\n"
+    "                      are ignored; absolute paths go under a '/' folder; '..'\n"
+    "                      is a plain name. Nothing on disk is read. A path listed\n"
+    "                      again is one entry (a folder wins), reported with its\n"
+    "                      line number, exit 1. Every view, filter and format\n"
+    "                      works; --gitignore and --compat do not.\n"
+    "                      Example: git ls-files | arbolin --fromfile\n"
+    "  -0, --null          --fromfile reads and --parse writes NUL-separated paths\n"
+    "  --parse [FILE]      read a pasted listing (FILE as for --fromfile) and print\n"
+    "                      its paths relative to its root line, one a line, folders\n"
+    "                      ending in '/', in the listing's order (--format json: the\n"
+    "                      JSON tree). Reads arbolin's tree and indented views, both\n"
+    "                      piece sets, utf8 and sjis (Shift_JIS with CRLF, told by\n"
+    "                      its bytes or --encoding sjis; printed as UTF-8), with or\n"
+    "                      without the root and --summary lines, and what tree\n"
+    "                      prints (default, --charset ascii, -F, -a). A quoting\n"
+    "                      indent (\"> \", spaces, a tab) and blank lines are fine.\n"
+    "                      Escapes (\\n, \\x1b, \\u202e, \\\\) become bytes again\n"
+    "                      (tree's output is taken as it is). What is ambiguous and\n"
+    "                      what is chosen: \"[ name ]\" is a folder (a file so named\n"
+    "                      reads as one); \" (N entries)\" and \" [recursive, not\n"
+    "                      followed]\" after a folder are marks; once a line shows\n"
+    "                      \"@ -> \" (arbolin -F), a file's last '*', '|' or '=' is a\n"
+    "                      mark and \"@ -> target\" a link; in tree's output \" -> \"\n"
+    "                      starts a link's target, and an empty folder reads as a\n"
+    "                      file unless -F marked it with '/'; the indented view's\n"
+    "                      names cannot start with three spaces. A line that fits\n"
+    "                      nowhere, and a name ending in \" \xE2\x80\xA6\" or \"..\" that is as\n"
+    "                      wide as a shortened one, are reported with their line\n"
+    "                      numbers (exit 1); the rest is still printed.\n"
+    "                      Example: arbolin T | arbolin --parse -0 |\n"
+    "                      arbolin --fromfile -0  (prints T's listing again)\n"
     "  --summary           a last line \"N folders, M files\", and what patterns,\n"
     "                      --prune and --filelimit left out. Example:\n"
     "                      arbolin --summary -I .git  ->  ...  12 folders, 80 files;\n"

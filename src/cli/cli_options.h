@@ -20,7 +20,7 @@ struct CliOptions {
     bool prune = false;                // folders left without files are not listed
     bool filesFirst = false;           // a folder's files before its subfolders
     int64_t fileLimit = 0;             // a folder with more entries is listed but not opened; 0: none
-    enum Format { kFormatText, kFormatJson, kFormatMarkdown } format = kFormatText;
+    enum Format { kFormatText, kFormatJson, kFormatMarkdown, kFormatHtml } format = kFormatText;
     bool gitignore = false;            // leave out what git would ignore, and .git
     bool natural = false;              // numbers inside names compare by value
     bool summary = false;              // a last line counting folders, files and what was left out
@@ -30,6 +30,14 @@ struct CliOptions {
     enum Sort { kSortName, kSortVersion, kSortSize, kSortMtime, kSortNone } sort = kSortName;
     bool reverse = false;              // -r: the chosen order backwards
     enum Color { kColorAuto, kColorAlways, kColorNever } color = kColorAuto;
+    // Listings in and out: FOLDER names a list of paths (--fromfile) or a pasted listing (--parse).
+    bool fromFile = false;             // list the paths in `listFile` instead of a folder
+    bool parse = false;                // print the paths of the listing in `listFile`
+    bool nul = false;                  // -0: those paths NUL-separated
+    std::string listFile;              // "-": standard input
+    enum InputEncoding { kInputGuess, kInputUtf8, kInputSjis } parseEncoding = kInputGuess;
+    std::string title;                 // --format html: the page's title; empty: the root's name
+    std::string baseHref;              // --format html: links under this URL; empty: relative to FOLDER
 };
 
 enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };

@@ -59,7 +59,9 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
 }
 
 bool ChooseColors(const CliOptions& options, ColorTable& colors) {
-    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever)
+    // A list of paths has no file system to take colour classes from: it is never coloured.
+    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever ||
+        options.fromFile || options.parse)
         return false;
     if (options.color == CliOptions::kColorAuto) {
         const char* noColor = std::getenv("NO_COLOR");

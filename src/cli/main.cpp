@@ -5,6 +5,7 @@
 #include "cli/cli_options.h"
 #include "cli/messages.h"
 #include "cli/output.h"
+#include "cli/parse.h"
 #include "cli/run.h"
 
 namespace {
@@ -36,5 +37,5 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case kParseRun: break;
     }
-    return RunListing(options);
+    return options.parse ? RunParse(options) : RunListing(options);
 }

@@ -10,6 +10,8 @@
 
 #include "cli/filters.h"
 #include "cli/formats.h"
+#include "cli/fromfile.h"
+#include "cli/html.h"
 #include "cli/line_decor.h"
 #include "cli/messages.h"
 #include "cli/metadata.h"
@@ -157,6 +159,14 @@ int RunListing(const CliOptions& options) {
         ClosePosixSource(source);
         return kExitNoListing;
     }
+    // --fromfile: the list's tree stands in for the folder; its root's path is empty.
+    PathList pathList;
+    if (options.fromFile && !LoadPathList(options.listFile, options.nul, source, pathList, error)) {
+        PrintMessage(error);
+        ClosePosixSource(source);
+        return kExitNoListing;
+    }
+    const std::string scanRoot = options.fromFile ? std::string() : options.folder;
 
     const ListLimits& limits = options.compat ? kDefinedLimits : kNoLimits;
     ListingTables tables;
@@ -165,8 +175,8 @@ int RunListing(const CliOptions& options) {
     ResetListing(tables, ShownName(source, options.folder));
 
     CliSeam seam;
-    seam.inner = PosixFolderSource(source);
-    seam.root = options.folder;
+    seam.inner = options.fromFile ? MemorySourceSeam(pathList.tree) : PosixFolderSource(source);
+    seam.root = scanRoot;
     seam.filter.exclude = options.exclude;
     seam.filter.include = options.include;
     seam.fileLimit = options.fileLimit;
@@ -209,12 +219,13 @@ int RunListing(const CliOptions& options) {
 
     int32_t folderLast = 0;
     int32_t depth = 1;
-    ScanResult scan = ScanFolder(tables, through, options.folder, folderLast, depth, options.list);
+    ScanResult scan = ScanFolder(tables, through, scanRoot, folderLast, depth, options.list);
     EraseProgress(seam.progress);
     gitLeftOut = GitIgnoreLeftOut(seam.gitignore);
     CloseGitIgnore(seam.gitignore);
     seam.gitignore = nullptr;
     ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
+    FreePathList(pathList);    // the names are in the tables now
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
         return kExitNoListing;
@@ -276,10 +287,12 @@ int RunListing(const CliOptions& options) {
         summary += "; total " + FormatSize(totalSize, options.meta.human, options.meta.si) +
                    (options.meta.human || options.meta.si ? "" : " bytes");
     if (options.format != CliOptions::kFormatText) {
-        FormatExtras extras{options.folder, &seam.links, &seam.overLimit, options.filesFirst, summary};
+        FormatExtras extras{scanRoot, &seam.links, &seam.overLimit, options.filesFirst, summary};
         if (looking) extras.meta = &meta;
         if (options.format == CliOptions::kFormatJson)
             RenderJson(buffer, tables, options.list, extras);
+        else if (options.format == CliOptions::kFormatHtml)
+            RenderHtml(buffer, tables, options.list, extras, HtmlPage{options.title, options.baseHref});
         else
             RenderMarkdown(buffer, tables, options.list, extras);
     } else {
@@ -301,6 +314,7 @@ int RunListing(const CliOptions& options) {
         return kExitNoListing;
     }
     if (rootFailed || rendered == 0) return kExitNoListing;
-    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty() || meta.failures > 0;
+    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty() || meta.failures > 0 ||
+                  pathList.repeated > 0;
     return partly ? kExitSubfolderUnreadable : kExitComplete;
 }

@@ -58,6 +58,9 @@ bool SetNaturalOrder(PosixSource& source);
 //    with windowsOrder a link whose target is a folder is kEntryFolderLink; everything else kEntryFile.
 //  - reportUnreadable: writes UnreadableNotice(path, error) to stderr and counts `unreadable`.
 FolderSource PosixFolderSource(PosixSource& source);
+// Appends an entry named `raw` as readFolder does: its shown name (CP932 when `toSjis`) and its key.
+// For sources that are not folders on disk (a list of paths).
+void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out);
 // Compares the keys PosixFolderSource made (plain byte order over ICU sort keys, then length).
 NameOrder PosixNameOrder();
 

@@ -203,17 +203,7 @@ EntryKind KindOf(int folderFd, const char* name, unsigned char type, bool window
 
 // Hands over one entry of the folder open as `fd`: its kind, its shown name and its key.
 void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out) {
-    PosixSourceImpl& impl = *source.impl;
-    std::string_view raw = cName;
-    EntryKind kind = KindOf(fd, cName, type, source.windowsOrder);
-    std::string_view name;
-    if (source.toSjis) {
-        name = ToCp932(impl, raw);
-        if (name == raw) name = {};  // stored once
-    }
-    bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, !source.windowsOrder);
-    out.Add(raw, name, key, kind);
+    AddNamedEntry(source, cName, KindOf(fd, cName, type, source.windowsOrder), out);
 }
 
 // The folder's entries straight from getdents64 into one large buffer, so a folder costs an open, a
@@ -367,4 +357,16 @@ std::string UnreadableNotice(std::string_view path, int error) {
     line += reason ? std::string(reason) : "error " + std::to_string(error);
     line += '\n';
     return line;
+}
+
+void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
+    PosixSourceImpl& impl = *source.impl;
+    std::string_view name;
+    if (source.toSjis) {
+        name = ToCp932(impl, raw);
+        if (name == raw) name = {};  // stored once
+    }
+    bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
+    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, !source.windowsOrder);
+    out.Add(raw, name, key, kind);
 }

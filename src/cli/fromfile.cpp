@@ -1,0 +1,131 @@
+// --fromfile: reads the list whole, writes each path's plain form over it, and adds the paths to an
+// in-memory tree whose entries carry the POSIX source's shown names and collation keys.
+#include "cli/fromfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/messages.h"
+
+bool ReadListInput(const std::string& file, std::string& bytes, std::string& error) {
+    int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot read " + Quoted(file) + ": " + Reason(errno);
+        return false;
+    }
+    size_t used = 0;
+    struct stat info;
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bytes.resize(regular ? size_t(info.st_size) + 1 : size_t(1) << 20);  // + 1: the read that finds the end
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        ssize_t n = read(fd, bytes.data() + used, bytes.size() - used);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = "cannot read " + Quoted(file) + ": " + Reason(errno);
+            if (fd != STDIN_FILENO) close(fd);
+            return false;
+        }
+        used += size_t(n);
+    }
+    if (fd != STDIN_FILENO) close(fd);
+    bytes.resize(used);
+    return true;
+}
+
+namespace {
+
+void AddEntry(void* context, std::string_view raw, EntryKind kind, EntryList& out) {
+    AddNamedEntry(*static_cast<PosixSource*>(context), raw, kind, out);
+}
+
+}  // namespace
+
+std::string_view PlainPath(char* path, size_t length, bool& folder) {
+    // Most lists need no rewriting: "./" in front (as `find .` prints) is skipped over.
+    size_t skip = 0;
+    while (length - skip >= 2 && path[skip] == '.' && path[skip + 1] == '/') {
+        skip += 2;
+        while (skip < length && path[skip] == '/') ++skip;
+    }
+    std::string_view rest(path + skip, length - skip);
+    // Plain already: no '/' at either end, no "." component, no empty one.
+    bool plain = !rest.empty() && rest[0] != '/' && rest.back() != '/' && rest != "." && !rest.starts_with("./");
+    for (size_t i = 0; plain && i + 1 < rest.size(); ++i) {
+        if (rest[i] != '/') continue;
+        char next = rest[i + 1];
+        plain = next != '/' && !(next == '.' && (i + 2 == rest.size() || rest[i + 2] == '/'));
+    }
+    if (plain) {
+        folder = false;
+        return rest;
+    }
+    return {path, RewritePath(path, length, folder)};
+}
+
+size_t RewritePath(char* path, size_t length, bool& folder) {
+    // A path whose last component is empty or "." ("a/", "a/.") names a folder.
+    std::string_view whole(path, length);
+    size_t lastSlash = whole.rfind('/');
+    std::string_view last = lastSlash == std::string_view::npos ? whole : whole.substr(lastSlash + 1);
+    folder = last.empty() || last == ".";
+    bool absolute = length > 0 && path[0] == '/';
+    size_t out = absolute ? 1 : 0;
+    for (size_t i = out; i < length;) {
+        size_t end = i;
+        while (end < length && path[end] != '/') ++end;
+        size_t n = end - i;
+        if (n != 0 && !(n == 1 && path[i] == '.')) {
+            if (out > size_t(absolute ? 1 : 0)) path[out++] = '/';
+            if (out != i) std::memmove(path + out, path + i, n);
+            out += n;
+        }
+        i = end + 1;
+    }
+    if (out == 1 && absolute) folder = true;  // "/": the top folder of absolute paths
+    return out;
+}
+
+bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
+                  std::string& error) {
+    if (!ReadListInput(file, list.bytes, error)) return false;
+    char separator = nulSeparated ? '\0' : '\n';
+    char* bytes = list.bytes.data();
+    size_t size = list.bytes.size();
+    size_t lines = 0;
+    for (size_t i = 0; i < size; ++i) lines += bytes[i] == separator;
+    InitMemorySource(list.tree, lines + 1);
+    list.tree.context = &names;
+    list.tree.addEntry = AddEntry;
+    int32_t line = 0;
+    for (size_t start = 0; start < size;) {
+        const void* found = std::memchr(bytes + start, separator, size - start);
+        size_t end = found ? size_t(static_cast<const char*>(found) - bytes) : size;
+        size_t length = end - start;
+        if (!nulSeparated && length > 0 && bytes[start + length - 1] == '\r') --length;
+        ++line;
+        bool folder = false;
+        std::string_view path = PlainPath(bytes + start, length, folder);
+        if (!path.empty()) {
+            int32_t earlier = AddMemoryPath(list.tree, path, folder, line);
+            if (earlier != 0) {
+                ++list.repeated;
+                PrintMessage((nulSeparated ? "path " : "line ") + std::to_string(line) + ": " +
+                             Quoted(path) + " listed again (first on " +
+                             (nulSeparated ? "path " : "line ") + std::to_string(earlier) + ")");
+            }
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+void FreePathList(PathList& list) {
+    list.tree = MemorySource();
+    std::string().swap(list.bytes);
+}

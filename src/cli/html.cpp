@@ -1,0 +1,203 @@
+// The HTML page: a head with inline CSS, then the same walk as the JSON document, folders as
+// <details open><summary> around a list of their entries. Names go through the text view's escaping
+// (control characters and invalid bytes C-style), then HTML's; links carry the raw bytes percent-encoded.
+#include "cli/html.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "render/listing_index.h"
+
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+void Put(TextBuffer& buffer, std::string_view text) { AppendBounded(buffer, text, text.size()); }
+
+const char kHead[] =
+    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    "<meta name=\"generator\" content=\"arbolin\">\n<title>";
+const char kStyle[] =
+    "</title>\n<style>\n"
+    "body { font-family: ui-monospace, \"DejaVu Sans Mono\", monospace; font-size: 14px; margin: 1em; }\n"
+    "h1 { font-size: 1.2em; }\n"
+    "ul { list-style: none; margin: 0; padding-left: 1.4em; border-left: 1px dotted #999; }\n"
+    "li { margin: 0.1em 0; }\n"
+    "summary { cursor: pointer; font-weight: bold; }\n"
+    "a { color: #0645ad; text-decoration: none; white-space: pre; }\n"
+    "a:hover { text-decoration: underline; }\n"
+    ".note, .summary { color: #666; font-weight: normal; }\n"
+    "</style>\n</head>\n<body>\n<h1>";
+
+// Bytes that a name written as it is may hold: printable ASCII other than & < > " ' and the backslash.
+struct PlainBytes {
+    bool plain[256] = {};
+    bool unreserved[256] = {};  // kept as they are in a link
+    constexpr PlainBytes() {
+        for (int b = 0x20; b < 0x7F; ++b) plain[b] = true;
+        for (char special : std::string_view("&<>\"'\\")) plain[uint8_t(special)] = false;
+        for (int b = 0; b < 256; ++b)
+            unreserved[b] = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+                            b == '-' || b == '.' || b == '_' || b == '~';
+    }
+};
+constexpr PlainBytes kBytes;
+
+// The text view's escaping of one name (so a name reads the same as in the tree), then HTML's.
+void AppendShownName(std::string& out, std::string_view name, TextBuffer& scratch) {
+    if (std::all_of(name.begin(), name.end(), [](char c) { return kBytes.plain[uint8_t(c)]; })) {
+        out.append(name);
+        return;
+    }
+    scratch.text.clear();
+    AppendNameUtf8(scratch, name, false);
+    AppendHtmlEscaped(out, scratch.text);
+}
+
+}  // namespace
+
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+    size_t plain = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* reference = nullptr;
+        switch (text[i]) {
+            case '&': reference = "&amp;"; break;
+            case '<': reference = "&lt;"; break;
+            case '>': reference = "&gt;"; break;
+            case '"': reference = "&quot;"; break;
+            case '\'': reference = "&#39;"; break;
+            default: continue;
+        }
+        out.append(text.data() + plain, i - plain);
+        out += reference;
+        plain = i + 1;
+    }
+    out.append(text.data() + plain, text.size() - plain);
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view component) {
+    for (char ch : component) {
+        auto b = uint8_t(ch);
+        if (kBytes.unreserved[b]) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+    }
+}
+
+void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
+                const FormatExtras& extras, const HtmlPage& page) {
+    ListingIndex index;
+    BuildListingIndex(tables, index);
+    TextBuffer scratch;
+    std::string line;
+    const FolderEntry& root = tables.folders[0];
+
+    line = kHead;
+    std::string title;
+    if (page.title.empty())
+        AppendShownName(title, tables.Name(root), scratch);
+    else
+        AppendHtmlEscaped(title, page.title);
+    line += title;
+    line += kStyle;
+    line += title;
+    line += "</h1>\n";
+    Put(buffer, line);
+
+    // Each open folder's link, ending in '/'. The folder "/" that --fromfile puts absolute paths in
+    // stands for the top of the site: its children's links start with "/".
+    std::vector<std::string> links;
+    std::string rootLink;
+    if (!page.baseHref.empty()) {
+        AppendHtmlEscaped(rootLink, page.baseHref);
+        if (rootLink.back() != '/') rootLink += '/';
+    }
+    auto childLink = [&](std::string& out, std::string_view name, bool folder) {
+        out = links.back();
+        if (folder && name == "/" && links.size() == 1) {
+            if (!out.empty() && out.back() == '/') out.pop_back();
+            out += '/';
+            return;
+        }
+        AppendPercentEncoded(out, name);
+        if (folder) out += '/';
+    };
+    auto entries = [&](const FolderEntry& f) -> int64_t {
+        if (extras.overLimit == nullptr) return -1;
+        auto found = extras.overLimit->find(f.name);
+        return found != extras.overLimit->end() ? found->second : -1;
+    };
+    auto files = [&](int32_t row) {
+        const FolderEntry& f = tables.folders[row];
+        if (!options.fileNames) return;
+        for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
+            std::string_view name = tables.Name(tables.FileRow(index.fileRows[k]));
+            if (!options.folderNames) {
+                // Without folder rows a file's folder is unknown, and so is its link: none is better
+                // than a wrong one.
+                line.assign("<li>");
+                AppendShownName(line, name, scratch);
+                line += "</li>\n";
+                Put(buffer, line);
+                continue;
+            }
+            line.assign("<li><a href=\"");
+            line += links.back();
+            AppendPercentEncoded(line, name);
+            line += "\">";
+            AppendShownName(line, name, scratch);
+            line += "</a></li>\n";
+            Put(buffer, line);
+        }
+    };
+    // A folder's opening: its summary, then its list.
+    auto open = [&](int32_t row, const std::string& link) {
+        const FolderEntry& f = tables.folders[row];
+        line.assign(row == 0 ? "<details open><summary><a href=\"" : "<li><details open><summary><a href=\"");
+        line += link.empty() ? std::string("./") : link;
+        line += "\">";
+        AppendShownName(line, tables.Name(f), scratch);
+        line += "</a>";
+        int64_t count = entries(f);
+        if (count >= 0) line += " <span class=\"note\">(" + std::to_string(count) + " entries)</span>";
+        line += "</summary>\n<ul>\n";
+        Put(buffer, line);
+    };
+    links.push_back(rootLink);
+    open(0, rootLink);
+    if (extras.filesFirst) files(0);
+    std::vector<std::pair<int32_t, int32_t>> stack{{0, 1}};  // folder row, next child row
+    while (!stack.empty()) {
+        auto& [row, next] = stack.back();
+        const FolderEntry& f = tables.folders[row];
+        if (next < row + f.subtreeSize) {
+            int32_t child = next;
+            next += tables.folders[child].subtreeSize;
+            if (tables.folders[child].depth != f.depth + 1) continue;
+            std::string link;
+            childLink(link, tables.Name(tables.folders[child]), true);
+            open(child, link);
+            links.push_back(std::move(link));
+            if (extras.filesFirst) files(child);
+            stack.push_back({child, child + 1});
+            continue;
+        }
+        if (!extras.filesFirst) files(row);
+        Put(buffer, stack.size() == 1 ? "</ul>\n</details>\n" : "</ul>\n</details></li>\n");
+        stack.pop_back();
+        links.pop_back();
+    }
+    line.clear();
+    if (!extras.summary.empty()) {
+        line = "<p class=\"summary\">";
+        AppendHtmlEscaped(line, extras.summary);
+        line += "</p>\n";
+    }
+    line += "</body>\n</html>\n";
+    Put(buffer, line);
+}

@@ -1,0 +1,24 @@
+// --format html (POSIX side): one self-contained page streamed through the text buffer from the ordered
+// tables. Folders fold (<details open>), files are list items, every name a link; no script, nothing
+// loaded from elsewhere.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/formats.h"
+#include "listing/listing.h"
+#include "render/render.h"
+
+struct HtmlPage {
+    std::string title;     // empty: the root's name
+    std::string baseHref;  // empty: links relative to FOLDER (right for a page saved in FOLDER)
+};
+
+void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
+                const FormatExtras& extras, const HtmlPage& page);
+
+// Appends `text` with &, <, >, " and ' as character references.
+void AppendHtmlEscaped(std::string& out, std::string_view text);
+// Appends one path component for a URL: every byte but A-Z a-z 0-9 - . _ ~ percent-encoded.
+void AppendPercentEncoded(std::string& out, std::string_view component);

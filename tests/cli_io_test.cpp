@@ -1,0 +1,328 @@
+// Listings in and out: --fromfile's path rules and repeats, --parse over arbolin's own views (round
+// trips over generated trees) and over `tree`'s output, and hostile names in --format html. The built
+// `arbolin` run over folders and lists these tests make.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/fromfile.h"
+#include "cli/html.h"
+#include "cli/parse.h"
+#include "support/arbolin_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- The plain form of a listed path.
+
+TEST(PlainPath, Rules) {
+    const struct {
+        const char* given;
+        const char* plain;
+        bool folder;
+    } cases[] = {
+        {"a/b/c", "a/b/c", false},     {"a/b/", "a/b", true},         {"./a", "a", false},
+        {"a//b", "a/b", false},        {"a/./b", "a/b", false},       {"a/.", "a", true},
+        {".", "", true},               {"./", "", true},              {"", "", true},
+        {"/", "/", true},              {"//", "/", true},             {"/usr//lib/", "/usr/lib", true},
+        {"/./x", "/x", false},         {"../x", "../x", false},       {"a/../b", "a/../b", false},
+        {"..", "..", false},           {"a/..", "a/..", false},       {".a/.b.", ".a/.b.", false},
+        {"a b/ c ", "a b/ c ", false}, {"a\\b", "a\\b", false},       {"././", "", true},
+        {".//a", "a", false},          {"./..", "..", false},         {"././a/", "a", true},
+        {"./.", "", true},             {"./a/./b", "a/b", false},     {"./a//", "a", true},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = c.given;
+        bool folder = false;
+        std::string_view plain = PlainPath(bytes.data(), bytes.size(), folder);
+        EXPECT_EQ(plain, c.plain) << c.given;
+        if (!plain.empty()) {
+            EXPECT_EQ(folder, c.folder) << c.given;
+        }
+    }
+}
+
+TEST(Unescape, EscapesBackToBytes) {
+    EXPECT_EQ(Unescape("a\\\\b\\n\\t\\x1b\\xff\\u202e\\q", false),
+              std::string("a\\b\n\t\x1b\xff\xE2\x80\xAE\\q"));
+    // In Shift_JIS, 0x5C after a lead byte is the character's second half, not an escape.
+    EXPECT_EQ(Unescape("\x95\x5Cn\\n", true), "\x95\x5Cn\n");
+}
+
+// ---- The built arbolin over lists, listings and pages.
+
+class CliIo : public ArbolinFolderTest {
+protected:
+    // Runs arbolin with `input` in file "in" and returns the result.
+    RunResult WithInput(std::string_view input, std::vector<std::string> args) {
+        WriteFile(At("in"), input);
+        args.push_back(At("in"));
+        return Arbolin(std::move(args));
+    }
+};
+
+TEST_F(CliIo, FromFileBuildsTheTreeTheRulesSay) {
+    const struct {
+        const char* what;
+        std::string list;
+        std::vector<std::string> args;
+        std::string expected;  // without the root line
+    } cases[] = {
+        {"components become folders; a path continuing below makes a folder",
+         "a/b/c\na\nb/\nd\n", {}, " ├[ a ]\n │ └[ b ]\n │   └c\n ├[ b ]\n └d\n"},
+        {"whole components: a/b is no prefix of a/bc", "a/bc\na/b\n", {}, " └[ a ]\n   ├b\n   └bc\n"},
+        {"empty lines, ./, /./, //, a lone . and CRLF", "\n./x\r\n.\n./\ny//z\ny/./w\n\n", {},
+         " ├[ y ]\n │ ├w\n │ └z\n └x\n"},
+        {"absolute paths under a / folder; .. a plain name", "/usr/bin/sh\n../up\nrel\n", {},
+         " ├[ .. ]\n │ └up\n ├[ / ]\n │ └[ usr ]\n │   └[ bin ]\n │     └sh\n └rel\n"},
+        {"NUL-separated, newlines inside names", std::string("a\nb\0dir/x\0", 10), {"-0"},
+         " ├[ dir ]\n │ └x\n └a\\nb\n"},
+        {"filters, depth and files first", "s/m.c\ns/u.h\ns/t/deep.c\nR\n",
+         {"-P", "*.c", "--files-first", "-L", "2"}, " └[ s ]\n   ├m.c\n   └[ t ]\n"},
+        {"prune and summary", "e/\nf/g\n", {"--prune", "--summary"},
+         " └[ f ]\n   └g\n1 folder, 1 file; left out: 1 empty folder\n"},
+        {"file limit", "big/1\nbig/2\nbig/3\nsmall/1\n", {"--filelimit", "2"},
+         " ├[ big ] (3 entries)\n └[ small ]\n   └1\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--fromfile"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        RunResult r = WithInput(c.list, args);
+        EXPECT_EQ(r.status, 0) << c.what << "\n" << r.err;
+        EXPECT_EQ(r.out, "[ " + At("in") + " ]\n" + c.expected) << c.what;
+        EXPECT_EQ(r.err, "") << c.what;
+    }
+}
+
+TEST_F(CliIo, FromFileRepeatsAreReportedOnceEachAndAFolderWins) {
+    RunResult r = WithInput("a\nb/c\na\n./b/c\nd\nd/\n", {"--fromfile"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "[ " + At("in") + " ]\n ├[ b ]\n │ └c\n ├[ d ]\n └a\n");
+    ExpectMessages(r.err, 3);
+    EXPECT_NE(r.err.find("line 3: 'a' listed again (first on line 1)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 4: 'b/c' listed again (first on line 2)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 6: 'd' listed again (first on line 5)"), std::string::npos) << r.err;
+}
+
+TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {
+    Folder("real/inside");  // a folder that the list names must not be opened
+    RunResult r = WithInput("real\n", {"--fromfile"});
+    EXPECT_EQ(r.out, "[ " + At("in") + " ]\n └real\n");
+    for (std::vector<std::string> args : {std::vector<std::string>{"--fromfile", "--gitignore"},
+                                          {"--fromfile", "--compat"}, {"--fromfile", "a", "b"},
+                                          {"--parse", "--fromfile"}, {"-0"}, {"--title", "x"},
+                                          {"--format", "html", "--encoding", "sjis"},
+                                          {"--parse", "--format", "markdown"}}) {
+        RunResult bad = Arbolin(args);
+        EXPECT_EQ(bad.status, 64) << args[0] << " " << args[1];
+        ExpectMessages(bad.err, 1);
+    }
+    RunResult missing = Arbolin({"--fromfile", "no-such-list"});
+    EXPECT_EQ(missing.status, 2);
+}
+
+// A tree of awkward names: spaces, escapes, wide characters, names like pieces and marks, deep and
+// empty folders; `seed` varies which appear where.
+void MakeTree(const std::string& root, unsigned seed, bool cp932Only) {
+    std::vector<std::string> names = {"a", "B", " lead", "trail ", "x.txt", "\xE6\x97\xA5\xE6\x9C\xAC",
+                                      "\xEF\xBD\xB1", "dash-1", "10", "2", "[x", "y]", "a*",
+                                      "..x", "\xE2\x94\x82" "bar", "p|q", "q=", "#h", "\xCE\xB1\xCE\xB2"};
+    if (!cp932Only) {
+        names.insert(names.end(), {"nl\nname", "tab\tx", "back\\slash", "esc\x1b", "bad\xff", "\xE2\x80\xAE" "rtl"});
+    }
+    std::mt19937 random(seed);
+    std::vector<std::string> folders{root};
+    for (int i = 0; i < 60; ++i) {
+        const std::string& parent = folders[random() % folders.size()];
+        std::string path = parent + "/" + names[random() % names.size()];
+        if (fs::exists(path)) continue;
+        if (random() % 3 == 0) {
+            fs::create_directory(path);
+            if (folders.size() < 12) folders.push_back(path);
+        } else {
+            WriteFile(path, "");
+        }
+    }
+}
+
+std::string WithoutFirstLine(const std::string& text, std::string_view eol) {
+    size_t end = text.find(eol);
+    return end == std::string::npos ? std::string() : text.substr(end + eol.size());
+}
+
+TEST_F(CliIo, RoundTripsThroughParseAndFromFile) {
+    const std::vector<std::vector<std::string>> forms = {
+        {},
+        {"--pieces", "ascii"},
+        {"--indented"},
+        {"--files-first"},
+        {"--indented", "--files-first", "--summary"},
+        {"--no-file-names"},
+        {"--encoding", "sjis"},
+        {"--encoding", "sjis", "--pieces", "ascii", "--files-first"},
+        {"--encoding", "sjis", "--indented"},
+    };
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        std::string tree = "T" + std::to_string(seed);
+        Folder(tree);
+        MakeTree(At(tree), seed, false);
+        std::string cp932Tree = "S" + std::to_string(seed);
+        Folder(cp932Tree);
+        MakeTree(At(cp932Tree), seed, true);
+        for (const auto& form : forms) {
+            bool sjis = std::find(form.begin(), form.end(), "sjis") != form.end();
+            std::string eol = sjis ? "\r\n" : "\n";
+            std::string what = tree;
+            for (const auto& a : form) what += " " + a;
+            std::vector<std::string> first = form;
+            first.push_back(sjis ? cp932Tree : tree);
+            RunResult listing = Arbolin(first);
+            ASSERT_EQ(listing.status, 0) << what << listing.err;
+            WriteFile(At("listing"), listing.out);
+            RunResult paths = Arbolin({"--parse", "-0", At("listing")});
+            EXPECT_EQ(paths.status, 0) << what << "\n" << paths.err;
+            WriteFile(At("paths"), paths.out);
+            std::vector<std::string> last = form;
+            last.insert(last.begin(), {"--fromfile", "-0"});
+            last.push_back(At("paths"));
+            RunResult again = Arbolin(last);
+            EXPECT_EQ(again.status, 0) << what << "\n" << again.err;
+            EXPECT_EQ(WithoutFirstLine(again.out, eol), WithoutFirstLine(listing.out, eol)) << what;
+        }
+    }
+}
+
+TEST_F(CliIo, ParseToleratesQuotingAndReportsWhatItCannotPlace) {
+    Folder("Q/sub/deeper");
+    File("Q/sub/f");
+    File("Q/top");
+    RunResult listing = Arbolin({"Q"});
+    std::string expected = "sub/\nsub/deeper/\nsub/f\ntop\n";
+    std::string quoted, indented, tabbed;
+    for (size_t at = 0; at < listing.out.size();) {
+        size_t end = listing.out.find('\n', at);
+        std::string line = listing.out.substr(at, end - at);
+        quoted += "> " + line + "\n";
+        indented += "    " + line + "\r\n";
+        tabbed += "\t" + line + "\n";
+        at = end + 1;
+    }
+    for (const std::string& text : {quoted, "\n\n" + indented + "\n", tabbed,
+                                    WithoutFirstLine(listing.out, "\n")}) {
+        RunResult r = WithInput(text, {"--parse"});
+        EXPECT_EQ(r.status, 0) << text << r.err;
+        EXPECT_EQ(r.out, expected) << text;
+    }
+    // A line that fits nowhere, and a name as wide as a shortened one.
+    RunResult r = WithInput("[ R ]\n ├[ a ]\n │ │   └lost\n └abcdefghijklmn \xE2\x80\xA6\n", {"--parse"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "a/\nabcdefghijklmn \xE2\x80\xA6\n");
+    ExpectMessages(r.err, 2);
+    EXPECT_NE(r.err.find("line 3:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 4:"), std::string::npos) << r.err;
+    // Metadata fields between piece and name (sizes right-aligned, mode, date), -F marks and link
+    // targets: none of them part of a name; a name that starts like a field keeps it.
+    const struct {
+        std::string listing, paths;
+    } fielded[] = {
+        {"  12K 2026-05-01 10:00 [ . ]\n \xE2\x94\x9C  12K 2026-05-01 10:00 [ Docs ]\n"
+         " \xE2\x94\x82 \xE2\x94\x94  512 2026-05-01 10:00 10 x.txt\n \xE2\x94\x94 1.5K 2026-05-01 10:00 r.txt\n",
+         "Docs/\nDocs/10 x.txt\nr.txt\n"},
+        {"[ . ]\n + -rwxr-xr-x 1.0M run.sh*\n + lrwxrwxrwx    3 ln@ -> run.sh\n ` prw-r--r--    0 fifo|\n",
+         "run.sh\nln\nfifo\n"},
+        {"[ . ]\n \xE2\x94\x9C 1 a\n \xE2\x94\x94" "b*\n", " 1 a\nb*\n"},
+    };
+    for (const auto& c : fielded) {
+        RunResult parsed = WithInput(c.listing, {"--parse"});
+        EXPECT_EQ(parsed.out, c.paths) << c.listing;
+        EXPECT_EQ(parsed.status, 0) << c.listing << parsed.err;
+    }
+    // The JSON tree of the same listing, and the marks that are no part of a name.
+    RunResult json = WithInput("[ R ]\n ├[ a ] (7 entries)\n ├[ b ] [recursive, not followed]\n └c\n",
+                               {"--parse", "--format", "json"});
+    EXPECT_EQ(json.out,
+              "{\"name\": \"R\", \"type\": \"folder\", \"children\": [\n"
+              "  {\"name\": \"a\", \"type\": \"folder\", \"children\": []},\n"
+              "  {\"name\": \"b\", \"type\": \"folder\", \"children\": []},\n"
+              "  {\"name\": \"c\", \"type\": \"file\"}\n]}\n");
+}
+
+// What `tree` prints, read back: the same entries as the folder holds (an empty folder without -F
+// reads as a file: tree gives no sign of it).
+TEST_F(CliIo, ParsesTreesOwnOutput) {
+    if (system("command -v tree >/dev/null 2>&1") != 0) GTEST_SKIP() << "tree is not installed";
+    Folder("W/src/lib");
+    Folder("W/empty");
+    Folder("W/.hidden");
+    File("W/src/lib/a b.c");
+    File("W/src/\xE6\x97\xA5\xE6\x9C\xAC.txt");
+    File("W/.dot");
+    File("W/run.sh");
+    fs::permissions(At("W/run.sh"), fs::perms::owner_exec, fs::perm_options::add);
+    fs::create_symlink("src", At("W/link"));
+    for (std::string flags : {"", "--charset ascii", "-F", "-a", "-a -F --charset ascii"}) {
+        bool all = flags.find("-a") != std::string::npos, marks = flags.find("-F") != std::string::npos;
+        std::string command = "cd '" + base_ + "' && LC_ALL=C.UTF-8 tree " + flags + " W > tree.out";
+        ASSERT_EQ(system(command.c_str()), 0) << command;
+        RunResult r = Arbolin({"--parse", At("tree.out")});
+        EXPECT_EQ(r.status, 0) << flags << "\n" << r.err;
+        std::set<std::string> got, want;
+        for (size_t at = 0; at < r.out.size();) {
+            size_t end = r.out.find('\n', at);
+            got.insert(r.out.substr(at, end - at));
+            at = end + 1;
+        }
+        for (const auto& e : fs::recursive_directory_iterator(At("W"))) {
+            std::string rel = e.path().lexically_relative(At("W")).string();
+            if (!all && (rel[0] == '.' || rel.find("/.") != std::string::npos)) continue;
+            bool folder = e.is_directory() && !e.is_symlink();
+            bool shown = folder && (marks || !fs::is_empty(e.path()));
+            want.insert(shown ? rel + "/" : rel);
+        }
+        EXPECT_EQ(got, want) << flags;
+    }
+}
+
+// ---- HTML.
+
+TEST(HtmlEscaping, NamesAndLinks) {
+    std::string out;
+    AppendHtmlEscaped(out, "<img src=x onerror=alert(1)>\"'&");
+    EXPECT_EQ(out, "&lt;img src=x onerror=alert(1)&gt;&quot;&#39;&amp;");
+    out.clear();
+    AppendPercentEncoded(out, "a b/%\"<\xE6\x97\xA5~._-");
+    EXPECT_EQ(out, "a%20b%2F%25%22%3C%E6%97%A5~._-");
+}
+
+TEST_F(CliIo, HtmlShowsHostileNamesAsText) {
+    File("H/<img src=x onerror=alert(1)>");
+    File("H/\"><script>alert(1)</script>");
+    File("H/it's & <b>");
+    Folder("H/<details>");
+    RunResult r = Arbolin({"--format", "html", "--title", "</title><script>x</script>", "H"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* raw : {"<img", "<script", "<b>", "\"><", "<details>\n"})
+        EXPECT_EQ(r.out.find(raw), std::string::npos) << raw;
+    EXPECT_NE(r.out.find("&lt;img src=x onerror=alert(1)&gt;</a>"), std::string::npos);
+    EXPECT_NE(r.out.find("href=\"%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E\""), std::string::npos);
+    EXPECT_NE(r.out.find("<title>&lt;/title&gt;&lt;script&gt;x&lt;/script&gt;</title>"), std::string::npos);
+    EXPECT_NE(r.out.find("href=\"%3Cdetails%3E/\""), std::string::npos);
+    // Without folder rows the files' folders are unknown: no link rather than a wrong one.
+    File("H/<details>/inner");
+    RunResult flat = Arbolin({"--format", "html", "--no-folder-names", "H"});
+    EXPECT_EQ(flat.out.find("href=\"inner\""), std::string::npos);
+    EXPECT_NE(flat.out.find("<li>inner</li>"), std::string::npos);
+    RunResult based = Arbolin({"--format", "html", "--base-href", "https://h/x?a=1&b", "H"});
+    EXPECT_NE(based.out.find("href=\"https://h/x?a=1&amp;b/%3Cdetails%3E/\""), std::string::npos);
+}
+
+}  // namespace
