@@ -12,6 +12,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/filters.h"
+#include "cli/formats.h"
 #include "git/git.h"
 #include "support/arbolin_run.h"
 
@@ -345,6 +346,26 @@ TEST_F(CliFeatures, JsonParsesBackToTheSameTree) {
               "  {\"name\": \"big\", \"type\": \"folder\", \"entries\": 2, \"children\": []},\n"
               "  {\"name\": \"x\\\"y\", \"type\": \"file\"}\n"
               "], \"summary\": \"1 folder, 1 file; left out: 2 entries in 1 folder over --filelimit\"}\n");
+}
+
+// What a terminal or an editor could take for a line end or a control, escaped in the JSON string as
+// \uXXXX: DEL, the C1 controls, U+2028/U+2029 (JavaScript line ends before ES2019).
+TEST(CliJson, ControlsAndLineSeparatorsEscaped) {
+    const struct {
+        std::string name, json;
+    } cases[] = {
+        {"del\x7f", "\"del\\u007f\""},
+        {"c1\xc2\x80-\xc2\x85-\xc2\x9f", "\"c1\\u0080-\\u0085-\\u009f\""},
+        {"\xc2\xa0nbsp", "\"\xc2\xa0nbsp\""},  // U+00A0, the first after C1, stays
+        {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "\"ls\\u2028ps\\u2029\""},
+        {"\x01\x1f\"\\", "\"\\u0001\\u001f\\\"\\\\\""},
+    };
+    for (const auto& c : cases) {
+        std::string out, hex;
+        AppendJsonName(out, c.name, hex);
+        EXPECT_EQ(out, c.json);
+        EXPECT_EQ(hex, "") << "valid UTF-8 needs no \"bytes\"";
+    }
 }
 
 // ---- Markdown: rendered to HTML by python3-markdown, and the list nesting read back and compared with

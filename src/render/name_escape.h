@@ -1,6 +1,7 @@
 // C-style escapes shared by the command line's name writers, so that a name can never forge a line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Appends byte `c` escaped: \a \b \t \n \v \f \r and \\ by letter, anything else as \xNN.
@@ -17,4 +18,12 @@ inline void AppendEscapedByte(std::string& out, unsigned char c) {
         out += kHex[c >> 4];
         out += kHex[c & 15];
     }
+}
+
+// Appends code point `c` (at most U+FFFF) as \uXXXX, lower-case hex: the form JSON reads, and the one the
+// text view gives U+2028 and U+2029.
+inline void AppendUnicodeEscape(std::string& out, uint32_t c) {
+    static const char kHex[] = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
 }
