@@ -359,6 +359,9 @@ TEST(CliJson, ControlsAndLineSeparatorsEscaped) {
         {"\xc2\xa0nbsp", "\"\xc2\xa0nbsp\""},  // U+00A0, the first after C1, stays
         {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "\"ls\\u2028ps\\u2029\""},
         {"\x01\x1f\"\\", "\"\\u0001\\u001f\\\"\\\\\""},
+        // Bidirectional controls, which would show a name reordered.
+        {"txt\u202eexe.", "\"txt\\u202eexe.\""},
+        {"\u200e\u200f\u202a\u202d\u2066\u2069", "\"\\u200e\\u200f\\u202a\\u202d\\u2066\\u2069\""},
     };
     for (const auto& c : cases) {
         std::string out, hex;
@@ -420,6 +423,12 @@ TEST_F(CliFeatures, MarkdownRendersAsTheSameNesting) {
     File("N/z.txt");
     EXPECT_EQ(Arbolin({"--format=markdown", "--files-first", "--summary", "N"}).out,
               "- N/\n  - z\\.txt\n  - a\\*b/\n    - c\\.txt\n\n1 folder, 2 files\n");
+
+    // Bidirectional controls take the text view's escape, as U+2028 does; Markdown doubles its backslash.
+    File("D/\u2066d/ls\u2028");
+    File("D/txt\u202eexe.");
+    EXPECT_EQ(Arbolin({"--format=markdown", "D"}).out,
+              "- D/\n  - \\\\u2066d/\n    - ls\\\\u2028\n  - txt\\\\u202eexe\\.\n");
 }
 
 // ---- --gitignore: what arbolin leaves out is what `git check-ignore` says, on generated repositories

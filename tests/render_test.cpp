@@ -254,6 +254,13 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameUtf8, "c1\xc2\x85", false, "c1\\xc2\\x85"},
         {AppendNameUtf8, "ls\xe2\x80\xa8ps\xe2\x80\xa9", false, "ls\\u2028ps\\u2029"},
         {AppendNameUtf8, "日本語.txt", false, "日本語.txt"},
+        // Bidirectional controls, which would show a name reordered ("exe.txt" for "txt.exe"): escaped
+        // as U+2028 is, and counted by their escape's bytes under the limit.
+        {AppendNameUtf8, "a\u202etxt.exe", false, "a\\u202etxt.exe"},
+        {AppendNameUtf8, "\u200e\u200f\u202a\u202b\u202c\u202d", false, "\\u200e\\u200f\\u202a\\u202b\\u202c\\u202d"},
+        {AppendNameUtf8, "\u2066\u2067\u2068\u2069\u200d\u2065", false,
+         "\\u2066\\u2067\\u2068\\u2069\u200d\u2065"},  // the joiner and an unassigned neighbour stay
+        {AppendNameUtf8, "ab\u202ecdefghijklmn", true, "ab\\u202ecdefgh …"},
         // The limit counts columns: 17 stay whole, 18 shorten to 14; wide characters count two.
         {AppendNameUtf8, "abcdefghijklmnopq", true, "abcdefghijklmnopq"},
         {AppendNameUtf8, "abcdefghijklmnopqr", true, "abcdefghijklmn …"},

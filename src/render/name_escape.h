@@ -1,5 +1,8 @@
-// C-style escapes shared by the command line's name writers, so that a name can never forge a line.
+// C-style escapes shared by the command line's name writers, so that a name can never forge a line
+// nor show reordered.
 #pragma once
+
+#include <unicode/uchar.h>
 
 #include <cstdint>
 #include <string>
@@ -27,3 +30,7 @@ inline void AppendUnicodeEscape(std::string& out, uint32_t c) {
     out += "\\u";
     for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
 }
+
+// The bidirectional controls (U+061C, U+200E/U+200F, U+202A-U+202E, U+2066-U+2069: ICU's Bidi_Control),
+// which reorder what a terminal or a page shows around them, so that "txt.exe" could pass for "exe.txt".
+inline bool IsBidiControl(int32_t c) { return u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL) != 0; }
