@@ -396,7 +396,11 @@ TEST_F(CliRun, OutputFailuresLeaveFileUntouched) {
         const char* reason;
     } cases[] = {
         {"folder missing", {"-o", "nowhere/out.txt", "Work"}, "No such file or directory"},
-        {"read-only folder", {"-o", "ro/out.txt", "Work"}, "Permission denied"},
+        // FILE itself is writable: the message names the folder the temporary file cannot go in.
+        {"read-only folder", {"-o", "ro/out.txt", "Work"},
+         "arbolin: cannot write 'ro/out.txt': cannot create a temporary file in 'ro': Permission denied\n"},
+        {"new file, read-only folder", {"-o", "ro/new.txt", "Work"},
+         "arbolin: cannot write 'ro/new.txt': cannot create a temporary file in 'ro': Permission denied\n"},
         {"read-only file", {"-o", "rofile.txt", "Work"}, "Permission denied"},
         {"a folder", {"-o", "adir", "Work"}, "Is a directory"},
         {"device full", {"-o", "/dev/full", "Work"}, "No space left on device"},
@@ -413,6 +417,7 @@ TEST_F(CliRun, OutputFailuresLeaveFileUntouched) {
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.what << ": " << r.err;
     }
     EXPECT_EQ(ReadAll(At("ro/out.txt")), "old");
+    EXPECT_FALSE(fs::exists(At("ro/new.txt")));
     EXPECT_EQ(ReadAll(At("rofile.txt")), "old");
     EXPECT_EQ(ReadAll(At("kept.txt")), "old");
     EXPECT_FALSE(fs::exists(At("nowhere")));

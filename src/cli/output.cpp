@@ -53,6 +53,13 @@ std::string Failure(const Output& output, int error) {
     return "cannot write " + what + ": " + Reason(error);
 }
 
+// The temporary file beside FILE cannot be made: the folder is named, since FILE itself may well be
+// writable.
+std::string TempFailure(const Output& output, int error) {
+    return "cannot write " + Quoted(output.path) + ": cannot create a temporary file in " +
+           Quoted(FolderOf(output.target)) + ": " + Reason(error);
+}
+
 void RemoveTemp(Output& output) {
     if (output.tempPath.empty()) return;
     unlink(output.tempPath.c_str());
@@ -114,7 +121,7 @@ bool CheckOutput(const std::string& path, std::string& message) {
     if (!Resolve(output, path, st, exists, message)) return false;
     std::string probe = output.replace ? FolderOf(output.target) : path;
     if (faccessat(AT_FDCWD, probe.c_str(), output.replace ? W_OK | X_OK : W_OK, AT_EACCESS) != 0) {
-        message = Failure(output, errno);
+        message = output.replace ? TempFailure(output, errno) : Failure(output, errno);
         return false;
     }
     return true;
@@ -144,7 +151,7 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
     temp.push_back('\0');
     output.fd = mkostemp(temp.data(), O_CLOEXEC);
     if (output.fd < 0) {
-        message = Failure(output, errno);
+        message = TempFailure(output, errno);
         return false;
     }
     output.tempPath = temp.data();
