@@ -455,6 +455,8 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
         // Lines that arbolin leaves to libgit2 to read: a byte order mark, a leading blank, an escaped '!'.
         {"unusual lines", {{".gitignore", "\xEF\xBB\xBF*.o\n"}, {"src/.gitignore", " b.o\n*.c\n\\!x\n!*.c\n*.c\n"}}},
         {"negation next to a match", {{".gitignore", "*.c\n!src/*.c\n"}, {"src/.gitignore", "gen/*\n!gen/x/\n"}}},
+        // A symbolic link is a file to git, whatever it points at: "dir/" patterns pass it over.
+        {"links are files", {{".gitignore", "ln/\nlf/\n"}, {"src/.gitignore", "lg/\nlg2\n"}}},
     };
     for (const auto& c : cases) {
         std::string repo = "R/" + std::to_string(&c - cases);
@@ -465,6 +467,11 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
                               "README/r", "deep/z"})
             File(repo + "/" + f);
         Folder(repo + "/empty");
+        // Links to folders and to a file, in every case.
+        fs::create_symlink("src", At(repo + "/ln"));
+        fs::create_symlink("a.c", At(repo + "/lf"));
+        fs::create_symlink("gen", At(repo + "/src/lg"));
+        fs::create_symlink("gen", At(repo + "/src/lg2"));
         for (const auto& [path, content] : c.ignoreFiles) File(repo + "/" + path, content);
         if (!c.excludes.empty()) {
             File(repo + "-excludes", c.excludes);
