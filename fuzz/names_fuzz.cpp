@@ -250,18 +250,29 @@ void CheckSjisEscaped(std::string_view name, int32_t capacity, std::string_view 
     }
     Expect(back == name, "Shift_JIS output does not read back to the name", name, whole);
 
+    // The limit counts the bytes written: a name written in more than 17 is cut to the longest start of
+    // its written text that is whole characters and escapes and at most 14 bytes.
     const std::string limited = Written(AppendNameSjisEscaped, name, true);
-    if (name.size() <= 17) {
-        Expect(limited == whole, "a name of at most 17 bytes was shortened", name, limited);
+    if (whole.size() <= 17) {
+        Expect(limited == whole, "a name written in at most 17 bytes was shortened", name, limited);
     } else {
         const std::string_view ellipsis = kSjisPieces.ellipsis;
         Expect(limited.ends_with(ellipsis), "a long name without the ellipsis", name, limited);
         std::string_view kept = std::string_view(limited).substr(0, limited.size() - ellipsis.size());
-        size_t cut = 0;
-        while (cut <= 14 && Written(AppendNameSjisEscaped, name.substr(0, cut), false) != kept) ++cut;
-        Expect(cut <= 14, "a shortened name is not the escaped start of the name", name, limited);
-        Expect(GoodSjisCut(name, cut), "a Shift_JIS name cut inside a character or shorter than needed", name, limited);
+        Expect(whole.starts_with(kept), "a shortened name is not the start of the written name", name, limited);
+        // The longest start of the name whose written text starts the whole one (a start ending inside a
+        // character is written otherwise) in at most 14 bytes.
+        std::string best;
+        for (size_t cut = 1; cut <= name.size(); ++cut) {
+            std::string start = Written(AppendNameSjisEscaped, name.substr(0, cut), false);
+            if (start.size() > 14) continue;  // (a lone first byte is written longer than its character)
+            if (whole.starts_with(start)) best = start;
+        }
+        Expect(best == kept, "a Shift_JIS name cut inside a character or escape, or shorter than needed", name,
+               limited);
     }
+    if (whole == name) Expect(limited == Written(AppendName, name, true), "a name with nothing escaped is not "
+                              "shortened as the Windows program does", name, limited);
     CheckBounded(AppendNameSjisEscaped, name, false, whole, capacity, before);
     CheckBounded(AppendNameSjisEscaped, name, true, limited, capacity, before);
 }

@@ -272,6 +272,13 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameSjisEscaped, "a\\b\nc", false, "a\\\\b\\nc"},
         {AppendNameSjisEscaped, "lone\x83", false, "lone\\x83"},
         {AppendNameSjisEscaped, "exactly18bytes.abc", true, "exactly18bytes\x20\x81\x63"},
+        // The limit counts the bytes written, escapes included, and never cuts inside an escape.
+        {AppendNameSjisEscaped, "a\x1b\x1b\x1b\x1b\x1b\x1b\x1b", true, "a\\x1b\\x1b\\x1b\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\x1b\x1b\x1b\x1b\x1b" "abcdef", true, "\\x1b\\x1b\\x1b\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\x1b" "abcdefghijklm", true, "\\x1b" "abcdefghijklm"},  // 17 written
+        {AppendNameSjisEscaped, "\x1b" "abcdefghijklmn", true, "\\x1b" "abcdefghij\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\\abcdefghijk\x93\xfa" "xyz", true, "\\\\abcdefghijk\x20\x81\x63"},
+        {AppendNameSjisEscaped, "abcdefghijk\n\x93\xfa" "xyz", true, "abcdefghijk\\n\x20\x81\x63"},
         {AppendName, "a\\b\nc", false, "a\\b\nc"},
     };
     for (const auto& c : cases) {
