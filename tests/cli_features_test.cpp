@@ -2,6 +2,8 @@
 // summary, file limit and natural order. The built `arbolin` run over folders these tests make.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -273,6 +275,103 @@ TEST_F(CliFeatures, NaturalOrder) {
         {"default", {"N"},
          "[ N ]\n ├[ V1 ]\n ├[ v10 ]\n ├[ v9 ]\n ├a100.txt\n ├a20.txt\n ├file02b\n ├file1\n ├file10\n ├file2\n └File2\n"},
     });
+}
+
+// Standard output of a shell command run in `cwd`.
+std::string ShellOutput(const std::string& command, const std::string& cwd) {
+    std::string out;
+    FILE* pipe = popen(("cd '" + cwd + "' && " + command).c_str(), "r");
+    if (pipe == nullptr) return out;
+    char block[4096];
+    for (size_t n; (n = fread(block, 1, sizeof block, pipe)) > 0;) out.append(block, n);
+    pclose(pipe);
+    return out;
+}
+
+// The names of a one-level indented listing, one a line: without the root line, the indentation and a
+// folder's brackets.
+std::string Entries(const std::string& indented) {
+    std::string names;
+    for (size_t at = indented.find('\n') + 1; at < indented.size();) {
+        size_t end = indented.find('\n', at);
+        std::string line = indented.substr(at + 3, end - at - 3);
+        if (line.size() >= 4 && line.starts_with("[ ") && line.ends_with(" ]")) line = line.substr(2, line.size() - 4);
+        names += line + "\n";
+        at = end + 1;
+    }
+    return names;
+}
+
+// Where the collation locale (LC_ALL, else LC_COLLATE, else LANG; none: C) is C, POSIX or C.UTF-8, names
+// are in the order `ls` gives there: files by bytes (GNU ls, the reference), folders as strcasecmp
+// compares (ASCII letters folded; Python's bytes.lower() is the reference), ties by bytes.
+TEST_F(CliFeatures, CLocalesOrderByBytes) {
+    const std::vector<std::string> names{"_under_", "!bang", "B", "a", "Z", "~t", "\xc3\xa9.txt", "\xc3\x89", "10",
+                                         "9", "a10", "a9", "Ab", "aB", "[x", "^c", "`d", "{e"};
+    for (const std::string& n : names) {
+        File("F/" + n);
+        Folder("D/" + n);
+    }
+    const std::string files = ShellOutput("LC_ALL=C ls -1 F", base_);
+    const std::string folders = ShellOutput(
+        "/usr/bin/python3 -c \"import os,sys; sys.stdout.buffer.write(b''.join(n + b'\\\\n' for n in "
+        "sorted(os.listdir(b'D'), key=lambda n: (n.lower(), n))))\"",
+        base_);
+    ASSERT_EQ(std::count(files.begin(), files.end(), '\n'), std::ptrdiff_t(names.size()));
+    ASSERT_EQ(std::count(folders.begin(), folders.end(), '\n'), std::ptrdiff_t(names.size()));
+    ASSERT_NE(files, folders);  // "_under_" sorts after "Z" but before "a" when folded
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        std::string locale;  // LC_ALL; "": unset
+        Environment environment;
+        bool bytes;
+    } cases[] = {
+        {"C", {}, true},
+        {"POSIX", {}, true},
+        {"C.UTF-8", {}, true},
+        {"C.utf8", {}, true},
+        {"", {{"LC_COLLATE", "C.UTF-8"}, {"LANG", "en_US.UTF-8"}}, true},
+        {"", {{"LANG", "C.UTF-8"}}, true},
+        {"", {}, true},
+        {"en_US.UTF-8", {}, false},
+        {"", {{"LC_COLLATE", "en_US.UTF-8"}, {"LANG", "C.UTF-8"}}, false},
+        {"", {{"LANG", "ja_JP.UTF-8"}}, false},
+    };
+    for (const auto& c : cases) {
+        std::string what = "LC_ALL=" + c.locale;
+        for (const auto& [name, value] : c.environment) what += " " + name + "=" + value;
+        Invocation inv;
+        inv.locale = c.locale;
+        inv.environment = c.environment;
+        inv.args = {"--indented", "F"};
+        RunResult f = Arbolin(inv);
+        inv.args = {"--indented", "D"};
+        RunResult d = Arbolin(inv);
+        EXPECT_EQ(f.status + d.status, 0) << what << f.err << d.err;
+        EXPECT_EQ(Entries(f.out) == files, c.bytes) << what << "\n" << f.out;
+        EXPECT_EQ(Entries(d.out) == folders, c.bytes) << what << "\n" << d.out;
+    }
+    // --compat keeps the Windows program's order in the C locale too.
+    Invocation compat;
+    compat.locale = "C.UTF-8";
+    compat.args = {"--compat", "--indented", "F"};
+    EXPECT_EQ(Arbolin(compat).out, [&] {
+        compat.locale = "en_US.UTF-8";
+        return Arbolin(compat).out;
+    }());
+}
+
+// --natural in the C locale: runs of digits by value, the rest by bytes (folders folded), ties by bytes.
+TEST_F(CliFeatures, NaturalOrderInTheCLocale) {
+    for (const char* name : {"a10", "a9", "a09x", "A2", "b", "a9b", "a", "a0", "a00", "x99999999999999999999"})
+        File(std::string("N/") + name);
+    for (const char* name : {"v10", "V9", "v9", "_1"}) Folder(std::string("N/") + name);
+    Invocation inv;
+    inv.locale = "C";
+    inv.args = {"--natural", "--indented", "N"};
+    RunResult r = Arbolin(inv);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Entries(r.out), "_1\nV9\nv9\nv10\nA2\na\na0\na00\na9\na9b\na09x\na10\nb\nx99999999999999999999\n");
 }
 
 // ---- JSON: parsed back by python3's json module and compared with the folder it came from.

@@ -437,7 +437,7 @@ TEST_F(CliRun, OutputToOwnDescriptorKeepsTheCallersFile) {
     // Run by sh in the test's folder; `{}` stands for arbolin. Its exit status.
     auto shell = [&](std::string command) {
         command.replace(command.find("{}"), 2, std::string("'") + ARBOLIN_EXE + "'");
-        int status = std::system(("cd '" + base_ + "' && export LC_ALL=C.UTF-8 && " + command).c_str());
+        int status = std::system(("cd '" + base_ + "' && export LC_ALL=en_US.UTF-8 && " + command).c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const struct {

@@ -211,7 +211,7 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
         if (name == raw) name = {};  // stored once
     }
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = MakeKey(impl, raw, folder, !source.windowsOrder);
+    std::string_view key = MakeKey(impl, raw, folder, source.windowsOrder);
     out.Add(raw, name, key, kind);
 }
 
@@ -307,11 +307,11 @@ std::string ShownName(PosixSource& source, std::string_view raw) {
 }
 
 std::string FolderKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, true, source.windowsOrder));
 }
 
 std::string FileKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, false, source.windowsOrder));
 }
 
 std::string PosixCollationLocale(const PosixSource& source) {
