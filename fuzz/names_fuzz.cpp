@@ -1,5 +1,5 @@
 // Fuzz target: the name writers and conversions on arbitrary bytes. Escaped output can never forge a line
-// and reads back to the name; shortened names keep within the limit and never end inside a character;
+// nor hold a bidirectional control, and reads back to the name; shortened names keep within the limit and never end inside a character;
 // bounded buffers never pass their capacity; the CP932 conversion gives one character per character.
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -76,7 +76,8 @@ int HexDigit(char c) {
 }
 
 // Reads the escape at text[i] ('\\' there) into `out`; returns its length, or 0 when it is none of
-// \\ \a \b \t \n \v \f \r \xNN (and, with `unicode`, \u2028 \u2029). `letters` limits the letter escapes.
+// \\ \a \b \t \n \v \f \r \xNN (and, with `unicode`, \u2028 \u2029 and \uXXXX for a bidirectional
+// control). `letters` limits the letter escapes.
 size_t Unescape(std::string_view text, size_t i, std::string& out, std::string_view letters, bool unicode) {
     if (i + 1 >= text.size()) return 0;
     char e = text[i + 1];
@@ -93,8 +94,19 @@ size_t Unescape(std::string_view text, size_t i, std::string& out, std::string_v
         out += char(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
         return 4;
     }
-    if (unicode && text.substr(i, 6) == "\\u2028") return out += "\xE2\x80\xA8", 6;
-    if (unicode && text.substr(i, 6) == "\\u2029") return out += "\xE2\x80\xA9", 6;
+    if (unicode && e == 'u' && i + 5 < text.size()) {
+        UChar32 c = 0;
+        for (size_t k = 2; k < 6; ++k) {
+            if (HexDigit(text[i + k]) < 0) return 0;
+            c = c * 16 + HexDigit(text[i + k]);
+        }
+        if (c != 0x2028 && c != 0x2029 && !u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL)) return 0;
+        char utf8[4];
+        int32_t n = 0;
+        U8_APPEND_UNSAFE(utf8, n, c);
+        out.append(utf8, size_t(n));
+        return 6;
+    }
     return 0;
 }
 
@@ -158,9 +170,21 @@ int ColumnsOf(std::string_view text) {
     return total;
 }
 
+// True when `text` (valid UTF-8) holds a bidirectional control, which would reorder what is shown.
+bool HoldsBidiControl(std::string_view text) {
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    for (int32_t i = 0; i < int32_t(text.size());) {
+        UChar32 c;
+        U8_NEXT(s, i, int32_t(text.size()), c);
+        if (c >= 0 && u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL)) return true;
+    }
+    return false;
+}
+
 void CheckUtf8(std::string_view name, int32_t capacity, std::string_view before) {
     const std::string whole = Written(AppendNameUtf8, name, false);
     Expect(OneLine(whole), "UTF-8 output breaks its line", name, whole);
+    Expect(!HoldsBidiControl(whole), "UTF-8 output holds a bidirectional control", name, whole);
     std::string back;
     for (size_t i = 0; i < whole.size();) {
         if (whole[i] != '\\') {
@@ -226,18 +250,29 @@ void CheckSjisEscaped(std::string_view name, int32_t capacity, std::string_view 
     }
     Expect(back == name, "Shift_JIS output does not read back to the name", name, whole);
 
+    // The limit counts the bytes written: a name written in more than 17 is cut to the longest start of
+    // its written text that is whole characters and escapes and at most 14 bytes.
     const std::string limited = Written(AppendNameSjisEscaped, name, true);
-    if (name.size() <= 17) {
-        Expect(limited == whole, "a name of at most 17 bytes was shortened", name, limited);
+    if (whole.size() <= 17) {
+        Expect(limited == whole, "a name written in at most 17 bytes was shortened", name, limited);
     } else {
         const std::string_view ellipsis = kSjisPieces.ellipsis;
         Expect(limited.ends_with(ellipsis), "a long name without the ellipsis", name, limited);
         std::string_view kept = std::string_view(limited).substr(0, limited.size() - ellipsis.size());
-        size_t cut = 0;
-        while (cut <= 14 && Written(AppendNameSjisEscaped, name.substr(0, cut), false) != kept) ++cut;
-        Expect(cut <= 14, "a shortened name is not the escaped start of the name", name, limited);
-        Expect(GoodSjisCut(name, cut), "a Shift_JIS name cut inside a character or shorter than needed", name, limited);
+        Expect(whole.starts_with(kept), "a shortened name is not the start of the written name", name, limited);
+        // The longest start of the name whose written text starts the whole one (a start ending inside a
+        // character is written otherwise) in at most 14 bytes.
+        std::string best;
+        for (size_t cut = 1; cut <= name.size(); ++cut) {
+            std::string start = Written(AppendNameSjisEscaped, name.substr(0, cut), false);
+            if (start.size() > 14) continue;  // (a lone first byte is written longer than its character)
+            if (whole.starts_with(start)) best = start;
+        }
+        Expect(best == kept, "a Shift_JIS name cut inside a character or escape, or shorter than needed", name,
+               limited);
     }
+    if (whole == name) Expect(limited == Written(AppendName, name, true), "a name with nothing escaped is not "
+                              "shortened as the Windows program does", name, limited);
     CheckBounded(AppendNameSjisEscaped, name, false, whole, capacity, before);
     CheckBounded(AppendNameSjisEscaped, name, true, limited, capacity, before);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the native build, the cross build, Wine tests and benchmarks need,
-# and generates the ja_JP.UTF-8 locale. Safe to run again: it installs only what is missing.
+# and generates the ja_JP.UTF-8 and en_US.UTF-8 locales. Safe to run again: it installs only what is
+# missing.
 set -euo pipefail
 
 native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux libgit2-dev git
@@ -30,7 +31,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
-fi
+# ja_JP.UTF-8 for the Windows program's Japanese; en_US.UTF-8, where the tests see ICU's collation (the C
+# locales order names by bytes).
+generate=0
+for l in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$l.utf8"; then
+    grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null || echo "$l.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    generate=1
+  fi
+done
+[ $generate = 0 ] || $SUDO locale-gen >/dev/null

@@ -519,7 +519,8 @@ TEST_F(BadInput, OutputToAFullDiskLeavesTheOldFile) {
     WriteFile(At("noinodes/list.txt"), "the old listing\n");
     RunResult r = Arbolin({"-o", "noinodes/list.txt", "small"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "arbolin: cannot write 'noinodes/list.txt': No space left on device\n");
+    EXPECT_EQ(r.err, "arbolin: cannot write 'noinodes/list.txt': cannot create a temporary file in 'noinodes': "
+                     "No space left on device\n");
     EXPECT_EQ(ReadAll(At("noinodes/list.txt")), "the old listing\n");
 }
 
@@ -528,10 +529,19 @@ TEST_F(BadInput, OutputToAReadOnlyDisk) {
     Mount("ro", "size=64k");
     WriteFile(At("ro/list.txt"), "the old listing\n");
     ASSERT_EQ(mount(nullptr, At("ro").c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << std::strerror(errno);
-    for (const char* file : {"ro/list.txt", "ro/new.txt"}) {
-        RunResult r = Arbolin({"-o", file, "small"});
-        EXPECT_EQ(r.status, 2) << file;
-        EXPECT_EQ(r.err, "arbolin: cannot write '" + std::string(file) + "': Read-only file system\n");
+    // The existing file cannot be written; a new one cannot be made beside it.
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"ro/list.txt", "arbolin: cannot write 'ro/list.txt': Read-only file system\n"},
+        {"ro/new.txt", "arbolin: cannot write 'ro/new.txt': cannot create a temporary file in 'ro': "
+                       "Read-only file system\n"},
+    };
+    for (const auto& c : cases) {
+        RunResult r = Arbolin({"-o", c.file, "small"});
+        EXPECT_EQ(r.status, 2) << c.file;
+        EXPECT_EQ(r.err, c.message);
     }
     EXPECT_EQ(ReadAll(At("ro/list.txt")), "the old listing\n");
     EXPECT_FALSE(fs::exists(At("ro/new.txt")));

@@ -2,6 +2,8 @@
 // summary, file limit and natural order. The built `arbolin` run over folders these tests make.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/filters.h"
+#include "cli/formats.h"
 #include "git/git.h"
 #include "support/arbolin_run.h"
 
@@ -274,6 +277,103 @@ TEST_F(CliFeatures, NaturalOrder) {
     });
 }
 
+// Standard output of a shell command run in `cwd`.
+std::string ShellOutput(const std::string& command, const std::string& cwd) {
+    std::string out;
+    FILE* pipe = popen(("cd '" + cwd + "' && " + command).c_str(), "r");
+    if (pipe == nullptr) return out;
+    char block[4096];
+    for (size_t n; (n = fread(block, 1, sizeof block, pipe)) > 0;) out.append(block, n);
+    pclose(pipe);
+    return out;
+}
+
+// The names of a one-level indented listing, one a line: without the root line, the indentation and a
+// folder's brackets.
+std::string Entries(const std::string& indented) {
+    std::string names;
+    for (size_t at = indented.find('\n') + 1; at < indented.size();) {
+        size_t end = indented.find('\n', at);
+        std::string line = indented.substr(at + 3, end - at - 3);
+        if (line.size() >= 4 && line.starts_with("[ ") && line.ends_with(" ]")) line = line.substr(2, line.size() - 4);
+        names += line + "\n";
+        at = end + 1;
+    }
+    return names;
+}
+
+// Where the collation locale (LC_ALL, else LC_COLLATE, else LANG; none: C) is C, POSIX or C.UTF-8, names
+// are in the order `ls` gives there: files by bytes (GNU ls, the reference), folders as strcasecmp
+// compares (ASCII letters folded; Python's bytes.lower() is the reference), ties by bytes.
+TEST_F(CliFeatures, CLocalesOrderByBytes) {
+    const std::vector<std::string> names{"_under_", "!bang", "B", "a", "Z", "~t", "\xc3\xa9.txt", "\xc3\x89", "10",
+                                         "9", "a10", "a9", "Ab", "aB", "[x", "^c", "`d", "{e"};
+    for (const std::string& n : names) {
+        File("F/" + n);
+        Folder("D/" + n);
+    }
+    const std::string files = ShellOutput("LC_ALL=C ls -1 F", base_);
+    const std::string folders = ShellOutput(
+        "/usr/bin/python3 -c \"import os,sys; sys.stdout.buffer.write(b''.join(n + b'\\\\n' for n in "
+        "sorted(os.listdir(b'D'), key=lambda n: (n.lower(), n))))\"",
+        base_);
+    ASSERT_EQ(std::count(files.begin(), files.end(), '\n'), std::ptrdiff_t(names.size()));
+    ASSERT_EQ(std::count(folders.begin(), folders.end(), '\n'), std::ptrdiff_t(names.size()));
+    ASSERT_NE(files, folders);  // "_under_" sorts after "Z" but before "a" when folded
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        std::string locale;  // LC_ALL; "": unset
+        Environment environment;
+        bool bytes;
+    } cases[] = {
+        {"C", {}, true},
+        {"POSIX", {}, true},
+        {"C.UTF-8", {}, true},
+        {"C.utf8", {}, true},
+        {"", {{"LC_COLLATE", "C.UTF-8"}, {"LANG", "en_US.UTF-8"}}, true},
+        {"", {{"LANG", "C.UTF-8"}}, true},
+        {"", {}, true},
+        {"en_US.UTF-8", {}, false},
+        {"", {{"LC_COLLATE", "en_US.UTF-8"}, {"LANG", "C.UTF-8"}}, false},
+        {"", {{"LANG", "ja_JP.UTF-8"}}, false},
+    };
+    for (const auto& c : cases) {
+        std::string what = "LC_ALL=" + c.locale;
+        for (const auto& [name, value] : c.environment) what += " " + name + "=" + value;
+        Invocation inv;
+        inv.locale = c.locale;
+        inv.environment = c.environment;
+        inv.args = {"--indented", "F"};
+        RunResult f = Arbolin(inv);
+        inv.args = {"--indented", "D"};
+        RunResult d = Arbolin(inv);
+        EXPECT_EQ(f.status + d.status, 0) << what << f.err << d.err;
+        EXPECT_EQ(Entries(f.out) == files, c.bytes) << what << "\n" << f.out;
+        EXPECT_EQ(Entries(d.out) == folders, c.bytes) << what << "\n" << d.out;
+    }
+    // --compat keeps the Windows program's order in the C locale too.
+    Invocation compat;
+    compat.locale = "C.UTF-8";
+    compat.args = {"--compat", "--indented", "F"};
+    EXPECT_EQ(Arbolin(compat).out, [&] {
+        compat.locale = "en_US.UTF-8";
+        return Arbolin(compat).out;
+    }());
+}
+
+// --natural in the C locale: runs of digits by value, the rest by bytes (folders folded), ties by bytes.
+TEST_F(CliFeatures, NaturalOrderInTheCLocale) {
+    for (const char* name : {"a10", "a9", "a09x", "A2", "b", "a9b", "a", "a0", "a00", "x99999999999999999999"})
+        File(std::string("N/") + name);
+    for (const char* name : {"v10", "V9", "v9", "_1"}) Folder(std::string("N/") + name);
+    Invocation inv;
+    inv.locale = "C";
+    inv.args = {"--natural", "--indented", "N"};
+    RunResult r = Arbolin(inv);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Entries(r.out), "_1\nV9\nv9\nv10\nA2\na\na0\na00\na9\na9b\na09x\na10\nb\nx99999999999999999999\n");
+}
+
 // ---- JSON: parsed back by python3's json module and compared with the folder it came from.
 
 // Runs Debian's python3 with the script at `path` and the given arguments; its exit status (0: the
@@ -347,6 +447,29 @@ TEST_F(CliFeatures, JsonParsesBackToTheSameTree) {
               "], \"summary\": \"1 folder, 1 file; left out: 2 entries in 1 folder over --filelimit\"}\n");
 }
 
+// What a terminal or an editor could take for a line end or a control, escaped in the JSON string as
+// \uXXXX: DEL, the C1 controls, U+2028/U+2029 (JavaScript line ends before ES2019).
+TEST(CliJson, ControlsAndLineSeparatorsEscaped) {
+    const struct {
+        std::string name, json;
+    } cases[] = {
+        {"del\x7f", "\"del\\u007f\""},
+        {"c1\xc2\x80-\xc2\x85-\xc2\x9f", "\"c1\\u0080-\\u0085-\\u009f\""},
+        {"\xc2\xa0nbsp", "\"\xc2\xa0nbsp\""},  // U+00A0, the first after C1, stays
+        {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "\"ls\\u2028ps\\u2029\""},
+        {"\x01\x1f\"\\", "\"\\u0001\\u001f\\\"\\\\\""},
+        // Bidirectional controls, which would show a name reordered.
+        {"txt\u202eexe.", "\"txt\\u202eexe.\""},
+        {"\u200e\u200f\u202a\u202d\u2066\u2069", "\"\\u200e\\u200f\\u202a\\u202d\\u2066\\u2069\""},
+    };
+    for (const auto& c : cases) {
+        std::string out, hex;
+        AppendJsonName(out, c.name, hex);
+        EXPECT_EQ(out, c.json);
+        EXPECT_EQ(hex, "") << "valid UTF-8 needs no \"bytes\"";
+    }
+}
+
 // ---- Markdown: rendered to HTML by python3-markdown, and the list nesting read back and compared with
 // the folder (names as the text view escapes them: only the backslash doubles here).
 
@@ -399,6 +522,12 @@ TEST_F(CliFeatures, MarkdownRendersAsTheSameNesting) {
     File("N/z.txt");
     EXPECT_EQ(Arbolin({"--format=markdown", "--files-first", "--summary", "N"}).out,
               "- N/\n  - z\\.txt\n  - a\\*b/\n    - c\\.txt\n\n1 folder, 2 files\n");
+
+    // Bidirectional controls take the text view's escape, as U+2028 does; Markdown doubles its backslash.
+    File("D/\u2066d/ls\u2028");
+    File("D/txt\u202eexe.");
+    EXPECT_EQ(Arbolin({"--format=markdown", "D"}).out,
+              "- D/\n  - \\\\u2066d/\n    - ls\\\\u2028\n  - txt\\\\u202eexe\\.\n");
 }
 
 // ---- --gitignore: what arbolin leaves out is what `git check-ignore` says, on generated repositories
@@ -425,6 +554,8 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
         // Lines that arbolin leaves to libgit2 to read: a byte order mark, a leading blank, an escaped '!'.
         {"unusual lines", {{".gitignore", "\xEF\xBB\xBF*.o\n"}, {"src/.gitignore", " b.o\n*.c\n\\!x\n!*.c\n*.c\n"}}},
         {"negation next to a match", {{".gitignore", "*.c\n!src/*.c\n"}, {"src/.gitignore", "gen/*\n!gen/x/\n"}}},
+        // A symbolic link is a file to git, whatever it points at: "dir/" patterns pass it over.
+        {"links are files", {{".gitignore", "ln/\nlf/\n"}, {"src/.gitignore", "lg/\nlg2\n"}}},
     };
     for (const auto& c : cases) {
         std::string repo = "R/" + std::to_string(&c - cases);
@@ -435,6 +566,11 @@ TEST_F(CliFeatures, GitignoreAgreesWithGit) {
                               "README/r", "deep/z"})
             File(repo + "/" + f);
         Folder(repo + "/empty");
+        // Links to folders and to a file, in every case.
+        fs::create_symlink("src", At(repo + "/ln"));
+        fs::create_symlink("a.c", At(repo + "/lf"));
+        fs::create_symlink("gen", At(repo + "/src/lg"));
+        fs::create_symlink("gen", At(repo + "/src/lg2"));
         for (const auto& [path, content] : c.ignoreFiles) File(repo + "/" + path, content);
         if (!c.excludes.empty()) {
             File(repo + "-excludes", c.excludes);

@@ -1,6 +1,7 @@
 // The built `arbolin` run over temporary folders these tests make: exact listings in both encodings and
 // --compat, escaping, exit statuses, messages, and -o written whole or not at all.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -396,7 +397,11 @@ TEST_F(CliRun, OutputFailuresLeaveFileUntouched) {
         const char* reason;
     } cases[] = {
         {"folder missing", {"-o", "nowhere/out.txt", "Work"}, "No such file or directory"},
-        {"read-only folder", {"-o", "ro/out.txt", "Work"}, "Permission denied"},
+        // FILE itself is writable: the message names the folder the temporary file cannot go in.
+        {"read-only folder", {"-o", "ro/out.txt", "Work"},
+         "arbolin: cannot write 'ro/out.txt': cannot create a temporary file in 'ro': Permission denied\n"},
+        {"new file, read-only folder", {"-o", "ro/new.txt", "Work"},
+         "arbolin: cannot write 'ro/new.txt': cannot create a temporary file in 'ro': Permission denied\n"},
         {"read-only file", {"-o", "rofile.txt", "Work"}, "Permission denied"},
         {"a folder", {"-o", "adir", "Work"}, "Is a directory"},
         {"device full", {"-o", "/dev/full", "Work"}, "No space left on device"},
@@ -413,11 +418,55 @@ TEST_F(CliRun, OutputFailuresLeaveFileUntouched) {
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.what << ": " << r.err;
     }
     EXPECT_EQ(ReadAll(At("ro/out.txt")), "old");
+    EXPECT_FALSE(fs::exists(At("ro/new.txt")));
     EXPECT_EQ(ReadAll(At("rofile.txt")), "old");
     EXPECT_EQ(ReadAll(At("kept.txt")), "old");
     EXPECT_FALSE(fs::exists(At("nowhere")));
     ExpectNoTemp("");
     ExpectNoTemp("ro");
+}
+
+// -o naming one of arbolin's own descriptors writes to that descriptor as it was inherited: reopening
+// or replacing the path would truncate or unlink the caller's file under the shell's redirection.
+TEST_F(CliRun, OutputToOwnDescriptorKeepsTheCallersFile) {
+    Work();
+    std::string listing = Arbolin({"Work"}).out;
+    fs::create_symlink("/dev/stdout", At("out1"));
+    fs::create_symlink("out1", At("out2"));  // a chain of links ending at one
+    WriteFile(At("kept.txt"), "kept\n");
+    // Run by sh in the test's folder; `{}` stands for arbolin. Its exit status.
+    auto shell = [&](std::string command) {
+        command.replace(command.find("{}"), 2, std::string("'") + ARBOLIN_EXE + "'");
+        int status = std::system(("cd '" + base_ + "' && export LC_ALL=en_US.UTF-8 && " + command).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const struct {
+        const char* command;
+        const char* file;
+        std::string expected;
+    } cases[] = {
+        {"{ echo before; {} -o /dev/stdout Work; echo after; } > f", "f", "before\n" + listing + "after\n"},
+        {"echo old > f; {} -o /dev/stdout Work >> f", "f", "old\n" + listing},
+        {"{ echo before; {} -o /dev/fd/1 Work; } > f", "f", "before\n" + listing},
+        {"{ echo before; {} -o /proc/self/fd/1 Work; } > f", "f", "before\n" + listing},
+        {"{ echo before; sh -c 'exec \"$0\" -o /proc/$$/fd/1 Work' {}; } > f", "f", "before\n" + listing},
+        {"{ echo before; {} -o out2 Work; } > f", "f", "before\n" + listing},
+        {"echo old > f; {} -o /dev/stderr Work 2>> f", "f", "old\n" + listing},
+        {"echo old > f; {} -o /dev/fd/5 Work 5>> f", "f", "old\n" + listing},
+        {"mkfifo p; cat p > f & {} -o p Work; wait", "f", listing},  // a FIFO is still written into
+        {"{} -o /dev/fd/5 Work 5>&- 2> f", "f", "arbolin: cannot write '/dev/fd/5': file descriptor 5 is not open\n"},
+        {"{} -o /dev/fd/5 Work 5< kept.txt 2> f", "f",
+         "arbolin: cannot write '/dev/fd/5': file descriptor 5 is not open for writing\n"},
+    };
+    for (const auto& c : cases) {
+        bool fails = std::string_view(c.command).find("5>&-") != std::string_view::npos ||
+                     std::string_view(c.command).find("5<") != std::string_view::npos;
+        EXPECT_EQ(shell(c.command), fails ? 2 : 0) << c.command;
+        EXPECT_EQ(ReadAll(At(c.file)), c.expected) << c.command;
+    }
+    EXPECT_TRUE(fs::is_symlink(At("out1")) && fs::is_symlink(At("out2")));
+    EXPECT_EQ(ReadAll(At("kept.txt")), "kept\n");
+    ExpectNoTemp("");
 }
 
 TEST_F(CliRun, StandardOutputWriteErrorsFail) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Checks what `arbolin --gitignore --format json` listed for FOLDER against git itself: every path under
 # FOLDER (but .git) that git does not ignore, and nothing else. A path under an ignored folder is ignored
-# too; what git tracks is never ignored, nor are the folders holding it.
+# too; what git tracks is never ignored, nor are the folders holding it. A symbolic link is a file, as
+# it is to git.
 # Usage: gitignore_check.py LISTING.json WORKTREE FOLDER   (exit status 1, with the differences, when they differ)
 import json, os, subprocess, sys
 doc = json.load(open(sys.argv[1], encoding='utf-8'))
@@ -18,6 +19,10 @@ paths = []
 for d, dirs, files in os.walk(folder):
     if '.git' in dirs:
         dirs.remove('.git')
+    # os.walk counts a link to a folder among the folders; to git (and arbolin) it is a file.
+    links = [x for x in dirs if os.path.islink(os.path.join(d, x))]
+    dirs[:] = [x for x in dirs if x not in links]
+    files += links
     rel = os.path.relpath(d, work)
     rel = '' if rel == '.' else rel + '/'
     paths += [rel + x + '/' for x in dirs] + [rel + x for x in files]

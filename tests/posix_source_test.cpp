@@ -168,17 +168,24 @@ TEST(PosixCollation, OrderPerLocale) {
         std::vector<std::string> names, expected;
         const char* icuLocale;
     } cases[] = {
-        // Root collation in the C locales, never byte order: punctuation, digits, letters; case after letter.
-        {"C", false, false, {"b", "B", "10", "A", "_x", "a", "9"}, {"_x", "10", "9", "a", "A", "b", "B"}, "root"},
-        {"C.UTF-8", false, false, {"b", "B", "A", "a"}, {"a", "A", "b", "B"}, "root"},
+        // ICU's collation (English has root's): punctuation, digits, letters; case after letter.
+        {"en_US.UTF-8", false, false, {"b", "B", "10", "A", "_x", "a", "9"}, {"_x", "10", "9", "a", "A", "b", "B"},
+         "en_US"},
+        {"en_US.UTF-8", false, false, {"b", "B", "A", "a"}, {"a", "A", "b", "B"}, "en_US"},
         // Folders ignore case; the raw bytes settle a case pair whatever the delivery order.
-        {"C.UTF-8", true, false, {"b", "a", "B", "A"}, {"A", "a", "B", "b"}, "root"},
-        {"C.UTF-8", true, false, {"B", "A", "b", "a"}, {"A", "a", "B", "b"}, "root"},
-        // Windows order: equal folder keys, so a case pair stays in delivery order.
+        {"en_US.UTF-8", true, false, {"b", "a", "B", "A"}, {"A", "a", "B", "b"}, "en_US"},
+        {"en_US.UTF-8", true, false, {"B", "A", "b", "a"}, {"A", "a", "B", "b"}, "en_US"},
+        // The C locales order as `ls` does there: files by bytes, folders as strcasecmp does ("_" before
+        // the letters, as 0x5F sorts before 'a'), ties by bytes.
+        {"C", false, false, {"b", "B", "10", "A", "_x", "a", "9"}, {"10", "9", "A", "B", "_x", "a", "b"}, "root"},
+        {"POSIX", true, false, {"b", "B", "10", "A", "_x", "a", "9"}, {"10", "9", "_x", "A", "a", "B", "b"}, "root"},
+        {"C.UTF-8", true, false, {"b", "a", "B", "A", "\xc3\xa9", "\xc3\x89"},
+         {"A", "a", "B", "b", "\xc3\x89", "\xc3\xa9"}, "root"},  // É and é: bytes, not folded
+        // Windows order, ICU's in the C locales too: equal folder keys, so a case pair stays in delivery order.
         {"C.UTF-8", true, true, {"b", "a", "B", "A"}, {"a", "A", "b", "B"}, "root"},
         {"C.UTF-8", true, true, {"B", "A", "b", "a"}, {"A", "a", "B", "b"}, "root"},
         // Kanji: code point order in root, JIS order (亜 first) in Japanese.
-        {"C.UTF-8", false, false, {"亜", "一", "あ", "a"}, {"a", "あ", "一", "亜"}, "root"},
+        {"en_US.UTF-8", false, false, {"亜", "一", "あ", "a"}, {"a", "あ", "一", "亜"}, "en_US"},
         {"ja_JP.UTF-8", false, false, {"一", "亜", "あ", "A", "a"}, {"a", "A", "あ", "亜", "一"}, "ja"},
     };
     for (const auto& c : cases) {
@@ -193,7 +200,7 @@ TEST(PosixCollation, InvalidBytesSortDeterministically) {
     TempFolder tmp;
     tmp.Fill("touch \"$(printf '\\377')\" \"$(printf '\\376')\" \"$(printf 'a\\377')\" \"$(printf 'a\\200')\"");
     for (bool windows : {false, true}) {
-        Source s("C.UTF-8", false, windows);
+        Source s("en_US.UTF-8", false, windows);
         EntryList list;
         ASSERT_EQ(s.Read(tmp.path, list), 0);
         std::vector<std::string> raws = Raws(list);
@@ -205,7 +212,7 @@ TEST(PosixCollation, InvalidBytesSortDeterministically) {
         EXPECT_EQ(FileKey(s.source, "\xff") == FileKey(s.source, "\xfe"), windows);
         EXPECT_EQ(FolderKey(s.source, "a\x80") == FolderKey(s.source, "a\xff"), windows);
     }
-    Source s("C.UTF-8");
+    Source s("en_US.UTF-8");
     EXPECT_EQ(SortedByKey(s, {"a\xff", "\xff", "a\x80", "\xfe"}, false),
               (std::vector<std::string>{"a\x80", "a\xff", "\xfe", "\xff"}));
 }
@@ -271,22 +278,30 @@ TEST(PosixScan, RealTreeInNameOrder) {
     TempFolder tmp;
     tmp.Fill("mkdir -p Sub sub empty a/deeper && touch b.txt B.txt A.txt a.txt Sub/z Sub/Y sub/y a/deeper/x && "
              "ln -s .. Sub/loop");
-    Source s("C.UTF-8");
-    ListingTables t;
-    int32_t folderLast = 0;
-    ASSERT_EQ(ScanAll(s, t, tmp.path, folderLast), kScanDone);
-    EXPECT_EQ(FolderRows(t, folderLast),
-              (std::vector<std::string>{tmp.path, " a", "  deeper", " empty", " Sub", " sub"}));
-    // Each folder's files in name order, lower case first; the loop is a file and is never followed.
-    std::map<int32_t, std::vector<std::string>> files;
-    for (int32_t j = 0; j < t.fileTotal; ++j) files[t.FileRow(j).folderId].emplace_back(t.Name(t.FileRow(j)));
-    std::map<int32_t, std::vector<std::string>> expected{{0, {"a.txt", "A.txt", "b.txt", "B.txt"}},
-                                                         {t.folders[2].id, {"x"}},
-                                                         {t.folders[4].id, {"loop", "Y", "z"}},
-                                                         {t.folders[5].id, {"y"}}};
-    EXPECT_EQ(files, expected);
-    EXPECT_EQ(s.source.foldersRead, 6);
-    EXPECT_EQ(s.source.unreadable, 0);
+    // Each folder's files in name order: lower case first under ICU, by bytes in the C locale; the loop is
+    // a file and is never followed.
+    const struct {
+        const char* locale;
+        std::vector<std::string> top, sub;
+    } cases[] = {
+        {"en_US.UTF-8", {"a.txt", "A.txt", "b.txt", "B.txt"}, {"loop", "Y", "z"}},
+        {"C.UTF-8", {"A.txt", "B.txt", "a.txt", "b.txt"}, {"Y", "loop", "z"}},
+    };
+    for (const auto& c : cases) {
+        Source s(c.locale);
+        ListingTables t;
+        int32_t folderLast = 0;
+        ASSERT_EQ(ScanAll(s, t, tmp.path, folderLast), kScanDone);
+        EXPECT_EQ(FolderRows(t, folderLast),
+                  (std::vector<std::string>{tmp.path, " a", "  deeper", " empty", " Sub", " sub"}));
+        std::map<int32_t, std::vector<std::string>> files;
+        for (int32_t j = 0; j < t.fileTotal; ++j) files[t.FileRow(j).folderId].emplace_back(t.Name(t.FileRow(j)));
+        std::map<int32_t, std::vector<std::string>> expected{
+            {0, c.top}, {t.folders[2].id, {"x"}}, {t.folders[4].id, c.sub}, {t.folders[5].id, {"y"}}};
+        EXPECT_EQ(files, expected) << c.locale;
+        EXPECT_EQ(s.source.foldersRead, 6);
+        EXPECT_EQ(s.source.unreadable, 0);
+    }
 }
 
 TEST(PosixScan, DeeperThanPathMaxAndTheOpenFileLimit) {

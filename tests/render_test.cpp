@@ -254,6 +254,13 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameUtf8, "c1\xc2\x85", false, "c1\\xc2\\x85"},
         {AppendNameUtf8, "ls\xe2\x80\xa8ps\xe2\x80\xa9", false, "ls\\u2028ps\\u2029"},
         {AppendNameUtf8, "日本語.txt", false, "日本語.txt"},
+        // Bidirectional controls, which would show a name reordered ("exe.txt" for "txt.exe"): escaped
+        // as U+2028 is, and counted by their escape's bytes under the limit.
+        {AppendNameUtf8, "a\u202etxt.exe", false, "a\\u202etxt.exe"},
+        {AppendNameUtf8, "\u200e\u200f\u202a\u202b\u202c\u202d", false, "\\u200e\\u200f\\u202a\\u202b\\u202c\\u202d"},
+        {AppendNameUtf8, "\u2066\u2067\u2068\u2069\u200d\u2065", false,
+         "\\u2066\\u2067\\u2068\\u2069\u200d\u2065"},  // the joiner and an unassigned neighbour stay
+        {AppendNameUtf8, "ab\u202ecdefghijklmn", true, "ab\\u202ecdefgh …"},
         // The limit counts columns: 17 stay whole, 18 shorten to 14; wide characters count two.
         {AppendNameUtf8, "abcdefghijklmnopq", true, "abcdefghijklmnopq"},
         {AppendNameUtf8, "abcdefghijklmnopqr", true, "abcdefghijklmn …"},
@@ -265,6 +272,13 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameSjisEscaped, "a\\b\nc", false, "a\\\\b\\nc"},
         {AppendNameSjisEscaped, "lone\x83", false, "lone\\x83"},
         {AppendNameSjisEscaped, "exactly18bytes.abc", true, "exactly18bytes\x20\x81\x63"},
+        // The limit counts the bytes written, escapes included, and never cuts inside an escape.
+        {AppendNameSjisEscaped, "a\x1b\x1b\x1b\x1b\x1b\x1b\x1b", true, "a\\x1b\\x1b\\x1b\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\x1b\x1b\x1b\x1b\x1b" "abcdef", true, "\\x1b\\x1b\\x1b\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\x1b" "abcdefghijklm", true, "\\x1b" "abcdefghijklm"},  // 17 written
+        {AppendNameSjisEscaped, "\x1b" "abcdefghijklmn", true, "\\x1b" "abcdefghij\x20\x81\x63"},
+        {AppendNameSjisEscaped, "\\abcdefghijk\x93\xfa" "xyz", true, "\\\\abcdefghijk\x20\x81\x63"},
+        {AppendNameSjisEscaped, "abcdefghijk\n\x93\xfa" "xyz", true, "abcdefghijk\\n\x20\x81\x63"},
         {AppendName, "a\\b\nc", false, "a\\b\nc"},
     };
     for (const auto& c : cases) {

@@ -27,7 +27,9 @@ struct FormatExtras {
 std::string LinkKey(std::string_view folderPath, std::string_view name);
 
 // {"name": ..., "type": "folder", "children": [...]} nested, one entry a line. Names that are valid UTF-8
-// are JSON strings as they are; a name with invalid bytes has them as U+FFFD in "name" and its exact
+// are JSON strings as they are, but for controls (C0, DEL, C1), U+2028/U+2029 and the bidirectional
+// controls, written as \uXXXX;
+// a name with invalid bytes has them as U+FFFD in "name" and its exact
 // bytes in "bytes" (hex), so nothing is lost and the document stays valid. A folder over --filelimit has
 // "entries" and no children; a summary is a last "summary" string of the root.
 void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,

@@ -1,5 +1,6 @@
 // The listing's destination (POSIX side): standard output, or -o FILE through a temporary file beside it,
-// fsync'ed and renamed over FILE, so FILE is written whole or not at all.
+// fsync'ed and renamed over FILE, so FILE is written whole or not at all; a device, a FIFO or one of the
+// process's own descriptors (/dev/stdout, /dev/fd/N) is written as it is.
 #include "cli/output.h"
 
 #include <fcntl.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <vector>
@@ -53,6 +55,13 @@ std::string Failure(const Output& output, int error) {
     return "cannot write " + what + ": " + Reason(error);
 }
 
+// The temporary file beside FILE cannot be made: the folder is named, since FILE itself may well be
+// writable.
+std::string TempFailure(const Output& output, int error) {
+    return "cannot write " + Quoted(output.path) + ": cannot create a temporary file in " +
+           Quoted(FolderOf(output.target)) + ": " + Reason(error);
+}
+
 void RemoveTemp(Output& output) {
     if (output.tempPath.empty()) return;
     unlink(output.tempPath.c_str());
@@ -67,11 +76,63 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// True when `name` is a descriptor number as /proc spells it: decimal, no sign, no leading zero.
+bool ParseDescriptor(std::string_view name, int& fd) {
+    if (name.empty() || name.size() > 9 || (name.size() > 1 && name[0] == '0')) return false;
+    fd = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') return false;
+        fd = fd * 10 + (c - '0');
+    }
+    return true;
+}
+
+// The descriptor of this process that `path` names, or -1: a path whose folder is this process's
+// descriptor folder in /proc (which /dev/fd, /proc/self/fd and /proc/thread-self/fd lead to), reached
+// directly or through a chain of symbolic links such as /dev/stdout. The chain is followed one link at a
+// time, so the link /proc makes of the descriptor itself (to the caller's file) is never followed.
+int OwnDescriptor(const std::string& path) {
+    const std::string pid = std::to_string(getpid());
+    const std::string own[] = {"/proc/" + pid + "/fd", "/proc/" + pid + "/task/" + pid + "/fd"};
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {  // as many links as the kernel follows in a path
+        size_t slash = p.rfind('/');
+        std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+        char* folder = realpath(FolderOf(p).c_str(), nullptr);
+        if (folder == nullptr) return -1;
+        bool descriptorFolder = folder == own[0] || folder == own[1];
+        std::free(folder);
+        int fd = -1;
+        if (descriptorFolder && ParseDescriptor(name, fd)) return fd;
+        std::vector<char> target(PATH_MAX + 1);
+        ssize_t n = readlink(p.c_str(), target.data(), PATH_MAX);
+        if (n < 0) return -1;  // not a link (or gone): a path like any other
+        std::string next(target.data(), size_t(n));
+        p = next[0] == '/' ? next : FolderOf(p) + "/" + next;
+    }
+    return -1;
+}
+
 // Works out where FILE leads: written in place (a device or FIFO) or replaced (a regular or new file,
 // through a link to the file it names). `st` and `exists` describe FILE.
 bool Resolve(Output& output, const std::string& path, struct stat& st, bool& exists, std::string& message) {
     output = Output{};
     output.path = path;
+    int fd = OwnDescriptor(path);
+    if (fd >= 0) {
+        // Written as inherited: reopening the path would truncate the caller's file, and replacing it
+        // would unlink the file the caller's descriptor still points at.
+        int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
+            message = "cannot write " + Quoted(path) + ": file descriptor " + std::to_string(fd) +
+                      (flags < 0 ? " is not open" : " is not open for writing");
+            return false;
+        }
+        output.fd = fd;
+        output.inherited = true;
+        exists = true;
+        return true;
+    }
     exists = stat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
         message = Failure(output, errno);
@@ -112,9 +173,10 @@ bool CheckOutput(const std::string& path, std::string& message) {
     struct stat st {};
     bool exists = false;
     if (!Resolve(output, path, st, exists, message)) return false;
+    if (output.inherited) return true;
     std::string probe = output.replace ? FolderOf(output.target) : path;
     if (faccessat(AT_FDCWD, probe.c_str(), output.replace ? W_OK | X_OK : W_OK, AT_EACCESS) != 0) {
-        message = Failure(output, errno);
+        message = output.replace ? TempFailure(output, errno) : Failure(output, errno);
         return false;
     }
     return true;
@@ -129,6 +191,7 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
     struct stat st {};
     bool exists = false;
     if (!Resolve(output, path, st, exists, message)) return false;
+    if (output.inherited) return true;
     if (!output.replace) {
         output.fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (output.fd < 0) {
@@ -144,7 +207,7 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
     temp.push_back('\0');
     output.fd = mkostemp(temp.data(), O_CLOEXEC);
     if (output.fd < 0) {
-        message = Failure(output, errno);
+        message = TempFailure(output, errno);
         return false;
     }
     output.tempPath = temp.data();
@@ -183,7 +246,7 @@ void WriteOutput(Output& output, std::string_view bytes) {
 
 bool FinishOutput(Output& output, bool keep, std::string& message) {
     int error = output.error;
-    if (output.path.empty()) {
+    if (output.path.empty() || output.inherited) {  // the caller's descriptor stays open
         if (keep && error != 0) message = Failure(output, error);
         return !keep || error == 0;
     }

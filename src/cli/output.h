@@ -1,5 +1,6 @@
 // Where the listing goes (POSIX side): standard output, or `-o FILE` written whole or not at all through a
-// temporary file beside FILE that is renamed over it. Write errors are kept, never ignored.
+// temporary file beside FILE that is renamed over it (a device, a FIFO or one of the process's own
+// descriptors is written as it is). Write errors are kept, never ignored.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@ struct Output {
     std::string target;    // the file that is replaced: FILE, or the regular file a link at FILE names
     std::string tempPath;  // the temporary file while it exists
     bool replace = false;  // true: write tempPath, then rename it over target
+    bool inherited = false;  // fd is one of the process's own descriptors that FILE names: never closed
     int error = 0;         // first write error (an errno value); nothing is written after it
     uint64_t written = 0;
 };
@@ -20,8 +22,11 @@ struct Output {
 // FILE is a folder, a read-only file, or in a folder that is missing or cannot be written.
 bool CheckOutput(const std::string& path, std::string& message);
 // Opens the destination once the listing is ready to be written (so the temporary file never shows in
-// the listing of its own folder). An existing FILE that is not a regular file (a device such as
-// /dev/null, a FIFO) is written in place; a regular or new one is replaced by rename. False, with the
+// the listing of its own folder). A FILE that names one of the process's own descriptors (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/PID/fd/N, or a chain of links to one) is that
+// descriptor, written as inherited (appending where the caller opened it so) and never reopened; a closed
+// or read-only one fails. An existing FILE that is not a regular file (a device such as /dev/null, a
+// FIFO) is written in place; a regular or new one is replaced by rename. False, with the
 // reason in `message`, when that cannot be done. An empty `path` is standard output.
 bool OpenOutput(Output& output, const std::string& path, std::string& message);
 // Writes all of `bytes`, unless an earlier write failed.

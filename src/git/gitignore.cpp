@@ -480,10 +480,12 @@ void FilterIgnored(GitIgnore* state, const std::string& path, EntryList& list, s
             // What git tracks stays whatever the rules say, so it is not matched at all: in most work
             // trees that is most entries.
             if (!Tracked(ignore, tracked, ignore.scratch)) {
-                // libgit2 stats a symbolic link's path, so it is a folder or a file as its target is: asked.
-                Judgement judgement = ignore.inMemory && e.kind != kEntryLink
-                                          ? JudgeInMemory(ignore, apply, ignore.scratch.c_str())
-                                          : kAsk;
+                // A symbolic link is a file to git, whatever it points at, and so it is to the rules in
+                // memory (a path without '/' there is a file, never looked up). The work tree's
+                // repository would stat it and take a link to a folder for a folder, so "dir/" patterns
+                // would match it: that repository decides only what the rules in memory cannot (a
+                // negation matching too, an opaque file, matching off), and there that error remains.
+                Judgement judgement = ignore.inMemory ? JudgeInMemory(ignore, apply, ignore.scratch.c_str()) : kAsk;
                 drop = judgement == kAsk ? AskIgnored(ignore.repository, ignore.scratch.c_str())
                                          : judgement == kDrop;
             }

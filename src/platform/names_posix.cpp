@@ -1,5 +1,5 @@
-// Names on the POSIX side of the seam: ICU collation keys for the locale in LC_COLLATE, CP932 names
-// for the sjis modes (iconv), and the order Windows delivers a folder's entries in.
+// Names on the POSIX side of the seam: collation keys for the locale in LC_COLLATE (ICU's, or bytes in
+// the C locales), CP932 names for the sjis modes (iconv), and the order Windows delivers entries in.
 #include "platform/names_posix.h"
 
 #include "platform/posix_source.h"
@@ -18,13 +18,48 @@
 namespace {
 
 // ICU's name for the POSIX locale name `posix` ("ja_JP.UTF-8@mod" -> "ja_JP"). The C and POSIX locales
-// (C.UTF-8 too) get ICU's root collation: ICU would map them to en_US_POSIX, which is byte order. Names
-// ICU does not know fall back to root inside ucol_open.
+// (C.UTF-8 too) get ICU's root collation, which only the Windows program's order uses there (ICU would
+// map them to en_US_POSIX). Names ICU does not know fall back to root inside ucol_open.
 std::string IcuLocaleFor(const char* posix) {
     std::string_view name = posix ? posix : "";
     name = name.substr(0, name.find_first_of(".@"));
     if (name.empty() || name == "C" || name == "POSIX") return "root";
     return std::string(name);
+}
+
+// True for the collation locales whose order is byte order, as `ls` and `tree` sort there: C, POSIX and
+// C.UTF-8 (glibc also spells it C.utf8).
+bool IsByteOrderLocale(const char* posix) {
+    std::string_view name = posix ? posix : "";
+    name = name.substr(0, name.find('@'));
+    return name == "C" || name == "POSIX" || name == "C.UTF-8" || name == "C.utf8";
+}
+
+// The C locales' keys, compared as bytes like ICU's. A folder's: the name with ASCII letters lowered
+// (strcasecmp's order there); a file's: the name itself. With `natural` each run of ASCII digits becomes
+// '0' (a digit, so it compares with other bytes as the run's first digit does), its count of significant
+// digits in two bytes that are never 0x00, and those digits: runs compare by value ("9" < "10"), and the
+// rest of the name by bytes. A key made here holds no 0x00 byte, as an ICU sort key does not.
+void ByteOrderKey(std::string_view raw, bool folder, bool natural, std::string& key) {
+    key.clear();
+    for (size_t i = 0; i < raw.size();) {
+        char c = raw[i];
+        if (natural && c >= '0' && c <= '9') {
+            size_t end = i;
+            while (end < raw.size() && raw[end] >= '0' && raw[end] <= '9') ++end;
+            size_t first = i;
+            while (first < end && raw[first] == '0') ++first;
+            size_t digits = end - first;
+            key += '0';
+            key += char(1 + digits / 255);
+            key += char(1 + digits % 255);
+            key.append(raw, first, digits);
+            i = end;
+            continue;
+        }
+        key += folder && c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        ++i;
+    }
 }
 
 // The C locale's ASCII is read as UTF-8: names on Linux are UTF-8 far more often than not.
@@ -98,7 +133,9 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
 }
 
 bool OpenNames(PosixSourceImpl& impl, std::string& error) {
-    std::string locale = IcuLocaleFor(std::setlocale(LC_COLLATE, nullptr));
+    const char* collate = std::setlocale(LC_COLLATE, nullptr);
+    impl.byteOrder = IsByteOrderLocale(collate);
+    std::string locale = IcuLocaleFor(collate);
     impl.folderCollator = OpenCollator(locale, UCOL_SECONDARY, error);
     if (!impl.folderCollator) return false;
     impl.fileCollator = OpenCollator(locale, UCOL_TERTIARY, error);
@@ -136,7 +173,17 @@ void CloseNames(PosixSourceImpl& impl) {
     impl.toCp932 = reinterpret_cast<iconv_t>(-1);
 }
 
-std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool windowsOrder) {
+    bool tieBreak = !windowsOrder;
+    if (impl.byteOrder && !windowsOrder) {
+        ByteOrderKey(raw, folder, impl.natural, impl.key);
+        // A file's key is its name unless runs of digits were rewritten: then "01" and "1" tie.
+        if (folder || impl.natural) {
+            impl.key += '\0';
+            impl.key += raw;
+        }
+        return impl.key;
+    }
     UCollator* collator = folder ? impl.folderCollator : impl.fileCollator;
     int32_t len = Decode(impl, raw);
     if (impl.sortKey.size() < 256) impl.sortKey.resize(256);
@@ -242,6 +289,7 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
 }
 
 bool SetNaturalOrder(PosixSource& source) {
+    source.impl->natural = true;
     UErrorCode err = U_ZERO_ERROR;
     ucol_setAttribute(source.impl->folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
     ucol_setAttribute(source.impl->fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);

@@ -17,6 +17,9 @@ struct PosixSourceImpl {
     UCollator* folderCollator = nullptr;  // secondary strength: letter case ignored
     UCollator* fileCollator = nullptr;    // tertiary strength, lower case first
     std::string collationLocale;          // the ICU locale both collators were opened for ("root", "ja" ...)
+    bool byteOrder = false;               // the collation locale is C, POSIX or C.UTF-8: keys are bytes
+                                          // (but for the Windows program's order, which keeps ICU's)
+    bool natural = false;                 // digit runs compare by value (ICU's numeric collation too)
     bool utf8 = true;                     // names are read as UTF-8 (also in the C locale)
     UConverter* decoder = nullptr;        // the locale's encoding when it is not UTF-8
     std::string codeset;                  // nl_langinfo(CODESET) at set-up
@@ -52,11 +55,13 @@ struct PosixSourceImpl {
 bool OpenNames(PosixSourceImpl& impl, std::string& error);
 void CloseNames(PosixSourceImpl& impl);
 
-// The collation key of `raw` (folder key: case ignored; file key: lower case first). ICU sort keys compare
-// with plain byte order. With `tieBreak` the raw bytes follow the sort key after a 0x00 byte (which a sort
-// key never holds), so names that collate equal still get distinct keys ordered by their bytes.
+// The collation key of `raw`, compared with plain byte order. ICU's sort key (folder key: case ignored;
+// file key: lower case first) and, but for `windowsOrder`, the raw bytes after a 0x00 byte (which a sort
+// key never holds), so names that collate equal still get distinct keys ordered by their bytes. In the C
+// locales (byteOrder) and not in Windows order: a folder's key compares as strcasecmp does, ties by
+// bytes, a file's as its bytes; with `natural`, digit runs by value (see ByteOrderKey).
 // The view stays valid until the next call.
-std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
+std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool windowsOrder);
 
 // `raw` converted from the locale's encoding to code page 932; each character CP932 lacks and each byte
 // that is not valid in the locale's encoding becomes '?'. The view stays valid until the next call.

@@ -1,5 +1,6 @@
 // The POSIX side of the seam: folders read whole with getdents64 (links listed, never followed),
-// names converted to code page 932 for the sjis modes, ICU collation keys, notices on stderr.
+// names converted to code page 932 for the sjis modes, collation keys (ICU's; bytes in the C locales),
+// notices on stderr.
 // `platform` owns the two sides of the seam through which the engine reads folders: this one (with
 // names_posix.h, private to it) for the command line, and source_win32.h, the Win32 side, for the Windows
 // program; each build compiles only its own. Both may use `listing` (they fill its seam) and nothing else
@@ -44,7 +45,8 @@ struct PosixSource {
 bool InitPosixSource(PosixSource& source, std::string& error);
 void ClosePosixSource(PosixSource& source);
 // Natural order for the keys made from now on: digits inside names compare by their numeric value
-// ("file2" before "file10"), through ICU's numeric collation. False when ICU refuses the attribute.
+// ("file2" before "file10"), through ICU's numeric collation (in the C locales: runs of ASCII digits by
+// value, the rest by bytes). False when ICU refuses the attribute.
 bool SetNaturalOrder(PosixSource& source);
 
 // The seam over `source`; valid while `source` lives.
@@ -71,9 +73,13 @@ std::string ShownName(PosixSource& source, std::string_view raw);
 // first). Without windowsOrder the raw bytes follow the ICU sort key as a last tie-break, so names that
 // collate equal (case pairs for folders, invalid bytes) still come out in one order whatever order the
 // folder delivers them in; with windowsOrder equal names keep equal keys and stay in delivery order.
+// When the collation locale (LC_ALL, else LC_COLLATE, else LANG) is C, POSIX or C.UTF-8, as `ls` and
+// `tree` do there, and not in windowsOrder: folders compare as strcasecmp does (ASCII letters folded),
+// ties by bytes; files by bytes (upper case first).
 std::string FolderKey(PosixSource& source, std::string_view raw);
 std::string FileKey(PosixSource& source, std::string_view raw);
-// The ICU locale the keys follow: "root" in the C, POSIX and C.UTF-8 locales and for unknown names.
+// The ICU locale of the collators: "root" in the C, POSIX and C.UTF-8 locales (where only windowsOrder
+// uses it) and for unknown names.
 std::string PosixCollationLocale(const PosixSource& source);
 
 // "arbolin: cannot read 'PATH': REASON\n": the English description of `error` (kErrorPathTooLong reads

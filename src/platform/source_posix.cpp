@@ -300,11 +300,11 @@ std::string ShownName(PosixSource& source, std::string_view raw) {
 }
 
 std::string FolderKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, true, source.windowsOrder));
 }
 
 std::string FileKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, false, source.windowsOrder));
 }
 
 std::string PosixCollationLocale(const PosixSource& source) {
@@ -367,6 +367,6 @@ void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, En
         if (name == raw) name = {};  // stored once
     }
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, !source.windowsOrder);
+    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, source.windowsOrder);
     out.Add(raw, name, key, kind);
 }

@@ -1,5 +1,6 @@
 // The Shift_JIS name writers: the Windows program's (bytes as they are, the name limit counted in bytes)
-// and the command line's, which also escapes what could break a line.
+// and the command line's, which also escapes what could break a line (the limit then counts the bytes
+// written).
 #include "render/name_escape.h"
 #include "render/render.h"
 
@@ -22,6 +23,19 @@ size_t SjisCut(std::string_view name) {
 // True for a byte that is escaped unless it is the trail byte of a two-byte character.
 bool IsEscaped(unsigned char c) {
     return c < 0x20 || c == 0x7F || c == '\\' || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c);
+}
+
+// Bytes of an escaped name (longer than 14) that a shortened name keeps: whole pieces of it, a two-byte
+// character or an escape (\\, \n, \xNN) never cut, as many as fit in 14 bytes. On a name with nothing
+// escaped this is SjisCut.
+size_t WrittenCut(std::string_view written) {
+    size_t i = 0;
+    for (;;) {
+        unsigned char c = written[i];
+        size_t piece = IsSjisLead(c) ? 2 : c != '\\' ? 1 : written[i + 1] == 'x' ? 4 : 2;
+        if (i + piece > kShortName) return i;
+        i += piece;
+    }
 }
 
 // True when EscapeSjis would change `name`. Most names need nothing escaped and are written as they are.
@@ -66,14 +80,17 @@ void AppendName(TextBuffer& buffer, std::string_view name, bool nameLimit) {
 }
 
 void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameLimit) {
-    bool shorten = nameLimit && name.size() > kLongName;
-    std::string_view kept = shorten ? name.substr(0, SjisCut(name)) : name;
-    if (NeedsEscape(kept)) {
-        static thread_local std::string escaped;  // kept from name to name: no allocation per name
-        EscapeSjis(kept, escaped);
-        AppendBounded(buffer, escaped, escaped.size());
-    } else {
-        AppendBounded(buffer, kept, kept.size());
+    // Nothing to escape: the bytes written are the name's, as the Windows program writes them.
+    if (!NeedsEscape(name)) {
+        AppendName(buffer, name, nameLimit);
+        return;
     }
-    if (shorten) AppendBounded(buffer, kSjisPieces.ellipsis, kSjisPieces.ellipsis.size());
+    static thread_local std::string escaped;  // kept from name to name: no allocation per name
+    EscapeSjis(name, escaped);
+    if (!nameLimit || escaped.size() <= kLongName) {
+        AppendBounded(buffer, escaped, escaped.size());
+        return;
+    }
+    AppendBounded(buffer, escaped, WrittenCut(escaped));
+    AppendBounded(buffer, kSjisPieces.ellipsis, kSjisPieces.ellipsis.size());
 }

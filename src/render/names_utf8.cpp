@@ -1,5 +1,5 @@
-// The command line's UTF-8 name writer: escapes what could break a line or hide bytes, and counts the
-// name limit in display columns (a wide character counts two and is never cut). Uses ICU's character data.
+// The command line's UTF-8 name writer: escapes what could break a line, reorder it or hide bytes, and
+// counts the name limit in display columns (a wide character counts two and is never cut). Uses ICU.
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -41,7 +41,7 @@ bool IsPlain(std::string_view name) {
         }
         UChar32 c;
         U8_NEXT(s, i, length, c);
-        if (c < 0 || c <= 0x9F || c == 0x2028 || c == 0x2029) return false;
+        if (c < 0 || c <= 0x9F || c == 0x2028 || c == 0x2029 || IsBidiControl(c)) return false;
     }
     return true;
 }
@@ -82,8 +82,8 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
             AppendEscapedByte(text, uint8_t(c));
         } else if (c >= 0x80 && c <= 0x9F) {
             for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);
-        } else if (c == 0x2028 || c == 0x2029) {
-            text += c == 0x2028 ? "\\u2028" : "\\u2029";
+        } else if (c == 0x2028 || c == 0x2029 || IsBidiControl(c)) {
+            AppendUnicodeEscape(text, uint32_t(c));
         } else {
             text.append(name.data() + start, i - start);
         }

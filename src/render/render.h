@@ -62,9 +62,12 @@ using NameWriter = void (*)(TextBuffer& buffer, std::string_view name, bool shor
 // Shift_JIS as the Windows program writes it: names longer than 17 bytes are cut to 14 bytes plus " …",
 // or to 13 where the 14th byte would be the first half of a two-byte character. Nothing is escaped.
 void AppendName(TextBuffer& buffer, std::string_view name, bool nameLimit);
-// The command line's Shift_JIS: as AppendName, with control bytes, lone bytes and the backslash escaped.
+// The command line's Shift_JIS: as AppendName, with control bytes, lone bytes and the backslash escaped;
+// the limit counts the bytes written (a name written in over 17 is cut to at most 14, never inside an
+// escape or a two-byte character). A name with nothing to escape comes out as AppendName writes it.
 void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameLimit);
-// The command line's UTF-8: control characters, U+2028/U+2029, invalid bytes and the backslash escaped;
+// The command line's UTF-8: control characters, invalid bytes and the backslash escaped C-style, U+2028/
+// U+2029 and the bidirectional controls as \u2028, \u202e;
 // the limit counts display columns (over 17 shortened to at most 14; a wide character is never cut).
 void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
 // As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.

@@ -52,7 +52,13 @@ RunResult RunArbolin(const std::string& exe, const Invocation& inv, const std::s
         if (out < 0 || err < 0) _exit(122);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        setenv("LC_ALL", inv.locale.c_str(), 1);
+        if (inv.locale.empty()) {
+            for (const char* name : {"LC_ALL", "LANG", "LANGUAGE", "LC_COLLATE", "LC_CTYPE", "LC_MESSAGES"})
+                unsetenv(name);
+        } else {
+            setenv("LC_ALL", inv.locale.c_str(), 1);
+        }
+        for (const auto& [name, value] : inv.environment) setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> cargv;
         for (std::string& a : argv) cargv.push_back(a.data());
         cargv.push_back(nullptr);

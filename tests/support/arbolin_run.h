@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,7 +23,10 @@ enum StdoutTo { kStdoutFile, kStdoutDevFull, kStdoutBrokenPipe };
 struct Invocation {
     std::vector<std::string> args;
     std::string cwd;
-    std::string locale = "C.UTF-8";
+    // LC_ALL. The tests' default orders names by ICU's collation (as C.UTF-8 did before the C locales
+    // ordered by bytes); "" leaves LC_ALL, LANG and every LC_* unset but for `environment`.
+    std::string locale = "en_US.UTF-8";
+    std::vector<std::pair<std::string, std::string>> environment;  // further variables to set
     bool withoutOverride = false;  // run without root's power to read and write any folder
     StdoutTo stdoutTo = kStdoutFile;
 };
@@ -46,7 +50,7 @@ protected:
     void File(const std::string& rel, std::string_view bytes = "");
 
 #ifdef ARBOLIN_EXE
-    // Runs arbolin in the test's folder with LC_ALL=C.UTF-8.
+    // Runs arbolin in the test's folder with LC_ALL=en_US.UTF-8.
     RunResult Arbolin(std::vector<std::string> args, bool withoutOverride = false) {
         Invocation inv;
         inv.args = std::move(args);
