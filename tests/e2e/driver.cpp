@@ -51,6 +51,8 @@ constexpr BoxKind kBoxes[] = {
     {"help-missing", "ヘルプファイルが見つかりません。", "ZK-Arbolin", true},
     // The path follows on a second line (given on the command line).
     {"save-failed", "ファイルを保存できませんでした。", "ZK-Arbolin", true},
+    // A folder argument that names no folder; the path follows on a second line.
+    {"not-found", "フォルダが見つかりません。", "ZK-Arbolin", true},
 };
 
 // ---- Output
@@ -631,7 +633,7 @@ int Usage() {
         "usage: driver STEP ARGS [-- STEP ARGS]...\n"
         "  wait-main | menu ID | settle | no-box | open-dialogs N\n"
         "  box KIND [--keep] [--line TEXT]    KIND: notice too-much too-much-text findfile help-missing\n"
-        "                                     save-failed\n"
+        "                                     save-failed not-found\n"
         "  close-box                          OK on the one open message box\n"
         "  pick PATH | pick-cancel | pick-no-path   the folder picker (after menu 40002)\n"
         "  list PATH                          menu 40002, pick PATH, notice closed, settled\n"
