@@ -2,7 +2,8 @@
 # notice box once the window is shown, then the listing, equal to `arbolin --compat`; a path with spaces,
 # one ending in the trail byte 0x5C of "表", a relative path and "." against the start directory, a drive
 # root (drive R: mapped to a small folder), and a missing folder or a file (one box owned by the window).
-SCENARIOS=(spaces relative drive_root missing)
+# Folders dropped on the window, too (see the driver's drop step for how a drop reaches it).
+SCENARIOS=(spaces relative drive_root missing drop)
 
 # A path with spaces (Wine quotes it on the command line, as the Explorer does), then a folder whose name
 # ends in "表" and one given with a trailing backslash.
@@ -76,6 +77,30 @@ scenario_missing() {
   # A file is no folder either.
   app_start "$s" "$(winpath "$t")\\file.txt"
   drv box not-found --line "$(winpath "$t")\\file.txt" -- no-box
+  drv menu 40004
+  app_wait_exit
+}
+
+# Drops: a folder is listed; a file changes nothing; of a file and two folders, the first folder; a drop
+# while the notice of a select-folder command is open is ignored (that command lists its own folder).
+scenario_drop() {
+  local t=$SCENARIO_DIR/tree o=$SCENARIO_DIR/other w
+  make_listing_tree "$t"
+  mkdir -p "$o/inside" "$SCENARIO_DIR/start"
+  touch "$o/inside/x.txt"
+  w=$(winpath "$t")
+  app_start "$SCENARIO_DIR/start"
+  drv drop "$w" -- box notice -- no-box
+  check_listing "dropped folder" "$t"
+  drv edit-type $'\nedited by hand'
+  edit_text "$SCENARIO_DIR/before.txt"
+  drv drop "$w\\readme.txt" -- no-box
+  edit_text "$SCENARIO_DIR/after.txt"
+  same_bytes "$SCENARIO_DIR/after.txt" "$SCENARIO_DIR/before.txt" "text after a dropped file"
+  drv drop "$w\\readme.txt" "$(winpath "$o")" "$w" -- box notice -- no-box
+  check_listing "first folder of three items" "$o"
+  drv menu 40002 -- pick "$w" -- box notice --keep -- drop "$(winpath "$o")" -- open-dialogs 1 -- close-box -- no-box
+  check_listing "drop while the notice is open" "$t"
   drv menu 40004
   app_wait_exit
 }
