@@ -9,7 +9,6 @@ HWND g_editControl = nullptr;
 int32_t g_depthLimit = kUnlimitedDepth;
 ListingTables g_tables;
 Win32Source g_source;
-const char* g_pendingCommandLine = nullptr;
 
 namespace {
 

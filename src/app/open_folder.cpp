@@ -3,6 +3,8 @@
 #include "app/app.h"
 #include "app/shell_calls.h"
 
+const char* g_pendingCommandLine = nullptr;
+
 namespace {
 
 constexpr char kNotFound[] = "フォルダが見つかりません。";
