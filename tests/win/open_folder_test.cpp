@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "resource.h"
 
 namespace {
 
@@ -145,16 +144,6 @@ TEST_F(OpenFolder, ArgumentListsAsTheSelectFolderCommandDoes) {
     EXPECT_EQ(EditText(), listed);
 }
 
-HWND g_main = nullptr;
-
-TEST_F(OpenFolder, OptionsAreReadWhenTheNoticeCloses) {
-    OpenMain();
-    g_main = main_;
-    log_->duringBox = [](const ShellLog::Box&) { SendMessageA(g_main, WM_COMMAND, IDM_TREE_VIEW, 0); };
-    StartWith("ZK-Arbolin.exe " + tree_.path());
-    EXPECT_EQ(EditText(), Crlf("[ " + tree_.path() + " ]\n   [ b ]\n      inner.txt\n   a.txt\n"));
-}
-
 TEST_F(OpenFolder, NothingToListShowsOneBoxOwnedByTheWindow) {
     ASSERT_TRUE(tree_.Make("file.txt\n"));
     const std::string p260 = MakeFolderOfLength(tree_.path(), 260);
@@ -207,6 +196,9 @@ HGLOBAL MakeDrop(const std::vector<std::string>& items, bool wide) {
 void Drop(HWND window, const std::vector<std::string>& items, bool wide = false) {
     SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(items, wide)), 0);
 }
+
+// The window under test, for the stand-ins that act while a box is open.
+HWND g_main = nullptr;
 
 class DropFolder : public OpenFolder {
 protected:
