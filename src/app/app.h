@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <string>
@@ -66,8 +67,37 @@ ListingStatus RunListing(ListingTables& tables, Win32Source& source, const std::
 // shorter than `outSize` bytes (`out` is left unchanged otherwise).
 int BrowseForFolder(HWND owner, const char* initialPath, char* out, size_t outSize);
 void BuildList(HWND mainWindow);
+// The select-folder command's steps after its picker, for `path` (shorter than MAX_PATH): the notice,
+// the options read when it closes, the listing, a box for every failure. Ignored while one runs.
+void ListFolder(HWND mainWindow, const char* path);
 // The "データ量が多すぎます。" box; `caption` is "ZK-Ramelkin" (this command) or "Ramelkin" (renderers).
 void ShowTooMuchData(const char* caption);
+
+// ---- open_folder.cpp: a folder named on the command line or dropped on the main window.
+
+// Posted by WinMain once the window is shown, when the command line names something. The message
+// carries nothing: it takes the command line from g_pendingCommandLine and empties it, so the message
+// sent again (or by another program) does nothing.
+inline constexpr UINT kOpenArgumentMessage = WM_APP;
+extern const char* g_pendingCommandLine;  // GetCommandLineA's, which lives as long as the process
+
+enum ArgumentKind { kNoArgument = 0, kArgumentFolder = 1, kArgumentNotFound = 2 };
+struct FolderArgument {
+    ArgumentKind kind;
+    std::string path;  // absolute, without a trailing backslash except a drive root's
+};
+
+// True when the command line (the program's name first, quoted or not) holds more than blanks after it.
+bool HasFolderArgument(const char* commandLine);
+// The folder the command line names: one argument, quoted or not (unquoted text with spaces is taken
+// whole when it names a folder), made absolute against the current directory. kArgumentNotFound for
+// anything but an existing folder, and for a path of 260 bytes or more.
+FolderArgument ParseFolderArgument(const char* commandLine);
+// Lists the named folder, or shows "フォルダが見つかりません。" and the path in a box owned by the window.
+void OpenFolderArgument(HWND mainWindow, const char* commandLine);
+// Lists the first dropped folder (files are passed over; nothing happens without a folder) and releases
+// the drop.
+void OpenDroppedFolder(HWND mainWindow, HDROP drop);
 
 // ---- save_list.cpp
 

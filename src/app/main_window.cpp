@@ -28,6 +28,9 @@ LRESULT OnCreate(HWND window) {
     g_closing = false;
     g_depthLimit = kUnlimitedDepth;
     LoadOptions(window);
+    // Drops over the edit control come here too: it does not take files itself, so the system looks for
+    // a window that does among its parents.
+    DragAcceptFiles(window, TRUE);
     return 0;
 }
 
@@ -52,6 +55,18 @@ LRESULT OnPaint(HWND window) {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     EndPaint(window, &paint);
+    return 0;
+}
+
+LRESULT OnOpenArgument(HWND window) {
+    const char* commandLine = g_pendingCommandLine;
+    g_pendingCommandLine = nullptr;
+    OpenFolderArgument(window, commandLine);
+    return 0;
+}
+
+LRESULT OnDropFiles(HWND window, WPARAM drop) {
+    OpenDroppedFolder(window, reinterpret_cast<HDROP>(drop));
     return 0;
 }
 
@@ -123,6 +138,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_PAINT: return OnPaint(window);
         case WM_KEYDOWN: return 0;
         case WM_COMMAND: return OnCommand(window, wParam);
+        case WM_DROPFILES: return OnDropFiles(window, wParam);
+        case kOpenArgumentMessage: return OnOpenArgument(window);
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -1,5 +1,6 @@
 // The select-folder command: the folder picker, the notice, the listing stages and the new text in the
-// edit control, with a box for every way it can stop.
+// edit control, with a box for every way it can stop. A folder named on the command line or dropped on the
+// window goes through the same steps without the picker.
 #include <cstring>
 
 #include "app/app.h"
@@ -13,9 +14,9 @@ constexpr char kNotice[] =
 constexpr char kNoticeCaption[] = "ZK-Ramelkin";
 constexpr char kTooMuchData[] = "データ量が多すぎます。\n作業を中断します。";
 
-// True while a select-folder command runs. Its notice and too-much-data boxes have no owner, so the menu
-// stays usable meanwhile; a second select-folder command then is ignored instead of resetting the tables
-// underneath the first.
+// True while a select-folder command (or a listing of a dropped folder) runs. Its notice and too-much-data
+// boxes have no owner, so the menu stays usable meanwhile; a second select-folder command or a drop then is
+// ignored instead of resetting the tables underneath the first.
 bool g_running = false;
 
 struct RunningScope {
@@ -41,6 +42,32 @@ void ReportTooMuchText(void*) { ShowTooMuchData("Ramelkin"); }
 bool Abandoned(HWND mainWindow) { return MainWindowClosing() || !IsWindow(mainWindow); }
 
 void SetArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+// Everything the select-folder command does once a folder is chosen: the notice, the options read when it
+// closes, the wait cursor, the listing into the edit control, and a box for every way it can stop.
+void ListSteps(HWND mainWindow, const char* path) {
+    g_source.optionWindow = mainWindow;
+    g_source.messageBox = ScanMessageBox;
+    ResetListing(g_tables, path);
+    g_shell.messageBox(nullptr, kNotice, kNoticeCaption, 0);
+    if (Abandoned(mainWindow)) return;
+
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // Read only now: options changed while the notice was open apply to this listing.
+    const ListOptions options = ReadListOptions(mainWindow);
+    TextBuffer buffer;
+    InitTextBuffer(buffer, kDefinedLimits);
+    buffer.reportTooMuchText = ReportTooMuchText;
+    const ListingStatus status = RunListing(g_tables, g_source, path, options, buffer);
+    if (Abandoned(mainWindow)) return;
+    if (status != kListed) {
+        ShowTooMuchData(kNoticeCaption);
+        SetArrowCursor();
+        return;
+    }
+    SetArrowCursor();
+    if (g_shell.setEditText(g_editControl, buffer.text.c_str()) != 1) ShowTooMuchData(kNoticeCaption);
+}
 
 }  // namespace
 
@@ -68,31 +95,15 @@ int BrowseForFolder(HWND owner, const char* initialPath, char* out, size_t outSi
 void BuildList(HWND mainWindow) {
     if (g_running) return;
     RunningScope running;
-    g_source.optionWindow = mainWindow;
-    g_source.messageBox = ScanMessageBox;
-
     char path[MAX_PATH] = {};
     if (BrowseForFolder(mainWindow, nullptr, path, sizeof path) != 1) return;
     // An item without a file-system path, or with one of 260 bytes or more, leaves everything as it was.
     if (path[0] == '\0') return;
+    ListSteps(mainWindow, path);
+}
 
-    ResetListing(g_tables, path);
-    g_shell.messageBox(nullptr, kNotice, kNoticeCaption, 0);
-    if (Abandoned(mainWindow)) return;
-
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    // Read only now: options changed while the notice was open apply to this listing.
-    const ListOptions options = ReadListOptions(mainWindow);
-    TextBuffer buffer;
-    InitTextBuffer(buffer, kDefinedLimits);
-    buffer.reportTooMuchText = ReportTooMuchText;
-    const ListingStatus status = RunListing(g_tables, g_source, path, options, buffer);
-    if (Abandoned(mainWindow)) return;
-    if (status != kListed) {
-        ShowTooMuchData(kNoticeCaption);
-        SetArrowCursor();
-        return;
-    }
-    SetArrowCursor();
-    if (g_shell.setEditText(g_editControl, buffer.text.c_str()) != 1) ShowTooMuchData(kNoticeCaption);
+void ListFolder(HWND mainWindow, const char* path) {
+    if (g_running) return;
+    RunningScope running;
+    ListSteps(mainWindow, path);
 }

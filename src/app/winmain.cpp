@@ -1,5 +1,5 @@
 // The process entry of ZK-Arbolin.exe: the one listing, the main window and its edit control, and the
-// message loop. The command line is ignored.
+// message loop. A folder named on the command line is listed once the window is shown.
 #include "app/app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -10,6 +10,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     if (!mainWindow) return 0;
     ShowWindow(mainWindow, show);
     UpdateWindow(mainWindow);
+    if (HasFolderArgument(GetCommandLineA())) {
+        g_pendingCommandLine = GetCommandLineA();
+        PostMessageA(mainWindow, kOpenArgumentMessage, 0, 0);
+    }
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

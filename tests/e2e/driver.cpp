@@ -51,6 +51,8 @@ constexpr BoxKind kBoxes[] = {
     {"help-missing", "ヘルプファイルが見つかりません。", "ZK-Arbolin", true},
     // The path follows on a second line (given on the command line).
     {"save-failed", "ファイルを保存できませんでした。", "ZK-Arbolin", true},
+    // A folder argument that names no folder; the path follows on a second line.
+    {"not-found", "フォルダが見つかりません。", "ZK-Arbolin", true},
 };
 
 // ---- Output
@@ -321,6 +323,33 @@ std::string TreeItemText(Remote& remote, HWND tree, HTREEITEM item) {
 
 HTREEITEM Caret(HWND tree) {
     return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+// ---- A drop: the block the shell hands over, placed in the program's memory
+
+// Windows hands a drop to another process only through the shell's own drag and drop. Under Wine, a
+// fixed block works as the HDROP: GlobalLock gives back any pointer that is no movable block's handle,
+// so DragQueryFileA reads a DROPFILES block written into the program's memory, and the posted
+// WM_DROPFILES takes the program's own path (the window procedure, the running-command guard).
+// DragFinish cannot give that block back to the heap (Wine refuses the pointer and goes on); it stays
+// until the program ends. Zeros before it are what the heap reads there.
+void Drop(HWND main, const std::vector<std::string>& items) {
+    constexpr size_t kBlockAt = 64;
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = FALSE;
+    std::memcpy(block.data(), &header, sizeof header);
+    for (const std::string& item : items) block += item + '\0';
+    block += '\0';
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(main));
+    if (!process) Fail("cannot open the program's process");
+    char* memory = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, kBlockAt + block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!memory || !WriteProcessMemory(process, memory + kBlockAt, block.data(), block.size(), nullptr))
+        Fail("cannot place the drop in the program's memory");
+    CloseHandle(process);
+    PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(memory + kBlockAt), 0);
 }
 
 // ---- Steps
@@ -631,10 +660,11 @@ int Usage() {
         "usage: driver STEP ARGS [-- STEP ARGS]...\n"
         "  wait-main | menu ID | settle | no-box | open-dialogs N\n"
         "  box KIND [--keep] [--line TEXT]    KIND: notice too-much too-much-text findfile help-missing\n"
-        "                                     save-failed\n"
+        "                                     save-failed not-found\n"
         "  close-box                          OK on the one open message box\n"
         "  pick PATH | pick-cancel | pick-no-path   the folder picker (after menu 40002)\n"
         "  list PATH                          menu 40002, pick PATH, notice closed, settled\n"
+        "  drop ITEM...                       the items dropped on the main window\n"
         "  edit-get FILE | edit-set FILE | edit-type TEXT | modified\n"
         "  save NAME [yes|no]...\n"
         "  about-open | about-check WEB MAIL NOTICE | about-field ID TEXT | about-click ID\n"
@@ -688,6 +718,8 @@ int RunStep(const std::vector<std::string>& argv) {
         if (!box) Fail("no message box is open");
         PressButton(box, IDOK);
         WaitGone(box, "the message box");
+    } else if (step == "drop") {
+        Drop(main, std::vector<std::string>(argv.begin() + 2, argv.end()));
     } else if (step == "pick") {
         Pick(main, arg(2));
     } else if (step == "pick-no-path") {

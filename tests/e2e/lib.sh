@@ -51,11 +51,14 @@ session_end() {
   rm -rf "$WINEPREFIX"
 }
 
-# Starts ZK-Arbolin.exe with DIR as its current (start) directory and waits for its main window.
+# Starts ZK-Arbolin.exe with DIR as its current (start) directory, and ARG as its command line's
+# argument when given (Wine quotes an argument with spaces, as the Explorer does), and waits for its main
+# window.
 APP_PID=
 app_start() {
   local dir=$1
-  (cd "$dir" && exec "$WINE64" "$PROGRAM" </dev/null >>"$SCENARIO_DIR/program.log" 2>&1) &
+  shift
+  (cd "$dir" && exec "$WINE64" "$PROGRAM" "$@" </dev/null >>"$SCENARIO_DIR/program.log" 2>&1) &
   APP_PID=$!
   drv wait-main
 }
