@@ -128,15 +128,17 @@ struct ParseState {
     bool colorValue = false;  // --color came with "=" (an empty WHEN is then an error)
     std::string notWithCompat;  // the first option given that --compat refuses, as "--name" or "-x"
     std::string metadataOption; // the first option given that looks at the entries themselves (NeedsFolder)
+    bool timeFormat = false;    // --timefmt given: dates for a listing, or the form --parse reads them in
     std::string_view htmlOnly;  // the last of --title and --base-href given
 };
 
 // True for an option that looks at the entries on disk (their sizes, dates, modes, types, links, file
 // systems, colour classes): a list of paths (--fromfile) or a pasted listing (--parse) has none of that.
-// Orders by name (--sort name|version|none, -r, -v) need nothing but the names.
+// Orders by name (--sort name|version|none, -r, -v) need nothing but the names. --timefmt is judged
+// apart: --parse reads dates in its form.
 bool NeedsFolder(OptionId id, const CliOptions& options) {
     switch (id) {
-        case kOptSize: case kOptHuman: case kOptSi: case kOptDu: case kOptDate: case kOptTimeFormat:
+        case kOptSize: case kOptHuman: case kOptSi: case kOptDu: case kOptDate:
         case kOptPerms: case kOptClassify: case kOptNewestFirst: case kOptColor: case kOptFollow:
         case kOptOneFileSystem:
             return true;
@@ -157,6 +159,10 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
         return false;
     }
     const char* mode = options.fromFile ? "--fromfile" : "--parse";
+    if (state.metadataOption.empty() && state.timeFormat && options.fromFile) {
+        error = "--fromfile reads no file system and cannot be combined with '--timefmt'";
+        return false;
+    }
     if (!state.metadataOption.empty()) {
         error = std::string(mode) + " reads no file system and cannot be combined with '" + state.metadataOption +
                 "'";
@@ -299,6 +305,7 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
             }
             options.meta.timeFormat = value;
             options.meta.date = true;
+            state.timeFormat = true;
             return true;
         case kOptPerms: options.meta.perms = true; return true;
         case kOptClassify: options.meta.classify = true; return true;
