@@ -293,7 +293,8 @@ struct FieldLayout {
 // W is the widest reading every entry agrees on (a name that looks like a field does not, unless every
 // name does); a root line that disagrees loses as many fields as the entries show. `texts`: the lines,
 // indent taken off, those in `skip` left out (the --summary line, lines outside the indent). False when
-// an entry shows no fields or no width fits them all: the listing is then read without fields.
+// there is no entry, an entry shows no fields or no width fits them all: the listing is then read
+// without fields.
 bool PlaceFields(const Reader& reader, const std::vector<std::string_view>& texts, const std::vector<bool>& skip,
                  const std::string& timeFormat, FieldLayout& layout) {
     size_t n = texts.size();
@@ -326,6 +327,9 @@ bool PlaceFields(const Reader& reader, const std::vector<std::string_view>& text
         FieldEnds(line, size_t(start[i]), kFieldMode, 0, timeFormat, ends[i]);
         for (const FieldEnd& e : ends[i])
             if (e.count == 1) firstEnd[i] = std::max(firstEnd[i], e.at - 1);
+        // Only a root line may lack fields (the first line, in the indented view): stop at the first entry
+        // without them, as in every listing printed without fields.
+        if (firstEnd[i] < 0 && (indented ? i != firstLine : layout.level[i] != 0)) return false;
     }
     if (firstLine == SIZE_MAX) return false;
     if (indented) {
@@ -349,34 +353,33 @@ bool PlaceFields(const Reader& reader, const std::vector<std::string_view>& text
     };
     size_t firstEntry = firstLine == rootLine ? firstLine + 1 : firstLine;
     while (firstEntry < n && (!used[firstEntry] || firstEntry == rootLine)) ++firstEntry;
+    if (firstEntry >= n) return false;  // a root line alone: no entries to agree on a width
+    std::vector<ptrdiff_t> widths;
+    for (const FieldEnd& e : ends[firstEntry]) widths.push_back(e.at - start[firstEntry]);
+    std::sort(widths.begin(), widths.end(), std::greater<>());
     ptrdiff_t width = PTRDIFF_MIN;
     int count = 0;
-    if (firstEntry < n) {
-        std::vector<ptrdiff_t> widths;
-        for (const FieldEnd& e : ends[firstEntry]) widths.push_back(e.at - start[firstEntry]);
-        std::sort(widths.begin(), widths.end(), std::greater<>());
-        for (ptrdiff_t w : widths) {
-            bool all = true;
-            for (size_t i = firstEntry; i < n && all; ++i)
-                all = !used[i] || i == rootLine || endsAt(i, start[i] + w, count);
-            if (all) {
-                width = w;
-                break;
-            }
+    for (ptrdiff_t w : widths) {
+        bool all = true;
+        for (size_t i = firstEntry; i < n && all; ++i)
+            all = !used[i] || i == rootLine || endsAt(i, start[i] + w, count);
+        if (all) {
+            width = w;
+            break;
         }
-        if (width == PTRDIFF_MIN) return false;
-        endsAt(firstEntry, start[firstEntry] + width, count);
     }
+    if (width == PTRDIFF_MIN) return false;
+    endsAt(firstEntry, start[firstEntry] + width, count);
     for (size_t i = 0; i < n; ++i)
         if (used[i] && i != rootLine) layout.nameAt[i] = start[i] + width;
     if (rootLine != SIZE_MAX) {
         int rootCount = 0;
         ptrdiff_t at = 0;
-        if (firstEntry < n && endsAt(rootLine, width, rootCount)) {
+        if (endsAt(rootLine, width, rootCount)) {
             at = width;
         } else {
             for (const FieldEnd& e : ends[rootLine])
-                if (firstEntry >= n || e.count <= count) at = std::max(at, e.at);
+                if (e.count <= count) at = std::max(at, e.at);
         }
         layout.nameAt[rootLine] = at;
     }
