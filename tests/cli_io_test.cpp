@@ -1,9 +1,11 @@
 // Listings in and out: --fromfile's path rules and repeats, --parse over arbolin's own views (round
 // trips over generated trees) and over `tree`'s output, and hostile names in --format html. The built
 // `arbolin` run over folders and lists these tests make.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -290,6 +292,140 @@ TEST_F(CliIo, ParsesTreesOwnOutput) {
         }
         EXPECT_EQ(got, want) << flags;
     }
+}
+
+// A tree for the metadata forms: names that start like a size, a mode, a date or a field that could
+// not be read, leading blanks; sizes from none to sparse gigabytes (wide columns, whose blanks run into
+// the indented view's indent), dates months apart (month names of different widths), executables, a
+// FIFO and a link, so -F shows its marks. No name ends in a mark or is shaped like "[ x ]": with -F or
+// as a folder those read back otherwise (--help says so).
+void MakeFieldTree(const std::string& root, unsigned seed) {
+    const std::vector<std::string> names = {"a", "12 x", "1.5K y", "999k", "2026-05-01 10:00 z", "-rw-r--r-- m",
+                                            "drwxr-xr-x", "? q", "?", "  two", "   three", "7 Dec 2026",
+                                            "01.05.2026 d", "\xE6\x97\xA5\xE6\x9C\xAC", "trail "};
+    const uintmax_t sizes[] = {0, 7, 1025, 10189, 1048064, 5000000000};
+    std::mt19937 random(seed);
+    std::vector<std::string> folders{root};
+    for (int i = 0; i < 40; ++i) {
+        std::string path = folders[random() % folders.size()] + "/" + names[random() % names.size()];
+        if (fs::exists(path)) continue;
+        if (random() % 3 == 0) {
+            fs::create_directory(path);
+            if (folders.size() < 8) folders.push_back(path);
+            continue;
+        }
+        WriteFile(path, "");
+        fs::resize_file(path, sizes[random() % std::size(sizes)]);
+        if (random() % 4 == 0) fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(24 * 31 * (random() % 12)));
+    }
+    ASSERT_EQ(mkfifo((root + "/fifo").c_str(), 0644), 0);
+    fs::create_symlink("a", root + "/lnk");
+}
+
+std::string Quoting(const std::string& text, std::string_view eol) {
+    std::string quoted;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find(eol, at);
+        quoted += "> " + text.substr(at, end - at) + std::string(eol);
+        at = end + eol.size();
+    }
+    return quoted;
+}
+
+// arbolin OPTS T | arbolin --parse -0 | arbolin --fromfile -0 prints arbolin T again, with the fields
+// of every metadata option in every view; the same paths without the root line and when quoted.
+TEST_F(CliIo, RoundTripsWithMetadataFields) {
+    const std::vector<std::vector<std::string>> fields = {
+        {"-s"}, {"--human"}, {"--si"}, {"-D"}, {"-p"}, {"-F"}, {"-s", "-D", "-p", "-F"}, {"--du"},
+        {"--timefmt", "%e %B %Y"}, {"-s", "-p", "--timefmt", "%d.%m.%Y %H:%M"},
+    };
+    const std::vector<std::vector<std::string>> forms = {
+        {}, {"--indented"}, {"--pieces", "ascii"}, {"--files-first"}, {"--encoding", "sjis"},
+    };
+    for (unsigned seed = 1; seed <= 2; ++seed) {
+        std::string tree = "M" + std::to_string(seed);
+        Folder(tree);
+        MakeFieldTree(At(tree), seed);
+        for (const auto& form : forms) {
+            std::string eol = form.size() == 2 && form[1] == "sjis" ? "\r\n" : "\n";
+            std::vector<std::string> plain = form;
+            plain.push_back(tree);
+            RunResult reference = Arbolin(plain);
+            ASSERT_EQ(reference.status, 0) << reference.err;
+            for (const auto& asked : fields) {
+                // -F writes no fields, and without them the indented view cannot show "   three"'s blanks.
+                if (asked == std::vector<std::string>{"-F"} && form == std::vector<std::string>{"--indented"})
+                    continue;
+                std::string what = tree;
+                for (const auto& a : form) what += " " + a;
+                for (const auto& a : asked) what += " " + a;
+                std::vector<std::string> first = form;
+                first.insert(first.end(), asked.begin(), asked.end());
+                first.push_back(tree);
+                RunResult listing = Arbolin(first);
+                ASSERT_EQ(listing.status, 0) << what << listing.err;
+                std::vector<std::string> parse = {"--parse", "-0"};
+                if (asked.size() >= 2 && asked.end()[-2] == "--timefmt")
+                    parse.insert(parse.end(), asked.end() - 2, asked.end());
+                RunResult paths = WithInput(listing.out, parse);
+                EXPECT_EQ(paths.status, 0) << what << "\n" << paths.err << listing.out;
+                std::vector<std::string> last = form;
+                last.insert(last.begin(), {"--fromfile", "-0"});
+                last.push_back(At("paths"));
+                WriteFile(At("paths"), paths.out);
+                RunResult again = Arbolin(last);
+                EXPECT_EQ(again.status, 0) << what << "\n" << again.err;
+                EXPECT_EQ(WithoutFirstLine(again.out, eol), WithoutFirstLine(reference.out, eol)) << what;
+                for (const std::string& variant : {WithoutFirstLine(listing.out, eol), Quoting(listing.out, eol)}) {
+                    RunResult same = WithInput(variant, parse);
+                    EXPECT_EQ(same.out, paths.out) << what << "\n" << variant;
+                    EXPECT_EQ(same.status, 0) << what << "\n" << same.err;
+                }
+            }
+        }
+    }
+}
+
+// With a list of paths nothing on disk is looked at: the options that would are usage errors; orders by
+// name need only the names. --timefmt is the form --parse reads dates in, and nothing to --fromfile.
+TEST_F(CliIo, FromFileRefusesTheOptionsThatLookAtEntries) {
+    WriteFile(At("list"), "b10\nb9\na/c\n");
+    const std::vector<std::vector<std::string>> refused = {
+        {"-s"}, {"--human"}, {"--si"}, {"--du"}, {"-D"}, {"--timefmt", "%Y"}, {"-p"}, {"-F"}, {"--color"},
+        {"--color=always"}, {"-l"}, {"-x"}, {"-t"}, {"--sort", "size"}, {"--sort", "mtime"},
+    };
+    for (const auto& option : refused) {
+        for (bool optionFirst : {false, true}) {
+            std::vector<std::string> args = {"--fromfile", At("list")};
+            args.insert(optionFirst ? args.begin() : args.end(), option.begin(), option.end());
+            RunResult r = Arbolin(args);
+            EXPECT_EQ(r.status, 64) << option[0];
+            ExpectMessages(r.err, 1);
+            EXPECT_EQ(r.out, "") << option[0];
+        }
+    }
+    const struct {
+        std::vector<std::string> option;
+        const char* expected;  // without the root line
+    } allowed[] = {
+        {{"--sort", "name"}, " ├[ a ]\n │ └c\n ├b10\n └b9\n"},
+        {{"--sort", "version"}, " ├[ a ]\n │ └c\n ├b9\n └b10\n"},
+        {{"-v"}, " ├[ a ]\n │ └c\n ├b9\n └b10\n"},
+        {{"-r"}, " ├[ a ]\n │ └c\n ├b9\n └b10\n"},
+        {{"--sort", "none"}, " ├[ a ]\n │ └c\n ├b10\n └b9\n"},
+    };
+    for (const auto& c : allowed) {
+        std::vector<std::string> args = {"--fromfile", At("list")};
+        args.insert(args.end(), c.option.begin(), c.option.end());
+        RunResult r = Arbolin(args);
+        EXPECT_EQ(r.status, 0) << c.option[0] << r.err;
+        EXPECT_EQ(WithoutFirstLine(r.out, "\n"), c.expected) << c.option.back();
+    }
+    RunResult parsed = WithInput("[ . ]\n ├ 07.05.2026 [ a ]\n └ 17.12.2025 b\n", {"--parse", "--timefmt", "%d.%m.%Y"});
+    EXPECT_EQ(parsed.status, 0) << parsed.err;
+    EXPECT_EQ(parsed.out, "a/\nb\n");
+    EXPECT_EQ(Arbolin({"--parse", "-D", At("list")}).status, 64);
 }
 
 // ---- HTML.

@@ -128,15 +128,17 @@ struct ParseState {
     bool colorValue = false;  // --color came with "=" (an empty WHEN is then an error)
     std::string notWithCompat;  // the first option given that --compat refuses, as "--name" or "-x"
     std::string metadataOption; // the first option given that looks at the entries themselves (NeedsFolder)
+    bool timeFormat = false;    // --timefmt given: dates for a listing, or the form --parse reads them in
     std::string_view htmlOnly;  // the last of --title and --base-href given
 };
 
 // True for an option that looks at the entries on disk (their sizes, dates, modes, types, links, file
 // systems, colour classes): a list of paths (--fromfile) or a pasted listing (--parse) has none of that.
-// Orders by name (--sort name|version|none, -r, -v) need nothing but the names.
+// Orders by name (--sort name|version|none, -r, -v) need nothing but the names. --timefmt is judged
+// apart: --parse reads dates in its form.
 bool NeedsFolder(OptionId id, const CliOptions& options) {
     switch (id) {
-        case kOptSize: case kOptHuman: case kOptSi: case kOptDu: case kOptDate: case kOptTimeFormat:
+        case kOptSize: case kOptHuman: case kOptSi: case kOptDu: case kOptDate:
         case kOptPerms: case kOptClassify: case kOptNewestFirst: case kOptColor: case kOptFollow:
         case kOptOneFileSystem:
             return true;
@@ -157,6 +159,10 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
         return false;
     }
     const char* mode = options.fromFile ? "--fromfile" : "--parse";
+    if (state.metadataOption.empty() && state.timeFormat && options.fromFile) {
+        error = "--fromfile reads no file system and cannot be combined with '--timefmt'";
+        return false;
+    }
     if (!state.metadataOption.empty()) {
         error = std::string(mode) + " reads no file system and cannot be combined with '" + state.metadataOption +
                 "'";
@@ -299,6 +305,7 @@ bool Apply(const OptionSpec& entry, std::string_view value, CliOptions& options,
             }
             options.meta.timeFormat = value;
             options.meta.date = true;
+            state.timeFormat = true;
             return true;
         case kOptPerms: options.meta.perms = true; return true;
         case kOptClassify: options.meta.classify = true; return true;
@@ -458,7 +465,8 @@ const char kVersionText[] = "arbolin " ARBOLIN_VERSION "\n";
 const char kHelpText[] =
     "Usage: arbolin [options] [FOLDER]\n"
     "       arbolin --fromfile [options] [FILE]\n"
-    "       arbolin --parse [-0] [--format json] [--encoding sjis] [FILE]\n"
+    "       arbolin --parse [-0] [--format json] [--encoding sjis] [--timefmt FORMAT]\n"
+    "                       [FILE]\n"
     "Lists the folders and files under FOLDER (default: the current folder) as a\n"
     "tree, or as an indented outline. The first line shows FOLDER as given.\n"
     "\n"
@@ -558,11 +566,18 @@ const char kHelpText[] =
     "                      \"@ -> \" (arbolin -F), a file's last '*', '|' or '=' is a\n"
     "                      mark and \"@ -> target\" a link; in tree's output \" -> \"\n"
     "                      starts a link's target, and an empty folder reads as a\n"
-    "                      file unless -F marked it with '/'; the indented view's\n"
-    "                      names cannot start with three spaces. A line that fits\n"
-    "                      nowhere, and a name ending in \" \xE2\x80\xA6\" or \"..\" that is as\n"
-    "                      wide as a shortened one, are reported with their line\n"
-    "                      numbers (exit 1); the rest is still printed.\n"
+    "                      file unless -F marked it with '/'; without fields the\n"
+    "                      indented view's names cannot start with three spaces.\n"
+    "                      Metadata fields (-p, -s, --human, --si, --du, -D, '?')\n"
+    "                      are taken off by their width, the same on every line,\n"
+    "                      so names may start with blanks, digits or dates. Dates\n"
+    "                      are read as 2026-05-01 10:00, or in --timefmt FORMAT's\n"
+    "                      form when given (a date in another form stays in the\n"
+    "                      name). When every name starts like a further field,\n"
+    "                      that text is taken as one. A line that fits nowhere,\n"
+    "                      and a name ending in \" \xE2\x80\xA6\" or \"..\" that is as wide as\n"
+    "                      a shortened one, are reported with their line numbers\n"
+    "                      (exit 1); the rest is still printed.\n"
     "                      Example: arbolin T | arbolin --parse -0 |\n"
     "                      arbolin --fromfile -0  (prints T's listing again)\n"
     "  --summary           a last line \"N folders, M files\", and what patterns,\n"
@@ -578,7 +593,8 @@ const char kHelpText[] =
     "                      listed under it, hard links counted once (implies -s);\n"
     "                      --summary adds the total\n"
     "  -D, --date          last modification time, local time: 2026-05-01 10:00\n"
-    "  --timefmt FORMAT    the date in strftime's FORMAT (implies -D).\n"
+    "  --timefmt FORMAT    the date in strftime's FORMAT (implies -D); with --parse,\n"
+    "                      the form the listing's dates are read in.\n"
     "                      Example: arbolin -D --timefmt '%d.%m.%Y'\n"
     "  -p, --perms         modes as ls -l writes them: drwxr-xr-x\n"
     "  -F, --classify      marks after file names: * executable, | FIFO,\n"

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <ctime>
+#include <functional>
 #include <cstdint>
 #include <span>
 
@@ -129,46 +132,54 @@ bool EndsWithEntryCount(std::string_view text, size_t& noteStart) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The metadata fields that may stand between a piece and a name, each followed by one space: the mode
-// ("drwxr-xr-x"), a size (bytes, or 1.5K / 10M / 999k forms) and a date ("2026-05-01 10:00"). Returns
-// the length of the field at the start of `text` (its space included), or 0.
-size_t FieldLength(std::string_view text) {
-    auto in = [](char c, std::string_view set) { return set.find(c) != std::string_view::npos; };
-    if (text.size() >= 11 && in(text[0], "-dlcbps") && text[10] == ' ') {
-        bool mode = true;
-        for (size_t i = 1; i < 10; ++i) mode = mode && in(text[i], i % 3 == 1 ? "r-" : i % 3 == 2 ? "w-" : "xsStT-");
-        if (mode) return 11;
-    }
-    if (text.size() >= 17 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':' &&
-        text[16] == ' ') {
-        bool date = true;
-        for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15}) date = date && IsDigit(text[i]);
-        if (date) return 17;
-    }
+// The metadata fields that may stand between a piece and a name, in this order, each right-aligned to
+// the widest in the listing and followed by one space: the mode ("drwxr-xr-x"), the size (bytes, or
+// 1.5K / 10M / 999k) and the date (in `timeFormat`, read back with strptime). "?" stands for any field
+// that could not be read.
+enum FieldKind { kFieldMode, kFieldSize, kFieldDate, kFieldKinds };
+
+// The length of a field of `kind` at `at` (NUL-terminated, not a blank) when a space follows it, else 0.
+size_t FieldLength(const char* at, int kind, const std::string& timeFormat) {
+    auto in = [](char c, std::string_view set) { return c != '\0' && set.find(c) != std::string_view::npos; };
+    if (at[0] == '?') return at[1] == ' ' ? 1 : 0;
     size_t i = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i;
-    if (i == 0) return 0;
-    if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) i += 2;
-    if (i < text.size() && in(text[i], "KMGTPEk")) ++i;
-    return i < text.size() && text[i] == ' ' ? i + 1 : 0;
+    if (kind == kFieldMode) {
+        if (!in(at[0], "-dlcbps")) return 0;
+        for (i = 1; i < 10; ++i)
+            if (!in(at[i], i % 3 == 1 ? "r-" : i % 3 == 2 ? "w-" : "xsStT-")) return 0;
+    } else if (kind == kFieldSize) {
+        while (IsDigit(at[i])) ++i;
+        if (i == 0) return 0;
+        if (at[i] == '.' && IsDigit(at[i + 1])) i += 2;
+        if (in(at[i], "KMGTPEk")) ++i;
+    } else {
+        struct tm parsed {};
+        const char* end = strptime(at, timeFormat.c_str(), &parsed);
+        if (end == nullptr) return 0;
+        i = size_t(end - at);
+        while (i > 0 && at[i - 1] == ' ') --i;  // a format's blanks match any run of blanks, the next one too
+    }
+    return i > 0 && at[i] == ' ' ? i : 0;
 }
 
-// The fields at the start of `body` (each after the blanks that right-align it): how many, at most
-// `most`; `length` the bytes they take, the space after the last included.
-size_t CountFields(std::string_view body, size_t most, size_t& length) {
-    size_t at = body.find_first_not_of(' ');
-    if (at == std::string_view::npos) return 0;
-    size_t count = 0;
-    while (count < most) {
-        // Blanks before a field right-align it; blanks before the name are the name's own.
-        size_t start = std::min(body.find_first_not_of(' ', at), body.size());
-        size_t n = FieldLength(body.substr(start));
-        if (n == 0) break;
-        at = start + n;
-        ++count;
+struct FieldEnd {
+    ptrdiff_t at;  // just after the space that follows the last field read
+    int count;     // fields read
+};
+
+// Every way fields (of `kind` and the kinds after it) may be read from `from` on in `line`: where each
+// reading ends. A name that looks like a field makes more than one reading; the listing's shared
+// width decides between them.
+void FieldEnds(const std::string& line, size_t from, int kind, int count, const std::string& timeFormat,
+               std::vector<FieldEnd>& ends) {
+    size_t at = line.find_first_not_of(' ', from);
+    if (at == std::string::npos) return;
+    for (int k = kind; k < kFieldKinds; ++k) {
+        size_t n = FieldLength(line.c_str() + at, k, timeFormat);
+        if (n == 0) continue;
+        ends.push_back({ptrdiff_t(at + n + 1), count + 1});
+        FieldEnds(line, at + n + 1, k + 1, count + 1, timeFormat, ends);
     }
-    length = count == 0 ? 0 : at;
-    return count;
 }
 
 struct Reader {
@@ -176,7 +187,6 @@ struct Reader {
     bool sjis;
     bool marks;  // -F marks seen: arbolin's "@ -> ", tree's '/' after folders
     ParsedListing& out;
-    size_t fields = 0;  // metadata fields every entry shows before its name
 
     void Problem(size_t line, const std::string& what) {
         out.problems.push_back("line " + std::to_string(line) + ": " + what);
@@ -226,10 +236,9 @@ struct Reader {
         return sjis ? FromCp932(name) : name;
     }
 
-    // The name of an entry and whether it is a folder, marks and notes taken off.
+    // The name of an entry and whether it is a folder, marks and notes taken off (the fields before it
+    // already are).
     void Read(std::string_view body, size_t line, ParsedEntry& e) {
-        size_t length = 0;
-        if (fields > 0 && CountFields(body, fields, length) == fields) body.remove_prefix(length);
         if (!dialect.ours) {
             size_t arrow = body.find(" -> ");
             if (arrow != std::string_view::npos) body = body.substr(0, arrow);
@@ -269,27 +278,120 @@ struct Reader {
     }
 };
 
-// Reads `lines` (quoting taken off, `indent` more spaces to take off each) in one printer's form.
-void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_view>& lines,
-            const std::vector<size_t>& numbers, size_t indent, ParsedListing& out) {
-    out = ParsedListing();
-    out.dialect = dialect.label;
-    bool marks = false;
-    for (std::string_view text : lines)
-        marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
-    Reader reader{dialect, sjis, marks, out};
-    // Fields count only when every entry has them, after the piece and a space (a name may start with
-    // a space or a number, but not all of them do); the root line's are taken off where it has them.
-    size_t fields = SIZE_MAX;
-    for (std::string_view text : lines) {
-        int32_t level = 0;
-        std::string_view body, tail = text.substr(std::min(indent, text.size()));
-        if (!reader.Split(tail, level, body) || IsSummary(tail) || level == 0) continue;
-        size_t length = 0;
-        if (!body.starts_with(' ')) fields = 0;
-        fields = std::min(fields, CountFields(body, fields, length));
+// Where the metadata fields leave each line's name and, in the indented view, its level.
+struct FieldLayout {
+    std::vector<int32_t> level;     // the indented view's levels (the tree view's pieces give theirs)
+    std::vector<ptrdiff_t> nameAt;  // where the name starts in the line, indent taken off; -1: not read
+};
+
+// The fields take the same width W on every line (each is padded to the widest in the listing): from
+// a root line's first column, and from one space after an entry's piece (tree view) or after three
+// spaces a level and one more (indented view). In the indented view the blanks that right-align the
+// first field run into the indent, so the level comes from where the first field ends: 3 * level + 1
+// + its width. The first line is the root line when its first field ends left of every other line's
+// (four columns left as printed); else the entries whose first field ends leftmost are at level 1.
+// W is the widest reading every entry agrees on (a name that looks like a field does not, unless every
+// name does); a root line that disagrees loses as many fields as the entries show. `texts`: the lines,
+// indent taken off, those in `skip` left out (the --summary line, lines outside the indent). False when
+// there is no entry, an entry shows no fields or no width fits them all: the listing is then read
+// without fields.
+bool PlaceFields(const Reader& reader, const std::vector<std::string_view>& texts, const std::vector<bool>& skip,
+                 const std::string& timeFormat, FieldLayout& layout) {
+    size_t n = texts.size();
+    bool indented = reader.dialect.tee.empty();
+    layout.level.assign(n, 0);
+    layout.nameAt.assign(n, -1);
+    std::vector<std::vector<FieldEnd>> ends(n);
+    std::vector<ptrdiff_t> start(n, 0), firstEnd(n, -1);  // where the fields start, where the first ends
+    std::vector<bool> used(n, false);
+    size_t rootLine = SIZE_MAX, firstLine = SIZE_MAX;
+    std::string line;  // NUL-terminated for strptime
+    for (size_t i = 0; i < n; ++i) {
+        if (skip[i]) continue;
+        if (!indented) {
+            int32_t level = 0;
+            std::string_view body;
+            if (!reader.Split(texts[i], level, body)) continue;  // reported by the reading itself
+            layout.level[i] = level;
+            if (level == 0) {
+                if (rootLine != SIZE_MAX) continue;
+                rootLine = i;
+            } else {
+                if (!body.starts_with(' ')) return false;
+                start[i] = ptrdiff_t(texts[i].size() - body.size()) + 1;
+            }
+        }
+        used[i] = true;
+        if (firstLine == SIZE_MAX) firstLine = i;
+        line.assign(texts[i]);
+        FieldEnds(line, size_t(start[i]), kFieldMode, 0, timeFormat, ends[i]);
+        for (const FieldEnd& e : ends[i])
+            if (e.count == 1) firstEnd[i] = std::max(firstEnd[i], e.at - 1);
+        // Only a root line may lack fields (the first line, in the indented view): stop at the first entry
+        // without them, as in every listing printed without fields.
+        if (firstEnd[i] < 0 && (indented ? i != firstLine : layout.level[i] != 0)) return false;
     }
-    reader.fields = fields == SIZE_MAX ? 0 : fields;
+    if (firstLine == SIZE_MAX) return false;
+    if (indented) {
+        ptrdiff_t least = PTRDIFF_MAX;  // the leftmost end of a first field, the first line's aside
+        for (size_t i = firstLine + 1; i < n; ++i)
+            if (used[i]) least = std::min(least, firstEnd[i] < 0 ? -1 : firstEnd[i]);
+        if (least < 0) return false;
+        if (firstEnd[firstLine] < least) rootLine = firstLine;
+        for (size_t i = firstLine; i < n; ++i) {
+            if (!used[i] || i == rootLine) continue;
+            ptrdiff_t d = firstEnd[i] - least;
+            if (d % 3 != 0) return false;
+            layout.level[i] = int32_t(d / 3 + 1);
+            start[i] = d + 4;  // 3 * level + 1, where the first field's blanks would start at its width
+        }
+    }
+    auto endsAt = [&](size_t i, ptrdiff_t at, int& count) {
+        for (const FieldEnd& e : ends[i])
+            if (e.at == at) return count = e.count, true;
+        return false;
+    };
+    size_t firstEntry = firstLine == rootLine ? firstLine + 1 : firstLine;
+    while (firstEntry < n && (!used[firstEntry] || firstEntry == rootLine)) ++firstEntry;
+    if (firstEntry >= n) return false;  // a root line alone: no entries to agree on a width
+    std::vector<ptrdiff_t> widths;
+    for (const FieldEnd& e : ends[firstEntry]) widths.push_back(e.at - start[firstEntry]);
+    std::sort(widths.begin(), widths.end(), std::greater<>());
+    ptrdiff_t width = PTRDIFF_MIN;
+    int count = 0;
+    for (ptrdiff_t w : widths) {
+        bool all = true;
+        for (size_t i = firstEntry; i < n && all; ++i)
+            all = !used[i] || i == rootLine || endsAt(i, start[i] + w, count);
+        if (all) {
+            width = w;
+            break;
+        }
+    }
+    if (width == PTRDIFF_MIN) return false;
+    endsAt(firstEntry, start[firstEntry] + width, count);
+    for (size_t i = 0; i < n; ++i)
+        if (used[i] && i != rootLine) layout.nameAt[i] = start[i] + width;
+    if (rootLine != SIZE_MAX) {
+        int rootCount = 0;
+        ptrdiff_t at = 0;
+        if (endsAt(rootLine, width, rootCount)) {
+            at = width;
+        } else {
+            for (const FieldEnd& e : ends[rootLine])
+                if (e.count <= count) at = std::max(at, e.at);
+        }
+        layout.nameAt[rootLine] = at;
+    }
+    return true;
+}
+
+// Reads `lines` (quoting taken off, `indent` more spaces to take off each) in one printer's form, the
+// fields before the names where `layout` places them (nullptr: there are none).
+void ReadLines(Reader& reader, const std::vector<std::string_view>& lines, const std::vector<size_t>& numbers,
+               size_t indent, const FieldLayout* layout) {
+    const Dialect& dialect = reader.dialect;
+    ParsedListing& out = reader.out;
     std::vector<size_t> open;  // the entry of each open folder, level 1 upwards
     bool first = true;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -306,6 +408,10 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
         if (!reader.Split(text, level, body)) {
             reader.Problem(line, "cannot place " + Quoted(text));
             continue;
+        }
+        if (layout != nullptr && layout->nameAt[i] >= 0 && size_t(layout->nameAt[i]) <= text.size()) {
+            if (dialect.tee.empty()) level = layout->level[i];
+            body = text.substr(size_t(layout->nameAt[i]));
         }
         if (level == 0) {
             if (!first) {
@@ -337,6 +443,35 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
         out.entries.push_back(std::move(e));
         if (out.entries.back().folder) open.push_back(out.entries.size() - 1);
     }
+}
+
+// Reads `lines` in one printer's form: with the metadata fields where they fit every line, else as
+// plain names; the reading that places more lines wins, the one with fields on a tie.
+void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_view>& lines,
+            const std::vector<size_t>& numbers, size_t indent, const std::string& timeFormat, ParsedListing& out) {
+    out = ParsedListing();
+    out.dialect = dialect.label;
+    bool marks = false;
+    for (std::string_view text : lines)
+        marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
+    Reader reader{dialect, sjis, marks, out};
+    std::vector<std::string_view> texts(lines.size());
+    std::vector<bool> skip(lines.size(), false);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view text = lines[i];
+        skip[i] = text.size() < indent || text.substr(0, indent).find_first_not_of(' ') != std::string_view::npos;
+        if (!skip[i]) texts[i] = text.substr(indent);
+        skip[i] = skip[i] || (i + 1 == lines.size() && IsSummary(texts[i]));
+    }
+    FieldLayout layout;
+    bool fields = PlaceFields(reader, texts, skip, timeFormat, layout);
+    ReadLines(reader, lines, numbers, indent, fields ? &layout : nullptr);
+    if (!fields || out.problems.empty()) return;
+    ParsedListing plain;
+    plain.dialect = dialect.label;
+    Reader plainReader{dialect, sjis, marks, plain};
+    ReadLines(plainReader, lines, numbers, indent, nullptr);
+    if (plain.problems.size() < out.problems.size()) out = std::move(plain);
 }
 
 // Mail quoting ("> ", nested) and a tab in front of every line are taken off.
@@ -428,7 +563,8 @@ std::string Unescape(std::string_view text, bool sjis) {
     return out;
 }
 
-void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out) {
+void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out,
+                  const std::string& timeFormat) {
     bool sjis = encoding == CliOptions::kInputSjis || (encoding == CliOptions::kInputGuess && !IsValidUtf8(text));
     std::vector<std::string_view> lines;
     std::vector<size_t> numbers;
@@ -465,7 +601,7 @@ void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, Par
     ParsedListing attempt;
     for (size_t indent : indents) {
         for (const Dialect& dialect : sjis ? std::span<const Dialect>(kSjisDialects) : std::span<const Dialect>(kUtf8Dialects)) {
-            ReadAs(dialect, sjis, lines, numbers, indent, attempt);
+            ReadAs(dialect, sjis, lines, numbers, indent, timeFormat, attempt);
             if (!chosen || attempt.problems.size() < out.problems.size()) {
                 out = std::move(attempt);
                 chosen = true;
@@ -482,7 +618,7 @@ int RunParse(const CliOptions& options) {
         return kExitNoListing;
     }
     ParsedListing listing;
-    ParseListing(bytes, options.parseEncoding, listing);
+    ParseListing(bytes, options.parseEncoding, listing, options.meta.timeFormat);
     for (const std::string& problem : listing.problems) PrintMessage(problem);
     std::string text;
     if (options.format == CliOptions::kFormatJson) {

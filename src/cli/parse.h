@@ -24,8 +24,10 @@ struct ParsedListing {
 };
 
 // Reads `text` (the listing's bytes). `encoding` says whether it is Shift_JIS; kInputGuess decides by its
-// bytes (Shift_JIS when it is not valid UTF-8).
-void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out);
+// bytes (Shift_JIS when it is not valid UTF-8). Dates among the metadata fields are read in
+// `timeFormat` (strftime's form, as --timefmt writes them).
+void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out,
+                  const std::string& timeFormat = MetaWants().timeFormat);
 
 // Turns C-style escapes (\\ \a \b \t \n \v \f \r \xNN \uXXXX) back into bytes; `sjis`: the trail byte of
 // a two-byte character is never the start of an escape.
