@@ -59,8 +59,8 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
     // The common cases write the name's own bytes without building anything.
     if (!nameLimit ? IsPlain(name) : IsPlainAscii(name)) {
         bool shorten = nameLimit && name.size() > size_t(kLongName);
-        AppendBounded(buffer, name, shorten ? size_t(kShortName) : name.size());
-        if (shorten) AppendBounded(buffer, ellipsis, ellipsis.size());
+        AppendPiece(buffer, shorten ? name.substr(0, kShortName) : name);  // a plain name holds no NUL
+        if (shorten) AppendPiece(buffer, ellipsis);
         return;
     }
     // Scratch kept from name to name, so writing a listing allocates nothing per name.

@@ -19,7 +19,7 @@ struct TreeWriter {
     bool filesFirst;  // files before subfolders, when there are file lines at all
     size_t highFlag;  // no level flag above this column is set
 
-    void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
+    void Put(std::string_view piece) { AppendPiece(buffer, piece); }
 
     void SetFlag(size_t column, int32_t value) {
         auto& flags = tables.levelFlags;
