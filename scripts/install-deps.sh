@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the native build, the cross build, Wine tests and benchmarks need,
-# and generates the ja_JP.UTF-8 locale. Safe to run again: it installs only what is missing.
+# and generates the ja_JP.UTF-8 and en_US.UTF-8 locales (the tests collate in both). Safe to run again: it installs only what is missing.
 set -euo pipefail
 
 native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales util-linux libgit2-dev git
@@ -27,7 +27,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
-fi
+generate=0
+for wanted in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qix "$wanted.utf8"; then
+    grep -qx "$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null || echo "$wanted.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    generate=1
+  fi
+done
+[ $generate = 0 ] || $SUDO locale-gen >/dev/null

@@ -123,6 +123,7 @@ int RunListing(const CliOptions& options) {
     PosixSource source;
     source.toSjis = options.sjis;
     source.windowsOrder = options.compat;
+    source.filesTogether = !options.list.folderNames;
     std::string error;
     if (!InitPosixSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);
@@ -178,7 +179,12 @@ int RunListing(const CliOptions& options) {
     gitLeftOut = GitIgnoreLeftOut(seam.gitignore);
     CloseGitIgnore(seam.gitignore);
     seam.gitignore = nullptr;
+    std::string namesError = PosixNamesError(source);
     ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
+    if (!namesError.empty()) {
+        PrintMessage("cannot set up names and collation: " + namesError);
+        return kExitNoListing;
+    }
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
         return kExitNoListing;

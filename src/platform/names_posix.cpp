@@ -2,6 +2,7 @@
 // for the sjis modes (iconv), and the order Windows delivers a folder's entries in.
 #include "platform/names_posix.h"
 
+#include "platform/ascii_order.h"
 #include "platform/posix_source.h"
 
 #include <langinfo.h>
@@ -97,19 +98,50 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
     return len;
 }
 
-bool OpenNames(PosixSourceImpl& impl, std::string& error) {
-    std::string locale = IcuLocaleFor(std::setlocale(LC_COLLATE, nullptr));
-    impl.folderCollator = OpenCollator(locale, UCOL_SECONDARY, error);
-    if (!impl.folderCollator) return false;
-    impl.fileCollator = OpenCollator(locale, UCOL_TERTIARY, error);
-    if (!impl.fileCollator) return false;
+bool OpenCollators(PosixSourceImpl& impl) {
+    if (impl.collatorsTried) return impl.fileCollator != nullptr;
+    impl.collatorsTried = true;
+    std::string& error = impl.namesError;
+    impl.folderCollator = OpenCollator(impl.icuLocale, UCOL_SECONDARY, error);
+    if (impl.folderCollator) impl.fileCollator = OpenCollator(impl.icuLocale, UCOL_TERTIARY, error);
     UErrorCode err = U_ZERO_ERROR;
+    if (impl.fileCollator && impl.natural) {
+        ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        if (U_FAILURE(err)) error = "cannot set up natural order in the collation";
+    }
+    if (!error.empty()) {
+        ucol_close(impl.folderCollator);
+        ucol_close(impl.fileCollator);
+        impl.folderCollator = impl.fileCollator = nullptr;
+        return false;
+    }
     const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
     impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
+    return true;
+}
+
+bool OpenCp932(PosixSourceImpl& impl) {
+    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    if (!impl.namesError.empty()) return false;
+    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
+    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    impl.namesError = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
+    return false;
+}
+
+bool OpenNames(PosixSourceImpl& impl, std::string& error) {
+    // The collators and the CP932 converter are opened when first needed (OpenCollators, OpenCp932): a
+    // listing whose names all have ASCII keys never loads ICU's collation data, nor one in utf8 mode the
+    // converter's module.
+    std::string locale = IcuLocaleFor(std::setlocale(LC_COLLATE, nullptr));
+    impl.icuLocale = locale;
+    UErrorCode err = U_ZERO_ERROR;
 
     const char* codeset = nl_langinfo(CODESET);
     impl.codeset = codeset ? codeset : "";
     impl.utf8 = ReadsAsUtf8(impl.codeset.c_str());
+    impl.asciiKeys = impl.utf8 && AsciiOrderHolds(locale);
     if (!impl.utf8) {
         err = U_ZERO_ERROR;
         impl.decoder = ucnv_open(impl.codeset.c_str(), &err);
@@ -117,11 +149,6 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error) {
             error = "cannot decode names in the locale's encoding '" + impl.codeset + "': " + u_errorName(err);
             return false;
         }
-    }
-    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
-    if (impl.toCp932 == reinterpret_cast<iconv_t>(-1)) {
-        error = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
-        return false;
     }
     return true;
 }
@@ -132,11 +159,16 @@ void CloseNames(PosixSourceImpl& impl) {
     if (impl.decoder) ucnv_close(impl.decoder);
     if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(impl.toCp932);
     impl.folderCollator = impl.fileCollator = nullptr;
+    impl.collatorsTried = false;
     impl.decoder = nullptr;
     impl.toCp932 = reinterpret_cast<iconv_t>(-1);
 }
 
 std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (!OpenCollators(impl)) {  // the listing is refused (PosixNamesError); any key will do meanwhile
+        impl.key.assign(raw);
+        return impl.key;
+    }
     UCollator* collator = folder ? impl.folderCollator : impl.fileCollator;
     int32_t len = Decode(impl, raw);
     if (impl.sortKey.size() < 256) impl.sortKey.resize(256);
@@ -198,6 +230,7 @@ size_t FindTag(std::string_view s, size_t from) {
 std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
     std::string& out = impl.shown;
     out.clear();
+    if (!OpenCp932(impl)) return raw;  // the listing is refused (PosixNamesError)
     size_t from = 0;
     if (impl.utf8) {
         for (size_t tag = FindTag(raw, 0); tag != std::string_view::npos; tag = FindTag(raw, from)) {
@@ -242,8 +275,11 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
 }
 
 bool SetNaturalOrder(PosixSource& source) {
+    PosixSourceImpl& impl = *source.impl;
+    impl.natural = true;
+    if (!impl.fileCollator) return true;  // set as the collators open
     UErrorCode err = U_ZERO_ERROR;
-    ucol_setAttribute(source.impl->folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
-    ucol_setAttribute(source.impl->fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
     return U_SUCCESS(err);
 }

@@ -7,6 +7,7 @@
 #include <unicode/ucol.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,10 +17,15 @@
 struct PosixSourceImpl {
     UCollator* folderCollator = nullptr;  // secondary strength: letter case ignored
     UCollator* fileCollator = nullptr;    // tertiary strength, lower case first
+    std::string icuLocale;                // the ICU locale asked for LC_COLLATE ("root", "ja_JP" ...)
+    bool collatorsTried = false;          // OpenCollators has run
     std::string collationLocale;          // the ICU locale both collators were opened for ("root", "ja" ...)
+    std::string namesError;               // why a collator or the CP932 converter could not be opened
     bool utf8 = true;                     // names are read as UTF-8 (also in the C locale)
     UConverter* decoder = nullptr;        // the locale's encoding when it is not UTF-8
     std::string codeset;                  // nl_langinfo(CODESET) at set-up
+    bool asciiKeys = false;               // names of printable ASCII may get keys without ICU (ascii_order.h)
+    bool natural = false;                 // numeric collation is on
     iconv_t toCp932 = reinterpret_cast<iconv_t>(-1);
 
     // Scratch reused for every name, so reading a folder allocates nothing per entry once these grew.
@@ -28,7 +34,9 @@ struct PosixSourceImpl {
     std::string key;                      // the last key made
     std::string shown;                    // the last CP932 name made
     std::string piece;                    // a piece of a path too long to open whole
-    std::vector<char> entryBuffer;        // what getdents64 delivers, one buffer full at a time
+    // What getdents64 delivers, one buffer full at a time; left uninitialised, so its pages become memory
+    // only as folder listings fill them (a small listing touches one).
+    std::unique_ptr<char[]> entryBuffer;
     // Folders kept open while the scan reads their subfolders, outermost first: each one's path is the
     // first pathLen bytes of heldPath (the innermost one's path).
     struct HeldFolder {
@@ -47,9 +55,12 @@ struct PosixSourceImpl {
     std::vector<EntryList::Entry> moved;
 };
 
-// Opens the collators for LC_COLLATE and the converters for LC_CTYPE's encoding. False, with a reason in
-// `error`, when ICU or iconv cannot be set up.
+// Reads LC_COLLATE and LC_CTYPE and opens the decoder for a locale's encoding other than UTF-8. False,
+// with a reason in `error`, when that cannot be set up. The collators and the CP932 converter open later,
+// when first needed: OpenCollators and OpenCp932 (false, with the reason in namesError, when they cannot).
 bool OpenNames(PosixSourceImpl& impl, std::string& error);
+bool OpenCollators(PosixSourceImpl& impl);
+bool OpenCp932(PosixSourceImpl& impl);
 void CloseNames(PosixSourceImpl& impl);
 
 // The collation key of `raw` (folder key: case ignored; file key: lower case first). ICU sort keys compare

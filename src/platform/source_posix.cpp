@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii_order.h"
 #include "platform/names_posix.h"
 
 namespace {
@@ -200,8 +201,39 @@ EntryKind KindOf(int folderFd, const char* name, unsigned char type, bool window
     return toFolder ? kEntryFolderLink : kEntryLink;
 }
 
+// Which keys the entries of the folder being read get: ASCII keys (ascii_order.h) for a kind while every
+// name of that kind read so far has one, ICU keys for all of that kind from the first name that has not.
+struct FolderKeys {
+    size_t first;  // the folder's first entry in the list
+    bool asciiFolders, asciiFiles;
+};
+
+// The entries of one kind read so far get ICU keys instead of their ASCII ones (appended to the list's
+// bytes; the ASCII keys stay there unused until the level is left).
+void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool folders) {
+    for (size_t i = first; i < out.entries.size(); ++i) {
+        EntryList::Entry& e = out.entries[i];
+        if ((e.kind == kEntryFolder || e.kind == kEntryFolderLink) != folders) continue;
+        std::string_view key = MakeKey(impl, out.Raw(e), folders, true);
+        e.key = uint32_t(out.bytes.size());
+        e.keyLen = uint32_t(key.size());
+        out.bytes.insert(out.bytes.end(), key.begin(), key.end());
+    }
+}
+
+std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder, EntryList& out, FolderKeys& keys) {
+    PosixSourceImpl& impl = *source.impl;
+    bool& ascii = folder ? keys.asciiFolders : keys.asciiFiles;
+    if (ascii) {
+        if (MakeAsciiKey(raw, folder, impl.natural, impl.key)) return impl.key;
+        ascii = false;
+        RekeyWithIcu(impl, out, keys.first, folder);
+    }
+    return MakeKey(impl, raw, folder, !source.windowsOrder);
+}
+
 // Hands over one entry of the folder open as `fd`: its kind, its shown name and its key.
-void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out) {
+void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
     PosixSourceImpl& impl = *source.impl;
     std::string_view raw = cName;
     EntryKind kind = KindOf(fd, cName, type, source.windowsOrder);
@@ -211,7 +243,7 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
         if (name == raw) name = {};  // stored once
     }
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = MakeKey(impl, raw, folder, !source.windowsOrder);
+    std::string_view key = EntryKey(source, raw, folder, out, keys);
     out.Add(raw, name, key, kind);
 }
 
@@ -219,18 +251,22 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
 // read per buffer full, the read that finds the end, and a share of a close_range (opendir would add an
 // fstat and two fcntl calls, and readdir reads 32 KB at a time). Returns 0 or the errno.
 int ReadEntries(PosixSource& source, int fd, EntryList& out) {
-    std::vector<char>& buffer = source.impl->entryBuffer;
-    if (buffer.size() < kEntryBufferBytes) buffer.resize(kEntryBufferBytes);
+    std::unique_ptr<char[]>& buffer = source.impl->entryBuffer;
+    if (!buffer) buffer.reset(new char[kEntryBufferBytes]);
+    // Windows order keeps ICU's keys: its ties are equal keys, not raw bytes. ASCII keys of one folder
+    // never meet those of another, except files listed together.
+    bool ascii = source.impl->asciiKeys && !source.windowsOrder;
+    FolderKeys keys{out.entries.size(), ascii, ascii && !source.filesTogether};
     for (;;) {
-        ssize_t n = getdents64(fd, buffer.data(), buffer.size());
+        ssize_t n = getdents64(fd, buffer.get(), kEntryBufferBytes);
         if (n == 0) return 0;
         if (n < 0) return errno;
         for (ssize_t at = 0; at < n;) {
-            const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            const auto* d = reinterpret_cast<const dirent64*>(buffer.get() + at);
             at += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-            AddEntry(source, fd, name, d->d_type, out);
+            AddEntry(source, fd, name, d->d_type, out, keys);
         }
     }
 }
@@ -315,8 +351,11 @@ std::string FileKey(PosixSource& source, std::string_view raw) {
 }
 
 std::string PosixCollationLocale(const PosixSource& source) {
-    return source.impl ? source.impl->collationLocale : std::string();
+    if (!source.impl || !OpenCollators(*source.impl)) return std::string();
+    return source.impl->collationLocale;
 }
+
+std::string PosixNamesError(const PosixSource& source) { return source.impl ? source.impl->namesError : std::string(); }
 
 std::string EscapeForNotice(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
