@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -55,22 +56,23 @@ bool MakeAsciiKey(std::string_view raw, bool folder, bool natural, std::string& 
     // Folder: ranks, 0x00, the raw bytes. File: ranks, 0x01, a case byte each (2 for upper case, else 1);
     // names of printable ASCII with the same ranks and case are the same name, so no tie-break follows.
     size_t n = raw.size();
-    key.resize(2 * n + 1);
+    const auto* in = reinterpret_cast<const uint8_t*>(raw.data());
+    if (key.size() < 2 * n + 1) key.resize(2 * n + 1);
     char* out = key.data();
     uint8_t lowest = 0xFF;  // a rank of 0: a byte outside printable ASCII
     for (size_t i = 0; i < n; ++i) {
-        uint8_t rank = kRanks[uint8_t(raw[i])];
+        uint8_t rank = kRanks[in[i]];
         lowest = rank < lowest ? rank : lowest;
         out[i] = char(rank);
     }
     if (n > 0 && lowest == 0) return false;
     if (natural && raw.find_first_of("0123456789") != std::string_view::npos) return false;
+    out[n] = folder ? '\0' : '\x01';
     if (folder) {
-        out[n] = '\0';
-        for (size_t i = 0; i < n; ++i) out[n + 1 + i] = raw[i];
+        std::memcpy(out + n + 1, in, n);
     } else {
-        out[n] = '\x01';
-        for (size_t i = 0; i < n; ++i) out[n + 1 + i] = raw[i] >= 'A' && raw[i] <= 'Z' ? '\x02' : '\x01';
+        for (size_t i = 0; i < n; ++i) out[n + 1 + i] = char(1 + (unsigned(in[i] - 'A') < 26u));
     }
+    key.resize(2 * n + 1);
     return true;
 }
