@@ -1,14 +1,17 @@
 // The ASCII keys made without ICU against ICU's own keys: every pair of names of up to two characters
 // over [0-9A-Za-z ._-] (and, by one sort, over all printable ASCII) must compare the same way, for
-// folders and files, natural order off and on, in each locale where ICU decides the order.
+// folders and files, natural order off and on, in each locale where ICU decides the order. And ICU's
+// keys composed from character weights must be ICU's keys byte for byte, short names and long ones.
 #include <algorithm>
 #include <clocale>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/ascii_order.h"
+#include "platform/names_posix.h"
 #include "platform/posix_source.h"
 
 namespace {
@@ -118,6 +121,49 @@ TEST(AsciiOrder, AllPrintableAsciiSortsAsIcu) {
             }
         }
         EXPECT_EQ(wrong, 0u);
+    });
+}
+
+// Composed keys against MakeKey's: every name of up to two printable ASCII characters, and random long
+// ones (runs of lower and upper case longer than the 33 weights one byte of a compressed run counts).
+TEST(AsciiOrder, ComposedKeysAreIcusBytes) {
+    std::string printable;
+    for (char c = 0x20; c <= 0x7E; ++c) printable += c;
+    std::vector<std::string> names = ShortNames(printable);
+    names.erase(names.begin());  // names are never empty
+    std::mt19937 random(16);
+    for (int i = 0; i < 3000; ++i) {
+        std::string name;
+        size_t length = 1 + random() % 255;
+        bool runs = i % 2 == 0;  // long runs of one case, or any characters
+        while (name.size() < length) {
+            size_t run = runs ? 1 + random() % 80 : 1;
+            char base = runs ? (random() % 2 ? 'a' : 'A') : 0;
+            for (size_t k = 0; k < run && name.size() < length; ++k)
+                name += runs ? char(base + random() % 26) : printable[random() % printable.size()];
+        }
+        names.push_back(name);
+    }
+    ForEachSetting([&](PosixSource& source, bool folders, bool natural, const char* locale) {
+        PosixSourceImpl& impl = *source.impl;
+        size_t composed = 0, wrong = 0;
+        for (const std::string& name : names) {
+            for (bool tieBreak : {true, false}) {
+                std::string icu(MakeKey(impl, name, folders, tieBreak));
+                if (!ComposeIcuKey(impl, name, folders, tieBreak)) {
+                    EXPECT_TRUE(natural && name.find_first_of("0123456789") != std::string::npos)
+                        << locale << ": '" << name << "' has no composed key";
+                    continue;
+                }
+                ++composed;
+                if (impl.key != icu && ++wrong <= 5) {
+                    ADD_FAILURE() << locale << (folders ? " folders" : " files") << (natural ? " natural" : "")
+                                  << ": the composed key of '" << name << "' is not ICU's";
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0u);
+        EXPECT_GT(composed, names.size());
     });
 }
 

@@ -98,6 +98,43 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
     return len;
 }
 
+namespace {
+
+// The sort key ICU makes for the one character `c`, without its terminating 0x00.
+std::string OneCharKey(UCollator* collator, UChar c) {
+    uint8_t key[64];
+    int32_t n = ucol_getSortKey(collator, &c, 1, key, sizeof key);
+    return n > 0 && n <= int32_t(sizeof key) ? std::string(reinterpret_cast<char*>(key), size_t(n - 1)) : "";
+}
+
+// Reads ICU's weights of every printable ASCII character for ComposeIcuKey. A character qualifies where
+// its folder key is "primary bytes, 01, 05" and its file key the same followed by "01, 05" (the common
+// tertiary weight) or "01, T" with one byte T above the run bytes (upper case): one collation element,
+// common secondary weight. Digits qualify only without natural order.
+void ReadAsciiWeights(PosixSourceImpl& impl) {
+    for (int c = 0; c < 128; ++c) {
+        PosixSourceImpl::AsciiWeight& weight = impl.asciiWeights[c];
+        weight = {};
+        if (c < 0x20 || c > 0x7E || (impl.natural && c >= '0' && c <= '9')) continue;
+        std::string folder = OneCharKey(impl.folderCollator, UChar(c));
+        std::string file = OneCharKey(impl.fileCollator, UChar(c));
+        size_t cut = folder.find('\x01');
+        if (cut == 0 || cut == std::string::npos || folder.substr(cut) != "\x01\x05") continue;
+        std::string primary = folder.substr(0, cut);
+        if (primary.size() > sizeof weight.primary || primary.find_first_of(std::string("\x00\x01\x02", 3)) != std::string::npos)
+            continue;
+        if (file.size() != folder.size() + 2 || file.compare(0, folder.size(), folder) != 0 || file[folder.size()] != '\x01')
+            continue;
+        auto tertiary = uint8_t(file.back());
+        if (tertiary != 0x05 && tertiary <= 0x45) continue;
+        weight.length = uint8_t(primary.size());
+        std::memcpy(weight.primary, primary.data(), primary.size());
+        weight.tertiary = tertiary == 0x05 ? 0 : tertiary;
+    }
+}
+
+}  // namespace
+
 bool OpenCollators(PosixSourceImpl& impl) {
     if (impl.collatorsTried) return impl.fileCollator != nullptr;
     impl.collatorsTried = true;
@@ -118,6 +155,7 @@ bool OpenCollators(PosixSourceImpl& impl) {
     }
     const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
     impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
+    ReadAsciiWeights(impl);
     return true;
 }
 
@@ -162,6 +200,63 @@ void CloseNames(PosixSourceImpl& impl) {
     impl.collatorsTried = false;
     impl.decoder = nullptr;
     impl.toCp932 = reinterpret_cast<iconv_t>(-1);
+}
+
+namespace {
+
+// Writes a run of `count` common weights (05) at `out` as ICU's sort keys compress it: `count` - 1
+// counted down in steps of 0x21 (each a 0x25 byte), the rest added to 0x05 where the level ends or a
+// lower weight follows, taken from 0x45 where a higher weight follows. Secondary and tertiary levels
+// alike (the tertiary one with lower case first). Returns the end of what it wrote.
+char* PutCommonRun(char* out, size_t count, bool higherFollows) {
+    if (count == 0) return out;
+    --count;
+    for (; count >= 0x21; count -= 0x21) *out++ = '\x25';
+    *out++ = char(higherFollows ? 0x45 - count : 0x05 + count);
+    return out;
+}
+
+}  // namespace
+
+bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (raw.empty() || !OpenCollators(impl)) return false;
+    std::string& key = impl.key;
+    size_t n = raw.size();
+    // At most 7 primary bytes a character, two level separators, a run byte a character on each of two
+    // levels plus one, the tertiary bytes, the tie-break.
+    size_t most = 7 * n + 2 + 2 * (n + 1) + n + 1 + n;
+    if (key.size() < most) key.resize(most);
+    char* out = key.data();
+    for (char ch : raw) {
+        auto c = uint8_t(ch);
+        if (c >= 128 || impl.asciiWeights[c].length == 0) return false;
+        std::memcpy(out, impl.asciiWeights[c].primary, sizeof impl.asciiWeights[c].primary);
+        out += impl.asciiWeights[c].length;
+    }
+    *out++ = '\x01';
+    out = PutCommonRun(out, n, false);  // every character's secondary weight is the common one
+    if (!folder) {
+        *out++ = '\x01';
+        size_t common = 0;
+        for (char ch : raw) {
+            uint8_t tertiary = impl.asciiWeights[uint8_t(ch)].tertiary;
+            if (tertiary == 0) {
+                ++common;
+                continue;
+            }
+            out = PutCommonRun(out, common, true);
+            common = 0;
+            *out++ = char(tertiary);
+        }
+        out = PutCommonRun(out, common, false);
+    }
+    if (tieBreak) {
+        *out++ = '\0';
+        std::memcpy(out, raw.data(), n);
+        out += n;
+    }
+    key.resize(size_t(out - key.data()));
+    return true;
 }
 
 std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
@@ -281,5 +376,6 @@ bool SetNaturalOrder(PosixSource& source) {
     UErrorCode err = U_ZERO_ERROR;
     ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
     ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ReadAsciiWeights(impl);  // digits no longer qualify
     return U_SUCCESS(err);
 }

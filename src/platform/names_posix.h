@@ -21,6 +21,15 @@ struct PosixSourceImpl {
     bool collatorsTried = false;          // OpenCollators has run
     std::string collationLocale;          // the ICU locale both collators were opened for ("root", "ja" ...)
     std::string namesError;               // why a collator or the CP932 converter could not be opened
+    // ICU's weights of each printable ASCII character, read from the collators as they open, for keys of
+    // ASCII names composed without ICU (ComposeIcuKey): primary bytes, empty where the character does not
+    // have the simple weights composing assumes; the tertiary byte, 0 for the common weight.
+    struct AsciiWeight {
+        uint8_t length;   // primary bytes; 0: composing does not apply
+        char primary[7];
+        uint8_t tertiary;
+    };
+    AsciiWeight asciiWeights[128] = {};
     bool utf8 = true;                     // names are read as UTF-8 (also in the C locale)
     UConverter* decoder = nullptr;        // the locale's encoding when it is not UTF-8
     std::string codeset;                  // nl_langinfo(CODESET) at set-up
@@ -68,6 +77,12 @@ void CloseNames(PosixSourceImpl& impl);
 // key never holds), so names that collate equal still get distinct keys ordered by their bytes.
 // The view stays valid until the next call.
 std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
+
+// ICU's collation key of `raw`, byte for byte as MakeKey makes it, composed from the weights of its
+// characters without running ICU's collation: for names of printable ASCII (no digit under natural
+// order) in a locale whose ASCII weights are simple. Opens the collators. False where it cannot (MakeKey
+// must then be asked); the key is left in impl.key.
+bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
 
 // `raw` converted from the locale's encoding to code page 932; each character CP932 lacks and each byte
 // that is not valid in the locale's encoding becomes '?'. The view stays valid until the next call.

@@ -208,13 +208,20 @@ struct FolderKeys {
     bool asciiFolders, asciiFiles;
 };
 
+// ICU's key of `raw`: composed from its characters' weights where it is printable ASCII, else from ICU.
+std::string_view IcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (impl.asciiKeys && ComposeIcuKey(impl, raw, folder, tieBreak))
+        return impl.key;
+    return MakeKey(impl, raw, folder, tieBreak);
+}
+
 // The entries of one kind read so far get ICU keys instead of their ASCII ones (appended to the list's
 // bytes; the ASCII keys stay there unused until the level is left).
 void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool folders) {
     for (size_t i = first; i < out.entries.size(); ++i) {
         EntryList::Entry& e = out.entries[i];
         if ((e.kind == kEntryFolder || e.kind == kEntryFolderLink) != folders) continue;
-        std::string_view key = MakeKey(impl, out.Raw(e), folders, true);
+        std::string_view key = IcuKey(impl, out.Raw(e), folders, true);
         e.key = uint32_t(out.bytes.size());
         e.keyLen = uint32_t(key.size());
         out.bytes.insert(out.bytes.end(), key.begin(), key.end());
@@ -229,7 +236,8 @@ std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder
         ascii = false;
         RekeyWithIcu(impl, out, keys.first, folder);
     }
-    return MakeKey(impl, raw, folder, !source.windowsOrder);
+    if (source.windowsOrder) return MakeKey(impl, raw, folder, false);
+    return IcuKey(impl, raw, folder, true);
 }
 
 // Hands over one entry of the folder open as `fd`: its kind, its shown name and its key.
