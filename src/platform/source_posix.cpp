@@ -344,7 +344,7 @@ FolderSource PosixFolderSource(PosixSource& source) {
     return FolderSource{&source, '/', SeparatorsAfter, ReadFolder, ReportUnreadable};
 }
 
-NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys}; }
+NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys, true}; }
 
 std::string ShownName(PosixSource& source, std::string_view raw) {
     return source.toSjis ? std::string(ToCp932(*source.impl, raw)) : std::string(raw);
