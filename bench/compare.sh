@@ -5,10 +5,11 @@
 # arbolin, the floor and `ls -R` with the page cache dropped before every run, and draws the growth
 # (time against entries) as a PNG with gnuplot.
 #
-#   bench/compare.sh [--runs N] [--cold-runs N] [--quick] [--locale NAME] [--out DIR] [--no-tmpfs] [--clean]
+#   bench/compare.sh [--runs N] [--cold-runs N] [--cold-only] [--quick] [--locale NAME] [--out DIR] [--no-tmpfs] [--clean]
 #
 #   --runs N       timed runs of each program on each tree (default 9); the median is reported
 #   --cold-runs N  cold-cache runs of each program on each tree on disk (default 5; 0: none; root only)
+#   --cold-only    the cold-cache table alone (nothing else may read the trees meanwhile)
 #   --quick        3 runs, growth up to 2x only: a check that everything works, not a measurement
 #   --locale NAME  the locale every program runs in (default C.UTF-8); the big tree is also listed in
 #                  ja_JP.UTF-8 (generated when missing) in a row of its own
@@ -28,6 +29,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=9
 cold_runs=5
+hot=1
 quick=0
 locale_name=C.UTF-8
 out="$here/docs/bench"
@@ -37,12 +39,13 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift ;;
     --cold-runs) cold_runs=$2; shift ;;
+    --cold-only) hot=0 ;;
     --quick) quick=1; runs=3; cold_runs=1 ;;
     --locale) locale_name=$2; shift ;;
     --out) out=$2; shift ;;
     --no-tmpfs) use_tmpfs=0 ;;
     --clean) clean=1 ;;
-    -h|--help) sed -n '2,27p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "compare.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
   esac
   shift
@@ -199,8 +202,10 @@ cpu=$(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)
   echo "$(tree --version | awk '{print $1, $2}'), $(find --version | head -1), $(ls --version | head -1);" \
        "locale $locale_name; $runs runs each, medians; $(date -u +%Y-%m-%d)."
   echo
-  echo "| tree | file system | entries | arbolin | floor | tree -a | find | ls -R | arbolin / floor | arbolin / tree | arbolin / ls -R | arbolin peak RSS | bytes per entry beyond names |"
-  echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  if [ $hot = 1 ]; then
+    echo "| tree | file system | entries | arbolin | floor | tree -a | find | ls -R | arbolin / floor | arbolin / tree | arbolin / ls -R | arbolin peak RSS | bytes per entry beyond names |"
+    echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  fi
 } >"$table"
 row() {  # row BASE NAME FS-LABEL [LOCALE-LABEL]
   local base=$1 name=$2 fs=$3 label=${4:-} entries names kb lines baseline_kb
@@ -233,18 +238,18 @@ cold_row() {
     "${cold_ms[0]}" "${cold_ms[1]}" "${cold_ms[2]}" "$(ratio "${cold_ms[0]}" "${cold_ms[1]}")" \
     "$(ratio "${cold_ms[0]}" "${cold_ms[2]}")" | tee -a "$table"
 }
-echo "arbolin: $arbolin; listing each tree $runs times with each program (locale $locale_name)" >&2
-for name in big levels5 flat; do
+[ $hot = 1 ] && echo "arbolin: $arbolin; listing each tree $runs times with each program (locale $locale_name)" >&2
+[ $hot = 1 ] && for name in big levels5 flat; do
   row "$disk" "$name" disk
   [ $use_tmpfs = 1 ] && row "$tmpfs" "$name" tmpfs
 done
-row "$disk" usr disk
-if [ "$locale_name" != ja_JP.UTF-8 ]; then
+[ $hot = 1 ] && row "$disk" usr disk
+if [ $hot = 1 ] && [ "$locale_name" != ja_JP.UTF-8 ]; then
   LC_ALL=ja_JP.UTF-8 row "$disk" big disk " (ja_JP.UTF-8)"
   LC_ALL=ja_JP.UTF-8 row "$disk" usr disk " (ja_JP.UTF-8)"
 fi
-row "$disk" empty disk
-{
+[ $hot = 1 ] && row "$disk" empty disk
+[ $hot = 1 ] && {
   echo
   echo "\"bytes per entry beyond names\": (peak RSS - peak RSS listing an empty folder ($(peak_kb "$arbolin" "$disk/empty") KB:" \
        "the program, ICU and its data) - the bytes of all names) / entries. \"usr\": a copy of /usr (names only)."
@@ -266,6 +271,7 @@ elif [ "$cold_runs" -gt 0 ]; then
 fi
 
 # ---- Growth: the big tree's shape at 1/4, 1/2, 1, 2 and 4 times its size, on disk.
+[ $hot = 1 ] || { echo "wrote $table" >&2; exit 0; }
 dat="$out/growth.dat"
 echo "# entries arbolin_ms floor_ms tree_ms find_ms ls_ms" >"$dat"
 for k in "${growth[@]}"; do
