@@ -11,6 +11,7 @@ set xrange [0:*]
 set yrange [0:*]
 set format x "%.0s%c"
 plot datafile using 1:2 with linespoints lw 2 pt 7 title "arbolin", \
-     datafile using 1:3 with linespoints lw 2 pt 5 title "tree -a --noreport", \
-     datafile using 1:4 with linespoints lw 2 pt 9 title "find", \
-     datafile using 1:5 with linespoints lw 2 pt 13 dt 2 title "ls -R"
+     datafile using 1:3 with linespoints lw 2 pt 3 lc rgb "black" title "floor (bare sorted walk)", \
+     datafile using 1:4 with linespoints lw 2 pt 5 title "tree -a --noreport", \
+     datafile using 1:5 with linespoints lw 2 pt 9 title "find", \
+     datafile using 1:6 with linespoints lw 2 pt 13 dt 2 title "ls -R"

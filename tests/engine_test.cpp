@@ -255,6 +255,39 @@ TEST(OrderFiles, SortsOnlyNeighboursOfOneFolderUnderTheDefinedLimits) {
     }
 }
 
+// Byte keys sorted through their first eight bytes: the same rows in the same order as the plain sort,
+// for keys shorter and longer than eight bytes, with 0x00 bytes, equal keys and long shared beginnings.
+TEST(OrderFiles, KeyPrefixesGiveThePlainSortsOrder) {
+    auto bytes = [](std::string_view a, std::string_view b) { return a.compare(b); };
+    const std::string_view pieces[] = {"", std::string_view("\0", 1), "\x01", "a", "ab", "abcdefgh", "\xff",
+                                       std::string_view("abcdefg\0", 8), "abcdefghi", "abcdefgh\x01"};
+    uint32_t seed = 16;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (int round = 0; round < 50; ++round) {
+        ListingTables plain, prefixed;
+        InitListing(plain, kNoLimits);
+        ResetListing(plain, "R");
+        for (int i = 0; i < 200; ++i) {
+            std::string key;
+            for (int k = 0, n = 1 + int(next() % 3); k < n; ++k) key += pieces[next() % std::size(pieces)];
+            FileEntry row{};
+            row.folderId = int32_t(next() % 4);
+            row.name = plain.Store(std::to_string(i));
+            row.nameLen = uint32_t(std::to_string(i).size());
+            row.key = plain.Store(key);
+            row.keyLen = uint32_t(key.size());
+            plain.files.push_back(row);
+        }
+        prefixed = plain;
+        ASSERT_TRUE(OrderFiles(plain, NameOrder{bytes, bytes, false}));
+        ASSERT_TRUE(OrderFiles(prefixed, NameOrder{bytes, bytes, true}));
+        ASSERT_EQ(plain.files.size(), prefixed.files.size());
+        for (size_t i = 0; i < plain.files.size(); ++i) {
+            ASSERT_EQ(plain.Name(plain.files[i]), prefixed.Name(prefixed.files[i])) << "round " << round << " row " << i;
+        }
+    }
+}
+
 TEST(OrderFiles, AnEmptyTableCountsOneRowOnlyUnderTheDefinedLimits) {
     Listing defined, unlimited(kNoLimits);
     MemoryTree t1 = MemoryTree::Parse("R", "a/\n"), t2 = t1;

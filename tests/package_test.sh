@@ -27,8 +27,14 @@ version=${version#arbolin }
 [ "$(basename "$deb")" = "arbolin_${version}_amd64.deb" ] || fail "the package is named $(basename "$deb")"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), not $version"
-for lib in libc6 libstdc++6 libicu; do
-  field Depends | grep -q "$lib" || fail "Depends lacks $lib: $(field Depends)"
+# Every shared library the program needs is a dependency (ICU and the C++ runtime only where the build
+# links them dynamically: -DARBOLIN_STATIC_ICU=OFF).
+field Depends | grep -q libc6 || fail "Depends lacks libc6: $(field Depends)"
+needed=$(objdump -p "$build/src/cli/arbolin" | awk '$1 == "NEEDED" { print $2 }')
+for lib in libstdc++6:libstdc++ libicu:libicuuc; do
+  if grep -q "^${lib#*:}" <<<"$needed"; then
+    field Depends | grep -q "${lib%%:*}" || fail "Depends lacks ${lib%%:*}: $(field Depends)"
+  fi
 done
 field Recommends | grep -q 'libgit2' || fail "Recommends names no libgit2 package: '$(field Recommends)'"
 [ -n "$(field Description | sed -n 2p)" ] || fail "the description has no extended part"

@@ -10,3 +10,7 @@ target_compile_options(posix_unreadable_test PRIVATE ${ARBOLIN_WARNINGS})
 add_test(NAME posix_unreadable
          COMMAND setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search
                  $<TARGET_FILE:posix_unreadable_test>)
+
+# Keys of printable-ASCII names made without ICU, against ICU's keys over every short name.
+add_arbolin_test(ascii_order_test ascii_order_test.cpp)
+target_link_libraries(ascii_order_test PRIVATE platform_posix)

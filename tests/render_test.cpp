@@ -290,4 +290,25 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
     }
 }
 
+// Every byte value at every place of a long plain name (where the UTF-8 writer tests eight bytes at a
+// time) comes out as that byte alone would: the name around it untouched.
+TEST(NameWriters, EveryByteAtEveryPlaceOfALongName) {
+    auto written = [](std::string_view name) {
+        TextBuffer b;
+        InitTextBuffer(b, kNoLimits);
+        AppendNameUtf8(b, name, false);
+        return b.text;
+    };
+    const std::string plain = "abcdefghijklmnopqrstuvwx";  // three words of eight bytes
+    for (int value = 1; value < 256; ++value) {
+        std::string alone = written(std::string(1, char(value)));
+        for (size_t at = 0; at < plain.size(); ++at) {
+            std::string name = plain;
+            name[at] = char(value);
+            ASSERT_EQ(written(name), written(plain.substr(0, at)) + alone + written(plain.substr(at + 1)))
+                << "byte " << value << " at " << at;
+        }
+    }
+}
+
 }  // namespace

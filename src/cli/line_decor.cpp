@@ -88,7 +88,7 @@ int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(
 }  // namespace
 
 NameOrder ChosenOrder(const CliOptions& options) {
-    if (options.sort == CliOptions::kSortNone) return NameOrder{CompareNever, CompareNever};
-    if (options.reverse) return NameOrder{CompareBackwards, CompareBackwards};
+    if (options.sort == CliOptions::kSortNone) return NameOrder{CompareNever, CompareNever, false};
+    if (options.reverse) return NameOrder{CompareBackwards, CompareBackwards, false};
     return PosixNameOrder();
 }

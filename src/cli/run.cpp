@@ -144,6 +144,7 @@ int RunListing(const CliOptions& options) {
     source.windowsOrder = options.compat;
     source.followLinks = options.meta.follow;
     source.noKeys = options.sort == CliOptions::kSortNone;
+    source.filesTogether = !options.list.folderNames;
     std::string error;
     if (!InitPosixSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);
@@ -224,7 +225,12 @@ int RunListing(const CliOptions& options) {
     gitLeftOut = GitIgnoreLeftOut(seam.gitignore);
     CloseGitIgnore(seam.gitignore);
     seam.gitignore = nullptr;
+    std::string namesError = PosixNamesError(source);
     ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
+    if (!namesError.empty()) {
+        PrintMessage("cannot set up names and collation: " + namesError);
+        return kExitNoListing;
+    }
     FreePathList(pathList);    // the names are in the tables now
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");

@@ -148,6 +148,8 @@ inline constexpr int kErrorPathTooLong = 36;  // ENAMETOOLONG's value on Linux
 struct NameOrder {
     int (*folders)(std::string_view a, std::string_view b);
     int (*files)(std::string_view a, std::string_view b);
+    bool bytewise;  // both compare keys as plain bytes (a shorter key first where one begins the other),
+                    // so a key's first bytes may stand for it until two keys agree there
 };
 
 // ---- The stages.

@@ -2,6 +2,7 @@
 // the C locales), CP932 names for the sjis modes (iconv), and the order Windows delivers entries in.
 #include "platform/names_posix.h"
 
+#include "platform/ascii_order.h"
 #include "platform/posix_source.h"
 
 #include <langinfo.h>
@@ -132,21 +133,92 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
     return len;
 }
 
+namespace {
+
+// The sort key ICU makes for the one character `c`, without its terminating 0x00.
+std::string OneCharKey(UCollator* collator, UChar c) {
+    uint8_t key[64];
+    int32_t n = ucol_getSortKey(collator, &c, 1, key, sizeof key);
+    return n > 0 && n <= int32_t(sizeof key) ? std::string(reinterpret_cast<char*>(key), size_t(n - 1)) : "";
+}
+
+// Reads ICU's weights of every printable ASCII character for ComposeIcuKey. A character qualifies where
+// its folder key is "primary bytes, 01, 05" and its file key the same followed by "01, 05" (the common
+// tertiary weight) or "01, T" with one byte T above the run bytes (upper case): one collation element,
+// common secondary weight. Digits qualify only without natural order.
+void ReadAsciiWeights(PosixSourceImpl& impl) {
+    for (int c = 0; c < 128; ++c) {
+        PosixSourceImpl::AsciiWeight& weight = impl.asciiWeights[c];
+        weight = {};
+        if (c < 0x20 || c > 0x7E || (impl.natural && c >= '0' && c <= '9')) continue;
+        std::string folder = OneCharKey(impl.folderCollator, UChar(c));
+        std::string file = OneCharKey(impl.fileCollator, UChar(c));
+        size_t cut = folder.find('\x01');
+        if (cut == 0 || cut == std::string::npos || folder.substr(cut) != "\x01\x05") continue;
+        std::string primary = folder.substr(0, cut);
+        if (primary.size() > sizeof weight.primary || primary.find_first_of(std::string("\x00\x01\x02", 3)) != std::string::npos)
+            continue;
+        if (file.size() != folder.size() + 2 || file.compare(0, folder.size(), folder) != 0 || file[folder.size()] != '\x01')
+            continue;
+        auto tertiary = uint8_t(file.back());
+        if (tertiary != 0x05 && tertiary <= 0x45) continue;
+        weight.length = uint8_t(primary.size());
+        std::memcpy(weight.primary, primary.data(), primary.size());
+        weight.tertiary = tertiary == 0x05 ? 0 : tertiary;
+    }
+}
+
+}  // namespace
+
+bool OpenCollators(PosixSourceImpl& impl) {
+    if (impl.collatorsTried) return impl.fileCollator != nullptr;
+    impl.collatorsTried = true;
+    std::string& error = impl.namesError;
+    impl.folderCollator = OpenCollator(impl.icuLocale, UCOL_SECONDARY, error);
+    if (impl.folderCollator) impl.fileCollator = OpenCollator(impl.icuLocale, UCOL_TERTIARY, error);
+    UErrorCode err = U_ZERO_ERROR;
+    if (impl.fileCollator && impl.natural) {
+        ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        if (U_FAILURE(err)) error = "cannot set up natural order in the collation";
+    }
+    if (!error.empty()) {
+        ucol_close(impl.folderCollator);
+        ucol_close(impl.fileCollator);
+        impl.folderCollator = impl.fileCollator = nullptr;
+        return false;
+    }
+    const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
+    impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
+    ReadAsciiWeights(impl);
+    return true;
+}
+
+bool OpenCp932(PosixSourceImpl& impl) {
+    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    if (!impl.namesError.empty()) return false;
+    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
+    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    impl.namesError = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
+    return false;
+}
+
 bool OpenNames(PosixSourceImpl& impl, std::string& error) {
+    // The collators and the CP932 converter are opened when first needed (OpenCollators, OpenCp932): a
+    // listing whose names all have ASCII keys never loads ICU's collation data, nor one in utf8 mode the
+    // converter's module.
     const char* collate = std::setlocale(LC_COLLATE, nullptr);
     impl.byteOrder = IsByteOrderLocale(collate);
     std::string locale = IcuLocaleFor(collate);
-    impl.folderCollator = OpenCollator(locale, UCOL_SECONDARY, error);
-    if (!impl.folderCollator) return false;
-    impl.fileCollator = OpenCollator(locale, UCOL_TERTIARY, error);
-    if (!impl.fileCollator) return false;
+    impl.icuLocale = locale;
     UErrorCode err = U_ZERO_ERROR;
-    const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
-    impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
 
     const char* codeset = nl_langinfo(CODESET);
     impl.codeset = codeset ? codeset : "";
     impl.utf8 = ReadsAsUtf8(impl.codeset.c_str());
+    // Keys made without ICU give ICU's order: in the C locales, where names are in byte order, they
+    // serve only the Windows program's order, which takes ICU's keys whole.
+    impl.asciiKeys = impl.utf8 && !impl.byteOrder && AsciiOrderHolds(locale);
     if (!impl.utf8) {
         err = U_ZERO_ERROR;
         impl.decoder = ucnv_open(impl.codeset.c_str(), &err);
@@ -154,11 +226,6 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error) {
             error = "cannot decode names in the locale's encoding '" + impl.codeset + "': " + u_errorName(err);
             return false;
         }
-    }
-    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
-    if (impl.toCp932 == reinterpret_cast<iconv_t>(-1)) {
-        error = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
-        return false;
     }
     return true;
 }
@@ -169,19 +236,80 @@ void CloseNames(PosixSourceImpl& impl) {
     if (impl.decoder) ucnv_close(impl.decoder);
     if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(impl.toCp932);
     impl.folderCollator = impl.fileCollator = nullptr;
+    impl.collatorsTried = false;
     impl.decoder = nullptr;
     impl.toCp932 = reinterpret_cast<iconv_t>(-1);
 }
 
-std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool windowsOrder) {
-    bool tieBreak = !windowsOrder;
-    if (impl.byteOrder && !windowsOrder) {
+namespace {
+
+// Writes a run of `count` common weights (05) at `out` as ICU's sort keys compress it: `count` - 1
+// counted down in steps of 0x21 (each a 0x25 byte), the rest added to 0x05 where the level ends or a
+// lower weight follows, taken from 0x45 where a higher weight follows. Secondary and tertiary levels
+// alike (the tertiary one with lower case first). Returns the end of what it wrote.
+char* PutCommonRun(char* out, size_t count, bool higherFollows) {
+    if (count == 0) return out;
+    --count;
+    for (; count >= 0x21; count -= 0x21) *out++ = '\x25';
+    *out++ = char(higherFollows ? 0x45 - count : 0x05 + count);
+    return out;
+}
+
+}  // namespace
+
+bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (raw.empty() || !OpenCollators(impl)) return false;
+    std::string& key = impl.key;
+    size_t n = raw.size();
+    // At most 7 primary bytes a character, two level separators, a run byte a character on each of two
+    // levels plus one, the tertiary bytes, the tie-break.
+    size_t most = 7 * n + 2 + 2 * (n + 1) + n + 1 + n;
+    if (key.size() < most) key.resize(most);
+    char* out = key.data();
+    for (char ch : raw) {
+        auto c = uint8_t(ch);
+        if (c >= 128 || impl.asciiWeights[c].length == 0) return false;
+        std::memcpy(out, impl.asciiWeights[c].primary, sizeof impl.asciiWeights[c].primary);
+        out += impl.asciiWeights[c].length;
+    }
+    *out++ = '\x01';
+    out = PutCommonRun(out, n, false);  // every character's secondary weight is the common one
+    if (!folder) {
+        *out++ = '\x01';
+        size_t common = 0;
+        for (char ch : raw) {
+            uint8_t tertiary = impl.asciiWeights[uint8_t(ch)].tertiary;
+            if (tertiary == 0) {
+                ++common;
+                continue;
+            }
+            out = PutCommonRun(out, common, true);
+            common = 0;
+            *out++ = char(tertiary);
+        }
+        out = PutCommonRun(out, common, false);
+    }
+    if (tieBreak) {
+        *out++ = '\0';
+        std::memcpy(out, raw.data(), n);
+        out += n;
+    }
+    key.resize(size_t(out - key.data()));
+    return true;
+}
+
+std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (impl.byteOrder && tieBreak) {  // the C locales; the Windows program's order keeps ICU's
         ByteOrderKey(raw, folder, impl.natural, impl.key);
         // A file's key is its name unless runs of digits were rewritten: then "01" and "1" tie.
         if (folder || impl.natural) {
             impl.key += '\0';
             impl.key += raw;
         }
+        return impl.key;
+    }
+    if (!OpenCollators(impl)) {  // the listing is refused (PosixNamesError); any key will do meanwhile
+        impl.key.assign(raw);
         return impl.key;
     }
     UCollator* collator = folder ? impl.folderCollator : impl.fileCollator;
@@ -245,6 +373,7 @@ size_t FindTag(std::string_view s, size_t from) {
 std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
     std::string& out = impl.shown;
     out.clear();
+    if (!OpenCp932(impl)) return raw;  // the listing is refused (PosixNamesError)
     size_t from = 0;
     if (impl.utf8) {
         for (size_t tag = FindTag(raw, 0); tag != std::string_view::npos; tag = FindTag(raw, from)) {
@@ -289,9 +418,12 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
 }
 
 bool SetNaturalOrder(PosixSource& source) {
-    source.impl->natural = true;
+    PosixSourceImpl& impl = *source.impl;
+    impl.natural = true;
+    if (!impl.fileCollator) return true;  // set as the collators open
     UErrorCode err = U_ZERO_ERROR;
-    ucol_setAttribute(source.impl->folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
-    ucol_setAttribute(source.impl->fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    ReadAsciiWeights(impl);  // digits no longer qualify
     return U_SUCCESS(err);
 }

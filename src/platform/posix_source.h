@@ -29,6 +29,8 @@ struct PosixSource {
     int lastFolderFd = -1;        // the folder readFolder read last, still open until the next readFolder
                                   // call or ClosePosixSource, so its entries can be looked at relative to
                                   // it; -1 after a failed read
+    bool filesTogether = false;   // files of different folders are ordered together (no folder rows): every
+                                  // file gets an ICU key, never the per-folder ASCII ones
     // Counts, for the command line's summary, progress line and exit status.
     int64_t foldersRead = 0;      // folders read whole
     int64_t entriesRead = 0;      // entries handed over, "." and ".." not counted
@@ -39,14 +41,15 @@ struct PosixSource {
     PosixSourceImpl* impl = nullptr;
 };
 
-// Sets up the collators for the locale in LC_COLLATE and the CP932 converter from LC_CTYPE's encoding
-// (call setlocale(LC_ALL, "") first). False, with a reason in `error`, when that fails. Must succeed
-// before anything below is used.
+// Sets up names for the locale in LC_COLLATE and LC_CTYPE's encoding (call setlocale(LC_ALL, "") first).
+// False, with a reason in `error`, when that fails. Must succeed before anything below is used. The
+// collators and the CP932 converter are opened when first needed (see PosixNamesError).
 bool InitPosixSource(PosixSource& source, std::string& error);
 void ClosePosixSource(PosixSource& source);
 // Natural order for the keys made from now on: digits inside names compare by their numeric value
 // ("file2" before "file10"), through ICU's numeric collation (in the C locales: runs of ASCII digits by
-// value, the rest by bytes). False when ICU refuses the attribute.
+// value, the rest by bytes). False when ICU refuses the attribute (or, when the collators are not open
+// yet, PosixNamesError tells later).
 bool SetNaturalOrder(PosixSource& source);
 
 // The seam over `source`; valid while `source` lives.
@@ -69,8 +72,9 @@ NameOrder PosixNameOrder();
 // A name or path as the listing shows it: CP932 when `toSjis` (unmappable characters and invalid bytes
 // as '?'), else unchanged. For the root row.
 std::string ShownName(PosixSource& source, std::string_view raw);
-// Collation keys, as readFolder makes them, for a folder (letter case ignored) and a file (lower case
-// first). Without windowsOrder the raw bytes follow the ICU sort key as a last tie-break, so names that
+// ICU's collation keys, as readFolder makes them, for a folder (letter case ignored) and a file (lower
+// case first). (Where every name of a kind in a folder is printable ASCII, readFolder gives them keys made
+// without ICU that order them the same: ascii_order.h.) Without windowsOrder the raw bytes follow the ICU sort key as a last tie-break, so names that
 // collate equal (case pairs for folders, invalid bytes) still come out in one order whatever order the
 // folder delivers them in; with windowsOrder equal names keep equal keys and stay in delivery order.
 // When the collation locale (LC_ALL, else LC_COLLATE, else LANG) is C, POSIX or C.UTF-8, as `ls` and
@@ -81,6 +85,9 @@ std::string FileKey(PosixSource& source, std::string_view raw);
 // The ICU locale of the collators: "root" in the C, POSIX and C.UTF-8 locales (where only windowsOrder
 // uses it) and for unknown names.
 std::string PosixCollationLocale(const PosixSource& source);
+// Why the collation or the CP932 conversion could not be set up when first needed (empty when all went
+// well): keys and shown names are then meaningless, and the listing must be refused.
+std::string PosixNamesError(const PosixSource& source);
 
 // "arbolin: cannot read 'PATH': REASON\n": the English description of `error` (kErrorPathTooLong reads
 // "File name too long"), PATH escaped with EscapeForNotice.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii_order.h"
 #include "platform/names_posix.h"
 
 namespace {
@@ -201,27 +202,83 @@ EntryKind KindOf(int folderFd, const char* name, unsigned char type, bool window
     return toFolder ? kEntryFolderLink : kEntryLink;
 }
 
-// Hands over one entry of the folder open as `fd`: its kind, its shown name and its key.
-void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out) {
-    AddNamedEntry(source, cName, KindOf(fd, cName, type, source.windowsOrder), out);
+// Which keys the entries of the folder being read get: ASCII keys (ascii_order.h) for a kind while every
+// name of that kind read so far has one, ICU keys for all of that kind from the first name that has not.
+struct FolderKeys {
+    size_t first;  // the folder's first entry in the list
+    bool asciiFolders, asciiFiles;
+};
+
+// ICU's key of `raw`: composed from its characters' weights where it is printable ASCII, else from ICU.
+std::string_view IcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+    if (impl.asciiKeys && ComposeIcuKey(impl, raw, folder, tieBreak))
+        return impl.key;
+    return MakeKey(impl, raw, folder, tieBreak);
+}
+
+// The entries of one kind read so far get ICU keys instead of their ASCII ones (appended to the list's
+// bytes; the ASCII keys stay there unused until the level is left).
+void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool folders) {
+    for (size_t i = first; i < out.entries.size(); ++i) {
+        EntryList::Entry& e = out.entries[i];
+        if ((e.kind == kEntryFolder || e.kind == kEntryFolderLink) != folders) continue;
+        std::string_view key = IcuKey(impl, out.Raw(e), folders, true);
+        e.key = uint32_t(out.bytes.size());
+        e.keyLen = uint32_t(key.size());
+        out.bytes.insert(out.bytes.end(), key.begin(), key.end());
+    }
+}
+
+std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder, EntryList& out, FolderKeys& keys) {
+    PosixSourceImpl& impl = *source.impl;
+    bool& ascii = folder ? keys.asciiFolders : keys.asciiFiles;
+    if (ascii) {
+        if (MakeAsciiKey(raw, folder, impl.natural, impl.key)) return impl.key;
+        ascii = false;
+        RekeyWithIcu(impl, out, keys.first, folder);
+    }
+    if (source.windowsOrder) return MakeKey(impl, raw, folder, false);
+    return IcuKey(impl, raw, folder, true);
+}
+
+// The name an entry shows: CP932 in the sjis modes; empty where that is `raw` itself (stored once).
+std::string_view ShownCp932(PosixSource& source, std::string_view raw) {
+    if (!source.toSjis) return {};
+    std::string_view name = ToCp932(*source.impl, raw);
+    return name == raw ? std::string_view() : name;
+}
+
+// Hands over one entry of the folder open as `fd`: its kind, its shown name and its key (none under
+// noKeys).
+void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
+    std::string_view raw = cName;
+    EntryKind kind = KindOf(fd, cName, type, source.windowsOrder);
+    std::string_view name = ShownCp932(source, raw);
+    bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
+    std::string_view key = source.noKeys ? std::string_view() : EntryKey(source, raw, folder, out, keys);
+    out.Add(raw, name, key, kind);
 }
 
 // The folder's entries straight from getdents64 into one large buffer, so a folder costs an open, a
 // read per buffer full, the read that finds the end, and a share of a close_range (opendir would add an
 // fstat and two fcntl calls, and readdir reads 32 KB at a time). Returns 0 or the errno.
 int ReadEntries(PosixSource& source, int fd, EntryList& out) {
-    std::vector<char>& buffer = source.impl->entryBuffer;
-    if (buffer.size() < kEntryBufferBytes) buffer.resize(kEntryBufferBytes);
+    std::unique_ptr<char[]>& buffer = source.impl->entryBuffer;
+    if (!buffer) buffer.reset(new char[kEntryBufferBytes]);
+    // Windows order keeps ICU's keys: its ties are equal keys, not raw bytes. ASCII keys of one folder
+    // never meet those of another, except files listed together.
+    bool ascii = source.impl->asciiKeys && !source.windowsOrder;
+    FolderKeys keys{out.entries.size(), ascii, ascii && !source.filesTogether};
     for (;;) {
-        ssize_t n = getdents64(fd, buffer.data(), buffer.size());
+        ssize_t n = getdents64(fd, buffer.get(), kEntryBufferBytes);
         if (n == 0) return 0;
         if (n < 0) return errno;
         for (ssize_t at = 0; at < n;) {
-            const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            const auto* d = reinterpret_cast<const dirent64*>(buffer.get() + at);
             at += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-            AddEntry(source, fd, name, d->d_type, out);
+            AddEntry(source, fd, name, d->d_type, out, keys);
         }
     }
 }
@@ -293,23 +350,26 @@ FolderSource PosixFolderSource(PosixSource& source) {
     return FolderSource{&source, '/', SeparatorsAfter, ReadFolder, ReportUnreadable};
 }
 
-NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys}; }
+NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys, true}; }
 
 std::string ShownName(PosixSource& source, std::string_view raw) {
     return source.toSjis ? std::string(ToCp932(*source.impl, raw)) : std::string(raw);
 }
 
 std::string FolderKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, true, source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
 }
 
 std::string FileKey(PosixSource& source, std::string_view raw) {
-    return std::string(MakeKey(*source.impl, raw, false, source.windowsOrder));
+    return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
 }
 
 std::string PosixCollationLocale(const PosixSource& source) {
-    return source.impl ? source.impl->collationLocale : std::string();
+    if (!source.impl || !OpenCollators(*source.impl)) return std::string();
+    return source.impl->collationLocale;
 }
+
+std::string PosixNamesError(const PosixSource& source) { return source.impl ? source.impl->namesError : std::string(); }
 
 std::string EscapeForNotice(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -360,13 +420,9 @@ std::string UnreadableNotice(std::string_view path, int error) {
 }
 
 void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
-    PosixSourceImpl& impl = *source.impl;
-    std::string_view name;
-    if (source.toSjis) {
-        name = ToCp932(impl, raw);
-        if (name == raw) name = {};  // stored once
-    }
+    std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key = source.noKeys ? std::string_view() : MakeKey(impl, raw, folder, source.windowsOrder);
+    std::string_view key =
+        source.noKeys ? std::string_view() : MakeKey(*source.impl, raw, folder, !source.windowsOrder);
     out.Add(raw, name, key, kind);
 }

@@ -83,5 +83,5 @@ FolderSource Win32FolderSource(Win32Source& source) {
 }
 
 NameOrder Win32NameOrder() {
-    return NameOrder{CompareFolders, CompareFiles};
+    return NameOrder{CompareFolders, CompareFiles, false};
 }

@@ -15,7 +15,7 @@ struct IndentWriter {
     const TextStyle& style;
     ListingIndex index;
 
-    void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
+    void Put(std::string_view piece) { AppendPiece(buffer, piece); }
     void Indent(int32_t steps) {
         for (int32_t i = 0; i < steps; ++i) Put(pieces.indent);
     }

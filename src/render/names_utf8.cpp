@@ -3,6 +3,8 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,11 +30,24 @@ struct Unit {
     int columns;
 };
 
+// True when the eight bytes at p are all printable ASCII other than the backslash (no byte of 0x80 and
+// up, below 0x20, 0x7F or '\\'): the byte tests of "Bit Twiddling Hacks", eight bytes in one word.
+bool EightPlainAscii(const uint8_t* p) {
+    constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    auto below = [&](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };  // a byte < n
+    uint64_t del = v ^ (kOnes * 0x7F), backslash = v ^ (kOnes * '\\');
+    return ((v & kHighs) | below(v, 0x20) | below(del, 1) | below(backslash, 1)) == 0;
+}
+
 // True when `name` is written exactly as it is: valid UTF-8 with nothing to escape. Most names are.
 bool IsPlain(std::string_view name) {
     const auto* s = reinterpret_cast<const uint8_t*>(name.data());
     int32_t length = int32_t(name.size());
-    for (int32_t i = 0; i < length;) {
+    int32_t start = 0;
+    while (start + 8 <= length && EightPlainAscii(s + start)) start += 8;
+    for (int32_t i = start; i < length;) {
         uint8_t b = s[i];
         if (b < 0x80) {
             if (b < 0x20 || b == 0x7F || b == '\\') return false;
@@ -59,8 +74,8 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
     // The common cases write the name's own bytes without building anything.
     if (!nameLimit ? IsPlain(name) : IsPlainAscii(name)) {
         bool shorten = nameLimit && name.size() > size_t(kLongName);
-        AppendBounded(buffer, name, shorten ? size_t(kShortName) : name.size());
-        if (shorten) AppendBounded(buffer, ellipsis, ellipsis.size());
+        AppendPiece(buffer, shorten ? name.substr(0, kShortName) : name);  // a plain name holds no NUL
+        if (shorten) AppendPiece(buffer, ellipsis);
         return;
     }
     // Scratch kept from name to name, so writing a listing allocates nothing per name.

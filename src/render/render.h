@@ -33,8 +33,20 @@ void InitTextBuffer(TextBuffer& buffer, const ListLimits& limits);
 // Hands what is left to `flush` (a no-op without one).
 void FlushText(TextBuffer& buffer);
 
+// A growing buffer with `flush` set hands its text on once it holds this much.
+inline constexpr size_t kTextFlushBlock = size_t(1) << 16;
+
 // Appends at most n bytes of src, stopping early at a NUL in src.
 void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n);
+// AppendBounded(buffer, bytes, bytes.size()) for bytes known to hold no NUL (the pieces, names already
+// checked): a growing buffer's common case inline, the rest through AppendBounded.
+inline void AppendPiece(TextBuffer& buffer, std::string_view bytes) {
+    if (buffer.capacity == 0 && !buffer.full && buffer.text.size() + bytes.size() < kTextFlushBlock) {
+        buffer.text.append(bytes);
+        return;
+    }
+    AppendBounded(buffer, bytes, bytes.size());
+}
 // False, after showing the too-much-text message, when the text is longer than the limit (or an append
 // did not fit).
 bool CheckTextLimit(TextBuffer& buffer);

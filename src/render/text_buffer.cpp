@@ -4,12 +4,6 @@
 
 #include "render/render.h"
 
-namespace {
-
-constexpr size_t kFlushBlock = 1 << 16;
-
-}  // namespace
-
 void InitTextBuffer(TextBuffer& buffer, const ListLimits& limits) {
     buffer.text.clear();
     buffer.capacity = limits.textCapacity;
@@ -36,7 +30,7 @@ void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n) {
         return;
     }
     buffer.text.append(src.data(), n);
-    if (buffer.flush && buffer.text.size() >= kFlushBlock) FlushText(buffer);
+    if (buffer.flush && buffer.text.size() >= kTextFlushBlock) FlushText(buffer);
 }
 
 bool CheckTextLimit(TextBuffer& buffer) {

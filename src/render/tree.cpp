@@ -1,6 +1,7 @@
 // The tree view: one line per folder and per file, drawn with the branch pieces, a folder's subfolders
 // before its files. Walks the folders with its own stack and looks parents and files up in an index.
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "render/listing_index.h"
@@ -18,8 +19,9 @@ struct TreeWriter {
     ListingIndex index;
     bool filesFirst;  // files before subfolders, when there are file lines at all
     size_t highFlag;  // no level flag above this column is set
+    std::string filePrefix;  // the columns before a folder's file lines, made once per folder
 
-    void Put(std::string_view piece) { AppendBounded(buffer, piece, piece.size()); }
+    void Put(std::string_view piece) { AppendPiece(buffer, piece); }
 
     void SetFlag(size_t column, int32_t value) {
         auto& flags = tables.levelFlags;
@@ -68,10 +70,22 @@ struct TreeWriter {
     }
 
     void FileLines(const FolderEntry& f, bool foldersFollow) {
+        // A folder's file lines share their columns (the flags they read do not change on the way). A
+        // growing buffer takes them whole; a bounded one piece by piece, so that it fills up where it did.
+        int32_t first = index.fileStart[f.id], end = index.fileStart[f.id + 1];
+        bool whole = buffer.capacity == 0 && first < end;
+        if (whole) {
+            filePrefix.clear();
+            for (int32_t c = 0; c < f.depth; ++c) filePrefix += tables.levelFlags[c] ? pieces.branch : pieces.blank;
+        }
         int32_t printed = 0;
-        for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
+        for (int32_t k = first; k < end; ++k) {
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
-            Prefix(f.depth);
+            if (whole) {
+                Put(filePrefix);
+            } else {
+                Prefix(f.depth);
+            }
             if (++printed == f.fileCount && !foldersFollow) {
                 SetFlag(f.depth, 0);
                 Put(pieces.last);
@@ -94,7 +108,7 @@ struct Frame {
 int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
                const TextStyle& style) {
     TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, style, {},
-                 style.filesFirst && options.fileNames, tables.levelFlags.size()};
+                 style.filesFirst && options.fileNames, tables.levelFlags.size(), {}};
     BuildListingIndex(tables, w.index);
     const bool filesFirst = w.filesFirst;
     if (!w.FolderLine(row)) return 0;

@@ -101,7 +101,7 @@ int TestCompareFiles(std::string_view a, std::string_view b) {
     return 0;
 }
 
-NameOrder TestNameOrder() { return NameOrder{TestCompareFolders, TestCompareFiles}; }
+NameOrder TestNameOrder() { return NameOrder{TestCompareFolders, TestCompareFiles, false}; }
 
 int BuildListing(ListingTables& tables, MemoryTree& tree, const ListOptions& options) {
     ResetListing(tables, tree.root);
