@@ -5,27 +5,25 @@
 # Folders dropped on the window, too (see the driver's drop step for how a drop reaches it).
 SCENARIOS=(spaces relative drive_root missing drop)
 
+# list_argument START ARG WHAT FOLDER: the program started in START with ARG shows the notice, then the
+# listing of FOLDER (checked as WHAT); Exit ends it.
+list_argument() {
+  app_start "$1" "$2"
+  drv box notice -- no-box
+  check_listing "$3" "$4"
+  drv menu 40004
+  app_wait_exit
+}
+
 # A path with spaces (Wine quotes it on the command line, as the Explorer does), then a folder whose name
 # ends in "表" and one given with a trailing backslash.
 scenario_spaces() {
   local t="$SCENARIO_DIR/folder with spaces" s=$SCENARIO_DIR/start
   make_listing_tree "$t"
   mkdir -p "$s"
-  app_start "$s" "$(winpath "$t")"
-  drv box notice -- no-box
-  check_listing "path with spaces" "$t"
-  drv menu 40004
-  app_wait_exit
-  app_start "$s" "$(winpath "$t")\\日本語フォルダ\\予定表"
-  drv box notice -- no-box
-  check_listing "a name ending in 0x5C" "$t/日本語フォルダ/予定表"
-  drv menu 40004
-  app_wait_exit
-  app_start "$s" "$(winpath "$t")\\Docs\\"
-  drv box notice -- no-box
-  check_listing "trailing backslash" "$t/Docs"
-  drv menu 40004
-  app_wait_exit
+  list_argument "$s" "$(winpath "$t")" "path with spaces" "$t"
+  list_argument "$s" "$(winpath "$t")\\日本語フォルダ\\予定表" "a name ending in 0x5C" "$t/日本語フォルダ/予定表"
+  list_argument "$s" "$(winpath "$t")\\Docs\\" "trailing backslash" "$t/Docs"
 }
 
 # Relative to the start directory: a subfolder's name, then "." (the start directory itself, which then
@@ -34,16 +32,8 @@ scenario_relative() {
   local s=$SCENARIO_DIR/start
   mkdir -p "$s"
   make_listing_tree "$s/tree"
-  app_start "$s" tree
-  drv box notice -- no-box
-  check_listing "relative path" "$s/tree"
-  drv menu 40004
-  app_wait_exit
-  app_start "$s" .
-  drv box notice -- no-box
-  check_listing "the start directory as ." "$s"
-  drv menu 40004
-  app_wait_exit
+  list_argument "$s" tree "relative path" "$s/tree"
+  list_argument "$s" . "the start directory as ." "$s"
 }
 
 # Drive R: mapped to a small folder: "R:\" keeps its backslash on the root line.
