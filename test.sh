@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the native engine, renderers and command
 # line (also under AddressSanitizer and UndefinedBehaviorSanitizer), short fuzzing runs, the Windows
-# program's tests under Wine and its end-to-end tests under Wine and Xvfb. Exit status 0 only if all pass.
+# program's tests under Wine and its end-to-end tests under Wine and Xvfb (on the i686 product where this
+# machine runs 32-bit Wine, else on its x86_64 twin; the Windows stage says which). Exit status 0 only if
+# all pass.
+#
+# Each stage prints "== NAME" when it starts and "== NAME: passed (N s)" or "== NAME: FAILED (N s)" when
+# it ends. Stages that leave a core idle run side by side (the sanitizers beside the fuzzing, which runs
+# one target at a time on one core); their output goes to build-logs/STAGE.log and is printed whole when
+# the stage ends. The end-to-end stage runs alone: its scenarios wait on windows and keys, and a loaded
+# machine has made Wine lose one now and then.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/scripts/install-deps.sh" || exit 1
+logs=$here/build-logs
+mkdir -p "$logs"
 
 status=0
 stage() {
@@ -18,17 +28,56 @@ stage() {
     status=1
   fi
 }
+
+# side_by_side NAME1 LOG1 COMMAND1 NAME2 LOG2 COMMAND2: both stages at once (COMMANDs are single words:
+# functions or scripts), each printed whole with its result line as it ends.
+side_by_side() {
+  local -A names logs_of starts
+  local pid n
+  while [ $# -ge 3 ]; do
+    echo "== $1 (beside the next; its output follows when it ends)"
+    "$3" >"$logs/$2.log" 2>&1 &
+    names[$!]=$1 logs_of[$!]=$logs/$2.log starts[$!]=$SECONDS
+    shift 3
+  done
+  for n in "${!names[@]}"; do
+    local rc=0
+    wait -n -p pid "${!names[@]}" || rc=$?
+    cat "${logs_of[$pid]}"
+    if [ $rc = 0 ]; then
+      echo "== ${names[$pid]}: passed ($((SECONDS - starts[$pid])) s)"
+    else
+      echo "== ${names[$pid]}: FAILED ($((SECONDS - starts[$pid])) s)"
+      status=1
+    fi
+    unset "names[$pid]"
+  done
+}
+
 native() {
   cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
     cmake --build "$here/build" -j2 &&
     ctest --test-dir "$here/build" --output-on-failure --timeout 600 -j2
 }
+fuzz() { "$here/scripts/fuzz.sh" 20; }
+windows() {
+  rm -f "$here/build-win/windows-arch"
+  "$here/scripts/win-test.sh"
+}
+# The end-to-end stage tests the build the Windows stage chose and built (build-win/windows-arch),
+# with the native arbolin of the first stage.
+e2e() {
+  local arch= why=
+  if [ -f "$here/build-win/windows-arch" ]; then
+    arch=$(sed -n 1p "$here/build-win/windows-arch") why=$(sed -n 2p "$here/build-win/windows-arch")
+  fi
+  ARBOLIN_E2E_ARBOLIN="$here/build/src/cli/arbolin" ARBOLIN_WINDOWS_ARCH=$arch ARBOLIN_WINDOWS_WHY=$why \
+    "$here/scripts/e2e-test.sh"
+}
 
 stage "native build and tests" native
-stage "sanitizer build and tests" "$here/scripts/sanitize-test.sh"
-stage "fuzzing, 20 s a target" "$here/scripts/fuzz.sh" 20
-stage "Windows program: cross builds and tests under Wine" "$here/scripts/win-test.sh"
-stage "Windows program: end-to-end under Wine and Xvfb" \
-  env ARBOLIN_E2E_ARBOLIN="$here/build/src/cli/arbolin" \
-      ARBOLIN_E2E_PROGRAM="$here/build-win/x86_64/src/app/ZK-Arbolin.exe" "$here/scripts/e2e-test.sh"
+side_by_side "sanitizer build and tests" sanitizers "$here/scripts/sanitize-test.sh" \
+             "fuzzing, 20 s a target" fuzzing fuzz
+stage "Windows program: cross builds and tests under Wine" windows
+stage "Windows program: end-to-end under Wine and Xvfb" e2e
 exit $status
