@@ -6,9 +6,11 @@
 # all pass.
 #
 # Each stage prints "== NAME" when it starts and "== NAME: passed (N s)" or "== NAME: FAILED (N s)" when
-# it ends. Stages that leave a core idle run side by side (the sanitizers beside the fuzzing, which runs
-# one target at a time on one core); their output goes to build-logs/STAGE.log and is printed whole when
-# the stage ends. The end-to-end stage runs alone: its scenarios wait on windows and keys, and a loaded
+# it ends. Stages that leave a core idle part of the time run two by two: the native build and tests
+# beside the sanitizer build and tests (their tests wait much on the disk), the fuzzing (one target at a
+# time on one core) beside the Windows program's builds and tests under Wine (which need the native
+# `arbolin` of the first pair). Their output goes to build-logs/STAGE.log and is printed whole when the
+# stage ends. The end-to-end stage runs alone: its scenarios wait on windows and keys, and a loaded
 # machine has made Wine lose one now and then.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,7 +37,7 @@ side_by_side() {
   local -A names logs_of starts
   local pid n
   while [ $# -ge 3 ]; do
-    echo "== $1 (beside the next; its output follows when it ends)"
+    echo "== $1 (side by side; output in build-logs/$2.log, shown when it ends)"
     "$3" >"$logs/$2.log" 2>&1 &
     names[$!]=$1 logs_of[$!]=$logs/$2.log starts[$!]=$SECONDS
     shift 3
@@ -75,9 +77,9 @@ e2e() {
     "$here/scripts/e2e-test.sh"
 }
 
-stage "native build and tests" native
-side_by_side "sanitizer build and tests" sanitizers "$here/scripts/sanitize-test.sh" \
-             "fuzzing, 20 s a target" fuzzing fuzz
-stage "Windows program: cross builds and tests under Wine" windows
+side_by_side "native build and tests" native native \
+             "sanitizer build and tests" sanitizers "$here/scripts/sanitize-test.sh"
+side_by_side "fuzzing, 20 s a target" fuzzing fuzz \
+             "Windows program: cross builds and tests under Wine" windows windows
 stage "Windows program: end-to-end under Wine and Xvfb" e2e
 exit $status
