@@ -19,16 +19,24 @@ logs=$here/build-logs
 mkdir -p "$logs"
 
 status=0
+# timed CPUFILE COMMAND...: runs COMMAND in a subshell and leaves the CPU time of all it waited for
+# (user and system; Wine's server and services, started apart, are not counted) in CPUFILE.
+timed() {
+  local cpu=$1; shift
+  ( "$@"; rc=$?; times | tail -n 1 | awk '{ print "CPU " $1 " user, " $2 " system" }' >"$cpu"; exit $rc )
+}
 stage() {
   local name=$1; shift
-  local start=$SECONDS
+  local start=$SECONDS rc=0
   echo "== $name"
-  if "$@"; then
+  timed "$logs/stage.cpu" "$@" || rc=$?
+  if [ $rc = 0 ]; then
     echo "== $name: passed ($((SECONDS - start)) s)"
   else
     echo "== $name: FAILED ($((SECONDS - start)) s)"
     status=1
   fi
+  echo "   $name: $(cat "$logs/stage.cpu" 2>/dev/null)"
 }
 
 # side_by_side NAME1 LOG1 COMMAND1 NAME2 LOG2 COMMAND2: both stages at once (COMMANDs are single words:
@@ -38,7 +46,7 @@ side_by_side() {
   local pid n
   while [ $# -ge 3 ]; do
     echo "== $1 (side by side; output in build-logs/$2.log, shown when it ends)"
-    "$3" >"$logs/$2.log" 2>&1 &
+    timed "$logs/$2.cpu" "$3" >"$logs/$2.log" 2>&1 &
     names[$!]=$1 logs_of[$!]=$logs/$2.log starts[$!]=$SECONDS
     shift 3
   done
@@ -52,6 +60,7 @@ side_by_side() {
       echo "== ${names[$pid]}: FAILED ($((SECONDS - starts[$pid])) s)"
       status=1
     fi
+    echo "   ${names[$pid]}: $(cat "${logs_of[$pid]%.log}.cpu" 2>/dev/null)"
     unset "names[$pid]"
   done
 }
