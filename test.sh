@@ -23,7 +23,9 @@ status=0
 # (user and system; Wine's server and services, started apart, are not counted) in CPUFILE.
 timed() {
   local cpu=$1; shift
-  ( "$@"; rc=$?; times | tail -n 1 | awk '{ print "CPU " $1 " user, " $2 " system" }' >"$cpu"; exit $rc )
+  # (times itself runs in the subshell: in a pipeline it would count the pipeline's children only)
+  ( "$@"; rc=$?; times >"$cpu.raw"; tail -n 1 "$cpu.raw" | awk '{ print "CPU " $1 " user, " $2 " system" }' >"$cpu"
+    exit $rc )
 }
 stage() {
   local name=$1; shift
