@@ -74,8 +74,8 @@ if [ "$(LC_ALL=$locale_name locale charmap 2>/dev/null)" != UTF-8 ]; then
   exit 1
 fi
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree floor >/dev/null
+source "$here/scripts/lib.sh"
+native_arbolin "$build" make_tree floor
 arbolin="$build/src/cli/arbolin"
 floor="$build/bench/floor"
 make_tree="$build/bench/make_tree"

@@ -23,8 +23,8 @@ done
 build=${ARBOLIN_BUILD:-$here/build-perf}
 base=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
 export LC_ALL=C.UTF-8
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+source "$here/scripts/lib.sh"
+native_arbolin "$build" make_tree
 
 if [ "$(cat "$base/big.recipe" 2>/dev/null)" != "10000 50000 6" ]; then
   rm -rf "$base/big"

@@ -33,8 +33,8 @@ build=${ARBOLIN_BUILD:-$here/build-git}
 repo=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}/gitignore
 export LC_ALL=C.UTF-8
 
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+source "$here/scripts/lib.sh"
+native_arbolin "$build" make_tree
 arbolin=$build/src/cli/arbolin
 
 if [ "$clean" = 1 ] || [ ! -d "$repo/.git" ]; then

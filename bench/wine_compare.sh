@@ -26,13 +26,11 @@ done
 build=${ARBOLIN_BUILD:-$here/build-perf}
 winbuild=${ARBOLIN_WIN_BUILD:-$here/build-perf-win}
 disk=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
-wine64=/usr/lib/wine/wine64
-for tool in x86_64-w64-mingw32-g++-posix "$wine64" wineserver; do
-  command -v "$tool" >/dev/null || { echo "wine_compare.sh: $tool is missing (scripts/win-test.sh installs it)" >&2; exit 2; }
-done
+source "$here/scripts/lib.sh"
+wine64=$WINE64_LOADER
+need_tools wine_compare.sh x86_64-w64-mingw32-g++-posix "$wine64" wineserver
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+native_arbolin "$build" make_tree
 cmake -S "$here" -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" -DARBOLIN_WIN_ARCH=x86_64 \
       -DARBOLIN_WIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$winbuild" -j2 --target listing_probe >/dev/null
@@ -40,11 +38,11 @@ arbolin="$build/src/cli/arbolin"
 probe="$winbuild/src/app/listing_probe.exe"
 
 # ---- A prefix of our own, booted once without its 32-bit half (as scripts/win-test.sh does).
-source "$here/scripts/wine64-prefix.sh"
+wine_env x86_64
 export WINEPREFIX=$winbuild/wineprefix
 if [ ! -e "$WINEPREFIX/.arbolin-bench" ]; then
   rm -rf "$WINEPREFIX"
-  boot_wine64_prefix "$WINEPREFIX" "$winbuild/wineboot.log"
+  boot_prefix x86_64 "$WINEPREFIX" "$winbuild/wineboot.log"
   touch "$WINEPREFIX/.arbolin-bench"
 fi
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }

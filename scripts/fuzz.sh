@@ -46,10 +46,8 @@ max_len_for() {
   esac
 }
 
-if ! command -v clang++ >/dev/null; then
-  echo "fuzz.sh: clang++ is missing (apt-get install clang libclang-rt-14-dev)" >&2
-  exit 1
-fi
+source "$here/scripts/lib.sh"
+need_tools fuzz.sh clang++ cmake
 cmake -S "$here/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ "${configure[@]}" >/dev/null
 "${run[@]}" cmake --build "$build" -j2 --target "${targets[@]}"
 

@@ -9,8 +9,8 @@ native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales
 # The packages (scripts/package.sh, tests/package_test.sh): CPack's dependency list, the package checker, the
 # zip, and bash's completion framework the completion is installed for.
 native+=(dpkg-dev lintian zip bash-completion)
-# The product is built for i686; the same sources built for x86_64 run the Windows tests under wine64
-# (this machine's kernel runs no 32-bit Linux code: see tests/win/wine-notes.md).
+# The product is built for i686 and tested under 32-bit Wine (wine32) where the kernel runs 32-bit code;
+# elsewhere the same sources built for x86_64 run the Windows tests under wine64 (scripts/lib.sh probes).
 cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
        mingw-w64-x86-64-dev wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic
        clang libclang-rt-14-dev)

@@ -5,6 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-asan"
+source "$here/scripts/lib.sh"
+need_tools sanitize-test.sh cmake g++ ctest
 
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARBOLIN_SANITIZE=ON >/dev/null
 cmake --build "$build" -j2

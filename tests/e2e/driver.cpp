@@ -159,7 +159,7 @@ std::vector<HWND> Dialogs(DWORD process) {
         std::vector<HWND> found;
     } search{process, {}};
     EnumWindows(
-        [](HWND window, LPARAM lp) -> BOOL {
+        [](HWND window, LPARAM lp) CALLBACK -> BOOL {  // stdcall on i686, as WNDENUMPROC is
             auto* s = reinterpret_cast<Search*>(lp);
             if (ProcessOf(window) == s->process && IsWindowVisible(window) && ClassOf(window) == "#32770")
                 s->found.push_back(window);

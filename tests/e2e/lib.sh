@@ -3,10 +3,12 @@
 # screenshot when they fail, the expected listings from the native `arbolin --compat`, byte comparisons.
 # Scenarios run in a subshell with `set -e`: the first failing step or check ends the scenario.
 
-WINE64=${WINE64:-/usr/lib/wine/wine64}
-export WINELOADER=$WINE64 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine takes the ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Wine as the program needs it (scripts/lib.sh): 32-bit Wine in a win32 prefix for the i686 product,
+# wine64 for the x86_64 twin, chosen by the program's own PE header; the locale ja_JP.UTF-8 (code page 932).
+source "$SOURCE/scripts/lib.sh"
+wine_env "$(pe_arch "$PROGRAM")"
+# The loader every Wine program of a scenario runs with (WINE64: its older name, kept for scenarios).
+WINE64=$WINE
 
 say() { printf '%s\n' "$*"; }
 
