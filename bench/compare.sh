@@ -99,28 +99,20 @@ if [ $use_tmpfs = 1 ]; then
   fi
 fi
 
-# make_once BASE NAME FOLDERS FILES DEPTH: makes BASE/NAME unless it is there with this recipe.
-make_once() {
-  local dir="$1/$2" recipe="$3 $4 $5"
-  if [ $clean = 1 ] || [ "$(cat "$1/$2.recipe" 2>/dev/null)" != "$recipe" ]; then
-    rm -rf "$dir" "$1/$2.recipe" "$1/$2.counts"
-    echo "making $dir ($3 folders, $4 files)" >&2
-    "$make_tree" "$dir" "$3" "$4" "$5" >"$1/$2.counts"
-    echo "$recipe" >"$1/$2.recipe"
-  fi
-}
+source "$here/bench/bench_lib.sh"
+BENCH_CLEAN=$clean
 mkdir -p "$disk"
 bases=("$disk")
 [ $use_tmpfs = 1 ] && bases+=("$tmpfs")
 for base in "${bases[@]}"; do
-  make_once "$base" big 10000 50000 6
-  make_once "$base" levels5 65535 0 5
-  make_once "$base" flat 0 100000 1
+  bench_tree "$base" big 10000 50000 6
+  bench_tree "$base" levels5 65535 0 5
+  bench_tree "$base" flat 0 100000 1
 done
 growth=(1 2 4 8 16)
 [ $quick = 1 ] && growth=(1 2 4 8)
 for k in "${growth[@]}"; do
-  [ "$k" = 4 ] || make_once "$disk" "growth-$k" $((2500 * k)) $((12500 * k)) 6
+  [ "$k" = 4 ] || bench_tree "$disk" "growth-$k" $((2500 * k)) $((12500 * k)) 6
 done
 mkdir -p "$disk/empty"
 echo "0 0 0" >"$disk/empty.counts"
@@ -141,14 +133,22 @@ labels=(arbolin floor tree find "ls -R")
 # median < numbers: the middle one (the lower middle for an even count).
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
-# time_programs DIR COUNT: sets ms[i] to the median wall time of programs[i] over `runs` rounds.
-time_programs() {
-  local dir=$1 count=$2 r i k s e
+# time_turns DIR COUNT ROUNDS COLD: the first COUNT programs list DIR in turn, ROUNDS rounds, output to
+# /dev/null; sets ms[i] to the median wall time of programs[i]. Hot (COLD 0): after one warm-up run each
+# (the cache and the binaries). Cold (COLD 1): the page cache, dentries and inodes dropped before every run.
+time_turns() {
+  local dir=$1 count=$2 rounds=$3 cold=$4 r i k s e
   local -a samples=()
-  for ((i = 0; i < count; i++)); do ${programs[i]} "$dir" >/dev/null; done  # warm: the cache and the binaries
-  for ((r = 0; r < runs; r++)); do
+  if [ "$cold" = 0 ]; then
+    for ((i = 0; i < count; i++)); do ${programs[i]} "$dir" >/dev/null; done
+  fi
+  for ((r = 0; r < rounds; r++)); do
     for ((k = 0; k < count; k++)); do
       i=$(((r + k) % count))
+      if [ "$cold" = 1 ]; then
+        sync
+        echo 3 >/proc/sys/vm/drop_caches
+      fi
       s=$EPOCHREALTIME
       ${programs[i]} "$dir" >/dev/null
       e=$EPOCHREALTIME
@@ -160,27 +160,11 @@ time_programs() {
     ms[i]=$(tr ' ' '\n' <<<"${samples[i]}" | grep . | median | awk '{printf "%.1f", $1 / 1000}')
   done
 }
-
-# time_cold DIR COUNT: as time_programs for the first COUNT programs, with the page cache (and the
-# dentries and inodes) dropped before every run; sets cold_ms.
+# time_programs DIR COUNT: hot, `runs` rounds; time_cold DIR COUNT: cold, `cold_runs` rounds, into cold_ms.
+time_programs() { time_turns "$1" "$2" "$runs" 0; }
 time_cold() {
-  local dir=$1 count=$2 r i k s e
-  local -a samples=()
-  for ((r = 0; r < cold_runs; r++)); do
-    for ((k = 0; k < count; k++)); do
-      i=$(((r + k) % count))
-      sync
-      echo 3 >/proc/sys/vm/drop_caches
-      s=$EPOCHREALTIME
-      ${programs[i]} "$dir" >/dev/null
-      e=$EPOCHREALTIME
-      samples[i]+="$((${e/./} - ${s/./})) "
-    done
-  done
-  cold_ms=()
-  for ((i = 0; i < count; i++)); do
-    cold_ms[i]=$(tr ' ' '\n' <<<"${samples[i]}" | grep . | median | awk '{printf "%.1f", $1 / 1000}')
-  done
+  time_turns "$1" "$2" "$cold_runs" 1
+  cold_ms=("${ms[@]}")
 }
 
 # peak_kb COMMAND...: the peak resident memory in KB of one run.

@@ -10,16 +10,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-runs=7
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --runs) runs=$2; shift ;;
-    -h|--help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "io_compare.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
-  esac
-  shift
-done
-[[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "io_compare.sh: --runs needs a positive number" >&2; exit 64; }
+source "$here/scripts/lib.sh"
+source "$here/bench/bench_lib.sh"
+bench_options io_compare.sh 7 9 "$@"
 
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; else SUDO=; fi
 missing=()
@@ -33,16 +26,9 @@ fi
 build=${ARBOLIN_BUILD:-$here/build-perf}
 base=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
 export LC_ALL=C.UTF-8
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+native_arbolin "$build" make_tree
 arbolin="$build/src/cli/arbolin"
-
-if [ "$(cat "$base/big.recipe" 2>/dev/null)" != "10000 50000 6" ]; then
-  rm -rf "$base/big"
-  mkdir -p "$base"
-  "$build/bench/make_tree" "$base/big" 10000 50000 6 >"$base/big.counts"
-  echo "10000 50000 6" >"$base/big.recipe"
-fi
+bench_tree "$base" big 10000 50000 6
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (cd "$base/big" && find .) >"$work/big.list"

@@ -10,37 +10,19 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-runs=11
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --runs) runs=$2; shift ;;
-    -h|--help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "meta_compare.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
-  esac
-  shift
-done
-[[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "meta_compare.sh: --runs needs a positive number" >&2; exit 64; }
-command -v tree >/dev/null || { echo "meta_compare.sh: needs tree (apt-get install tree)" >&2; exit 2; }
+source "$here/scripts/lib.sh"
+source "$here/bench/bench_lib.sh"
+bench_options meta_compare.sh 11 9 "$@"
+need_tools meta_compare.sh tree
 
 build=${ARBOLIN_BUILD:-$here/build-perf}
 base=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
 export LC_ALL=C.UTF-8 TZ=UTC
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target arbolin make_tree >/dev/null
+native_arbolin "$build" make_tree
 arbolin=$build/src/cli/arbolin
-
-make_once() {
-  local dir="$base/$1" recipe="$2 $3 $4"
-  if [ "$(cat "$base/$1.recipe" 2>/dev/null)" != "$recipe" ]; then
-    rm -rf "$dir"
-    mkdir -p "$base"
-    "$build/bench/make_tree" "$dir" "$2" "$3" "$4" >"$base/$1.counts"
-    echo "$recipe" >"$base/$1.recipe"
-  fi
-}
-make_once big 10000 50000 6
-make_once levels5 65535 0 5
-make_once flat 0 100000 1
+bench_tree "$base" big 10000 50000 6
+bench_tree "$base" levels5 65535 0 5
+bench_tree "$base" flat 0 100000 1
 
 # Commands taking turns, as bench/take_turns.py does, with the processor time (user + system, from the
 # children's rusage) beside the wall-clock time: on a machine others load, the wall clock mostly measures
