@@ -1,7 +1,9 @@
 // The renderers and name writers: byte-exact listings of the Windows program for the documented examples
 // and edge cases, the text limit, and the command line's escaping and column counting.
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
 
+#include "render/name_escape.h"
 #include "render/render.h"
 #include "support/memory_tree.h"
 
@@ -312,3 +314,9 @@ TEST(NameWriters, EveryByteAtEveryPlaceOfALongName) {
 }
 
 }  // namespace
+
+// The written-out set of bidirectional controls is ICU's Bidi_Control property, code point for code point.
+TEST(NameWriters, BidiControlsAreIcusSet) {
+    for (int32_t c = 0; c <= 0x10FFFF; ++c)
+        ASSERT_EQ(IsBidiControl(c), u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL) != 0) << std::hex << c;
+}

@@ -2,7 +2,6 @@
 // nor show reordered.
 #pragma once
 
-#include <unicode/uchar.h>
 
 #include <cstdint>
 #include <string>
@@ -33,4 +32,7 @@ inline void AppendUnicodeEscape(std::string& out, uint32_t c) {
 
 // The bidirectional controls (U+061C, U+200E/U+200F, U+202A-U+202E, U+2066-U+2069: ICU's Bidi_Control),
 // which reorder what a terminal or a page shows around them, so that "txt.exe" could pass for "exe.txt".
-inline bool IsBidiControl(int32_t c) { return u_hasBinaryProperty(c, UCHAR_BIDI_CONTROL) != 0; }
+// Written out rather than asked of ICU: the Windows build has no ICU, and Unicode keeps this set stable.
+inline bool IsBidiControl(int32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}

@@ -23,6 +23,7 @@ void FlushText(TextBuffer& buffer) {
 void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n) {
     if (buffer.full) return;
     n = std::min(n, src.size());
+    if (n == 0) return;  // an empty view may hold no pointer at all
     if (const void* nul = std::memchr(src.data(), '\0', n)) n = static_cast<const char*>(nul) - src.data();
     // Under a fixed capacity a piece is written whole or not at all, and then nothing more is.
     if (buffer.capacity > 0 && buffer.text.size() + n > size_t(buffer.capacity) - 1) {
