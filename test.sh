@@ -70,8 +70,11 @@ side_by_side() {
 native() {
   cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
     cmake --build "$here/build" -j2 &&
-    ctest --test-dir "$here/build" --output-on-failure --timeout 600 -j2
+    ctest --test-dir "$here/build" --output-on-failure --timeout 600 -j2 -E '^package$'
 }
+# The .deb and the Windows zip, made from what the stages before built and tested (the zip holds the
+# exe the Windows stage checked).
+packages() { ctest --test-dir "$here/build" --output-on-failure --timeout 300 -R '^package$' --no-tests=error; }
 fuzz() { "$here/scripts/fuzz.sh" 20; }
 windows() {
   rm -f "$here/build-win/windows-arch"
@@ -93,4 +96,5 @@ side_by_side "native build and tests" native native \
 side_by_side "fuzzing, 20 s a target" fuzzing fuzz \
              "Windows program: cross builds and tests under Wine" windows windows
 stage "Windows program: end-to-end under Wine and Xvfb" e2e
+stage "packages: the .deb and the Windows zip" packages
 exit $status
