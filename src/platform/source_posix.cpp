@@ -229,6 +229,13 @@ void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool fold
     }
 }
 
+// The key of one name on its own: ICU's (composed where it can be) with the raw bytes as a tie-break, or
+// without it in Windows order; bytes in the C locales (MakeKey).
+std::string_view NameKey(PosixSource& source, std::string_view raw, bool folder) {
+    if (source.windowsOrder) return MakeKey(*source.impl, raw, folder, false);
+    return IcuKey(*source.impl, raw, folder, true);
+}
+
 std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder, EntryList& out, FolderKeys& keys) {
     PosixSourceImpl& impl = *source.impl;
     bool& ascii = folder ? keys.asciiFolders : keys.asciiFiles;
@@ -237,8 +244,7 @@ std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder
         ascii = false;
         RekeyWithIcu(impl, out, keys.first, folder);
     }
-    if (source.windowsOrder) return MakeKey(impl, raw, folder, false);
-    return IcuKey(impl, raw, folder, true);
+    return NameKey(source, raw, folder);
 }
 
 // The name an entry shows: CP932 in the sjis modes; empty where that is `raw` itself (stored once).
@@ -422,7 +428,6 @@ std::string UnreadableNotice(std::string_view path, int error) {
 void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
     std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
-    std::string_view key =
-        source.noKeys ? std::string_view() : MakeKey(*source.impl, raw, folder, !source.windowsOrder);
+    std::string_view key = source.noKeys ? std::string_view() : NameKey(source, raw, folder);
     out.Add(raw, name, key, kind);
 }
