@@ -150,7 +150,7 @@ def zsh_escape(text):
 
 
 def zsh(options):
-    specs = []
+    lines = []
     for o in options:
         if o.words:
             action = "(%s)" % " ".join(o.words)
@@ -179,15 +179,15 @@ def zsh(options):
         # A repeatable option stays on offer; any other is offered until one of its names is given.
         prefix = repeat or "(%s)" % " ".join(o.names)
         if len(heads) == 1:
-            specs.append("'%s%s%s%s'" % (prefix, heads[0], description, argument))
+            lines.append("'%s%s%s%s'" % (prefix, heads[0], description, argument))
         else:
-            specs.append("'%s'{%s}'%s%s'" % (prefix, ",".join(heads), description, argument))
+            lines.append("'%s'{%s}'%s%s'" % (prefix, ",".join(heads), description, argument))
     return """#compdef arbolin
 # zsh completion for arbolin, written from `arbolin --help` by scripts/completions.py: do not edit.
 _arguments -s -S \\
   %s \\
   '*:folder:_files -/'
-""" % " \\\n  ".join(specs)
+""" % " \\\n  ".join(lines)
 
 
 def fish(options):

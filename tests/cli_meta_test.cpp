@@ -272,7 +272,7 @@ TEST_F(CliMeta, ColoursMatchLs) {
     chmod(At("c/sticky").c_str(), 01777);
     chmod(At("c/open").c_str(), 0777);
     ScopedEnv term("TERM", "xterm");
-    const char* specs[] = {
+    const char* values[] = {
         nullptr,  // ls's own colours
         "",
         "di=01;34:ln=01;36:or=40;31;01:mi=00:ex=01;32:*.tar=01;31:*.md=4:su=37;41:tw=30;42:ow=34;42:pi=33",
@@ -280,9 +280,9 @@ TEST_F(CliMeta, ColoursMatchLs) {
         "ec=\\e[Z:di=^[[1m:ex=\\x31\\_2",
         "no=0:st=44:ow=0:tw=00:*.md=:ex=",
     };
-    for (const char* spec : specs) {
-        ScopedEnv colors("LS_COLORS", spec);
-        std::string label = spec == nullptr ? "(unset)" : spec;
+    for (const char* value : values) {
+        ScopedEnv colors("LS_COLORS", value);
+        std::string label = value == nullptr ? "(unset)" : value;
         std::vector<std::string> ls = Lines(Ls("-1 --color=always c"));
         std::map<std::string, std::string> expected;  // name -> the line with the name as "#"
         bool firstColour = true;

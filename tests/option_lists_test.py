@@ -69,8 +69,8 @@ def bash_options(script):
 
 def zsh_options(script):
     names = set()
-    for spec in re.findall(r"^  (.*) \\$", script, re.M):
-        head = re.sub(r"^'(\([^)]*\)|\*)?'?", "", spec)
+    for line in re.findall(r"^  (.*) \\$", script, re.M):
+        head = re.sub(r"^'(\([^)]*\)|\*)?'?", "", line)
         for name in re.findall(r"(?:^|[{,])(--?[A-Za-z0-9][a-z0-9-]*)", head.split("[", 1)[0]):
             names.add(name.rstrip("=+"))
     return names

@@ -12,14 +12,14 @@ const char* const kIndicatorNames[kColorIndicators] = {"lc", "rc", "ec", "rs", "
                                                        "su", "sg", "st", "ow", "tw", "ca", "mh", "cl"};
 
 // One value or key from `p`, up to ':' or the end (or '=' for a key); false on a bad escape.
-bool FunkyString(std::string_view spec, size_t& p, bool equalsEnds, std::string& out) {
+bool FunkyString(std::string_view text, size_t& p, bool equalsEnds, std::string& out) {
     out.clear();
-    while (p < spec.size()) {
-        char c = spec[p];
+    while (p < text.size()) {
+        char c = text[p];
         if (c == ':' || (c == '=' && equalsEnds)) return true;
         if (c == '^') {
-            if (++p >= spec.size()) return false;
-            char x = spec[p];
+            if (++p >= text.size()) return false;
+            char x = text[p];
             if (x >= '@' && x <= '~') {
                 out += char(x & 037);
             } else if (x == '?') {
@@ -35,16 +35,16 @@ bool FunkyString(std::string_view spec, size_t& p, bool equalsEnds, std::string&
             ++p;
             continue;
         }
-        if (++p >= spec.size()) return false;
-        char x = spec[p++];
+        if (++p >= text.size()) return false;
+        char x = text[p++];
         if (x >= '0' && x <= '7') {
             unsigned num = unsigned(x - '0');
-            while (p < spec.size() && spec[p] >= '0' && spec[p] <= '7') num = (num << 3) + unsigned(spec[p++] - '0');
+            while (p < text.size() && text[p] >= '0' && text[p] <= '7') num = (num << 3) + unsigned(text[p++] - '0');
             out += char(num);
         } else if (x == 'x' || x == 'X') {
             unsigned num = 0;
-            for (; p < spec.size(); ++p) {
-                char h = spec[p];
+            for (; p < text.size(); ++p) {
+                char h = text[p];
                 if (h >= '0' && h <= '9') num = (num << 4) + unsigned(h - '0');
                 else if (h >= 'a' && h <= 'f') num = (num << 4) + unsigned(h - 'a' + 10);
                 else if (h >= 'A' && h <= 'F') num = (num << 4) + unsigned(h - 'A' + 10);
@@ -129,29 +129,29 @@ void DefaultColors(ColorTable& t) {
     }
 }
 
-bool ParseLsColors(std::string_view spec, ColorTable& t) {
+bool ParseLsColors(std::string_view lsColors, ColorTable& t) {
     DefaultColors(t);
     std::string key, value;
-    for (size_t p = 0; p < spec.size();) {
-        if (spec[p] == ':') {
+    for (size_t p = 0; p < lsColors.size();) {
+        if (lsColors[p] == ':') {
             ++p;
             continue;
         }
-        if (spec[p] == '*') {
+        if (lsColors[p] == '*') {
             ++p;
-            if (!FunkyString(spec, p, true, key) || p >= spec.size() || spec[p] != '=') return false;
+            if (!FunkyString(lsColors, p, true, key) || p >= lsColors.size() || lsColors[p] != '=') return false;
             ++p;
-            if (!FunkyString(spec, p, false, value)) return false;
+            if (!FunkyString(lsColors, p, false, value)) return false;
             t.suffixes.insert(t.suffixes.begin(), {key, value});
             continue;
         }
-        if (spec.size() - p < 3 || spec[p + 2] != '=') return false;
-        std::string_view label = spec.substr(p, 2);
+        if (lsColors.size() - p < 3 || lsColors[p + 2] != '=') return false;
+        std::string_view label = lsColors.substr(p, 2);
         p += 3;
         int found = -1;
         for (int i = 0; i < kColorIndicators; ++i)
             if (label == kIndicatorNames[i]) found = i;
-        if (found < 0 || !FunkyString(spec, p, false, value)) return false;
+        if (found < 0 || !FunkyString(lsColors, p, false, value)) return false;
         t.seq[found] = value;
         t.set[found] = true;
     }

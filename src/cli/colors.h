@@ -28,8 +28,8 @@ struct ColorTable {
 
 // ls's colours without LS_COLORS (or with it empty).
 void DefaultColors(ColorTable& table);
-// Reads `spec` (LS_COLORS's value) over the defaults; false when ls would call it unparsable.
-bool ParseLsColors(std::string_view spec, ColorTable& table);
+// Reads `lsColors` (LS_COLORS's value) over the defaults; false when ls would call it unparsable.
+bool ParseLsColors(std::string_view lsColors, ColorTable& table);
 
 // What starts the colour of an entry's name ("" for none): `name` the name shown, `m` its metadata
 // (nullptr when it could not be read: then `folder` decides).

@@ -70,12 +70,12 @@ bool ChooseColors(const CliOptions& options, ColorTable& colors) {
             (term != nullptr && std::string_view(term) == "dumb"))
             return false;
     }
-    const char* spec = std::getenv("LS_COLORS");
-    if (spec == nullptr || *spec == '\0') {
+    const char* lsColors = std::getenv("LS_COLORS");
+    if (lsColors == nullptr || *lsColors == '\0') {
         DefaultColors(colors);
         return true;
     }
-    if (ParseLsColors(spec, colors)) return true;
+    if (ParseLsColors(lsColors, colors)) return true;
     PrintMessage("unparsable value for LS_COLORS environment variable");
     return false;
 }
