@@ -87,9 +87,7 @@ void AppendJsonName(std::string& out, std::string_view name, std::string& bytesH
 namespace {
 
 const EntryMeta* MetaOf(const MetaTable* table, uint32_t meta) {
-    if (table == nullptr || meta >= table->entries.size() || (table->entries[meta].flags & kMetaMissing))
-        return nullptr;
-    return &table->entries[meta];
+    return table != nullptr ? UsableMeta(*table, meta) : nullptr;
 }
 
 // "size", "mtime", "mode" and "target" where the options ask for them and the entry could be read.

@@ -19,16 +19,11 @@ void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
     AppendBounded(buffer, d.scratch, d.scratch.size());
 }
 
-const EntryMeta* MetaOf(const MetaTable& table, uint32_t meta) {
-    if (meta >= table.entries.size() || (table.entries[meta].flags & kMetaMissing)) return nullptr;
-    return &table.entries[meta];
-}
-
 void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) {
     auto& d = *static_cast<Decoration*>(context);
     d.coloured = false;
     if (d.colors == nullptr) return;
-    std::string_view start = ColorStart(*d.colors, name, MetaOf(*d.meta, meta), folder, d.scratch);
+    std::string_view start = ColorStart(*d.colors, name, UsableMeta(*d.meta, meta), folder, d.scratch);
     if (start.empty()) return;
     AppendBounded(buffer, start, start.size());
     d.coloured = true;
@@ -37,7 +32,7 @@ void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_v
 void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
     auto& d = *static_cast<Decoration*>(context);
     if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
-    const EntryMeta* m = MetaOf(*d.meta, meta);
+    const EntryMeta* m = UsableMeta(*d.meta, meta);
     if (folder || !d.meta->wants.classify || m == nullptr) return;
     std::string_view mark = ClassifyMark(*m);
     AppendBounded(buffer, mark, mark.size());

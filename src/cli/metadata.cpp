@@ -71,12 +71,6 @@ void PutBigEndian(std::string& key, uint64_t v, int bytes) {
     for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) key += char(uint8_t(v >> shift));
 }
 
-const EntryMeta* Usable(const MetaTable& t, uint32_t meta) {
-    if (meta == kNoMeta || meta >= t.entries.size()) return nullptr;
-    const EntryMeta& m = t.entries[meta];
-    return (m.flags & kMetaMissing) ? nullptr : &m;
-}
-
 void PadLeft(std::string& out, std::string_view text, size_t width) {
     if (text.size() < width) out.append(width - text.size(), ' ');
     out.append(text);
@@ -84,6 +78,12 @@ void PadLeft(std::string& out, std::string_view text, size_t width) {
 }
 
 }  // namespace
+
+const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta) {
+    if (meta == kNoMeta || meta >= table.entries.size()) return nullptr;
+    const EntryMeta& m = table.entries[meta];
+    return (m.flags & kMetaMissing) ? nullptr : &m;
+}
 
 int StatRoot(MetaTable& table, const std::string& path, uint32_t& meta) {
     StatFunction look = table.statAt != nullptr ? table.statAt : SystemStat;
@@ -168,7 +168,7 @@ uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& ta
     std::unordered_set<Node, NodeHash> seen;  // files with more than one link, counted once
     std::vector<uint64_t> total(size_t(folderLast) + 1, 0);
     for (const FileEntry& f : tables.files) {
-        const EntryMeta* m = Usable(table, f.meta);
+        const EntryMeta* m = UsableMeta(table, f.meta);
         if (m == nullptr || f.folderId < 0 || f.folderId > folderLast) continue;
         if (m->nlink > 1 && !seen.insert({m->dev, m->ino}).second) continue;
         total[size_t(f.folderId)] += m->size;
@@ -194,7 +194,7 @@ void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& 
     // Largest first and newest first: the complement, big-endian, so plain byte order puts them first.
     // An entry without metadata counts as empty and oldest, and comes last.
     auto prefix = [&](uint32_t meta, uint32_t nameKey, uint32_t nameKeyLen, uint32_t& outKey, uint32_t& outLen) {
-        const EntryMeta* m = Usable(table, meta);
+        const EntryMeta* m = UsableMeta(table, meta);
         key.clear();
         if (w.sortSize) {
             PutBigEndian(key, ~(m ? m->size : 0), 8);
@@ -255,7 +255,7 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
 
 void AppendFields(std::string& out, const MetaTable& table, uint32_t meta) {
     const MetaWants& w = table.wants;
-    const EntryMeta* m = Usable(table, meta);
+    const EntryMeta* m = UsableMeta(table, meta);
     if (w.perms) PadLeft(out, m ? FormatMode(m->mode) : "?", 10);
     if (w.size) {
         if (m != nullptr && !w.human && !w.si) {

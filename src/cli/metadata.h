@@ -95,6 +95,8 @@ void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& 
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
 // The fields of row metadata `meta` as they stand before a name: perms, size, date, each right-aligned,
 // a space after each ("?" in place of fields that could not be read). Nothing when no field is asked for.
+// The entry `meta` names, or nullptr where there is none (kNoMeta) or it could not be looked at.
+const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta);
 void AppendFields(std::string& out, const MetaTable& table, uint32_t meta);
 // A size as -s writes it: bytes, or with --human / --si as `ls -lh` / `ls -l --si` round it.
 std::string FormatSize(uint64_t bytes, bool human, bool si);
