@@ -231,6 +231,12 @@ TEST_F(CliIo, ParseToleratesQuotingAndReportsWhatItCannotPlace) {
     ExpectMessages(r.err, 2);
     EXPECT_NE(r.err.find("line 3:"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 4:"), std::string::npos) << r.err;
+    // Columns counted as the name writer counts them: Hangul's joining vowels take none, so a wide letter,
+    // three of them and twelve ASCII letters are 14 columns.
+    r = WithInput("[ R ]\n \xE2\x94\x94\xE1\x84\x80\xE1\x85\xA1\xE1\x85\xA1\xE1\x85\xA1" "abcdefghijkl \xE2\x80\xA6\n",
+                  {"--parse"});
+    EXPECT_EQ(r.status, 1);
+    ExpectMessages(r.err, 1);
     // Metadata fields between piece and name (sizes right-aligned, mode, date), -F marks and link
     // targets: none of them part of a name; a name that starts like a field keeps it.
     const struct {

@@ -4,7 +4,6 @@
 #include "cli/parse.h"
 
 #include <iconv.h>
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "cli/run.h"
+#include "render/render.h"
 
 namespace {
 
@@ -81,10 +81,7 @@ int Columns(std::string_view text) {
             ++columns;
             continue;
         }
-        int8_t type = u_charType(c);
-        if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) continue;
-        int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
-        columns += (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
+        columns += DisplayColumns(c);
     }
     return columns;
 }

@@ -11,18 +11,18 @@
 #include "render/name_escape.h"
 #include "render/render.h"
 
-namespace {
-
-constexpr int kLongName = 17;   // names wider than this many columns are shortened
-constexpr int kShortName = 14;  // ... to at most this many, then " …"
-
-int Columns(UChar32 c) {
+int DisplayColumns(int32_t c) {
     int8_t type = u_charType(c);
     if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
     if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
     int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
     return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
 }
+
+namespace {
+
+constexpr int kLongName = 17;   // names wider than this many columns are shortened
+constexpr int kShortName = 14;  // ... to at most this many, then " …"
 
 // One piece of the written name: a character, or the escape standing for it, with its width.
 struct Unit {
@@ -103,7 +103,7 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
             text.append(name.data() + start, i - start);
         }
         if (!nameLimit) continue;
-        int columns = (text.compare(begin, 1, "\\") == 0) ? int(text.size() - begin) : Columns(c);
+        int columns = (text.compare(begin, 1, "\\") == 0) ? int(text.size() - begin) : DisplayColumns(c);
         units.push_back({begin, text.size(), columns});
         total += columns;
     }

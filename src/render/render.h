@@ -82,6 +82,9 @@ void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameL
 // U+2029 and the bidirectional controls as \u2028, \u202e;
 // the limit counts display columns (over 17 shortened to at most 14; a wide character is never cut).
 void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
+// The display columns of one character as the UTF-8 writer counts them for the name limit: 0 for marks,
+// format characters and Hangul's joining vowels and finals, 2 for wide ones, else 1.
+int DisplayColumns(int32_t c);
 // As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.
 void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit);
 
