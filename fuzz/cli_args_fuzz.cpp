@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_options.h"
+#include "cli/options.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 #include "render/render.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/parse.h"
+#include "readers/listing_reader.h"
 #include "render/render.h"
 
 namespace {

@@ -3,7 +3,7 @@
 options the help lists. Usage: completions.py ARBOLIN OUTDIR (runs `ARBOLIN --help`; ARBOLIN '-' reads the
 text from standard input). Writes OUTDIR/arbolin.bash, OUTDIR/_arbolin and OUTDIR/arbolin.fish.
 
-The form of the help it reads (src/cli/cli_options.cpp, kHelpText):
+The form of the help it reads (src/cli/options.cpp, kHelpText):
   an option line starts with two spaces and '-' followed by a letter, a digit or '-'; its head (names,
   then the value) ends at two spaces or at the end of the line; the lines indented further below it
   continue its description:

@@ -12,7 +12,7 @@
 
 #include "platform/ascii_order.h"
 #include "platform/names_posix.h"
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 
 namespace {
 

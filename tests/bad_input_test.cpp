@@ -21,7 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 #include "render/render.h"
 #include "support/arbolin_run.h"
 #include "support/memory_tree.h"

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_options.h"
+#include "cli/options.h"
 #include "cli/filters.h"
-#include "cli/formats.h"
+#include "formats/formats.h"
 #include "git/git.h"
 #include "support/arbolin_run.h"
 

@@ -15,9 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/fromfile.h"
-#include "cli/html.h"
-#include "cli/parse.h"
+#include "readers/path_list.h"
+#include "formats/html.h"
+#include "readers/listing_reader.h"
 #include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;

@@ -20,8 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_options.h"
-#include "cli/metadata.h"
+#include "cli/options.h"
+#include "metadata/metadata.h"
 #include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_options.h"
+#include "cli/options.h"
 #include "cli/progress.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks that `arbolin --help`, the option table of src/cli/cli_options.cpp, the man page and the bash, zsh
+"""Checks that `arbolin --help`, the option table of src/cli/options.cpp, the man page and the bash, zsh
 and fish completions name the same options and the same value words, that the bash completion completes
 them when bash runs it, and that the program, the built man page and the About box show one version.
 Usage: option_lists_test.py ARBOLIN SOURCE_DIR BUILD_DIR. Exit status 0 when all agree."""
@@ -145,8 +145,8 @@ def main(arbolin, source_dir, build_dir):
     man = man_options((source_dir / "doc/arbolin.1").read_text())
     bash_file = packaging / "arbolin.bash"
     lists = {
-        "the option table of src/cli/cli_options.cpp": table_options(
-            (source_dir / "src/cli/cli_options.cpp").read_text()),
+        "the option table of src/cli/options.cpp": table_options(
+            (source_dir / "src/cli/options.cpp").read_text()),
         "doc/arbolin.1": set(man),
         "the bash completion": bash_options(bash_file.read_text()),
         "the zsh completion": zsh_options((packaging / "_arbolin").read_text()),

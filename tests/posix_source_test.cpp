@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 
 namespace {
 

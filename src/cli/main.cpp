@@ -2,10 +2,10 @@
 #include <clocale>
 #include <string>
 
-#include "cli/cli_options.h"
-#include "cli/messages.h"
+#include "cli/options.h"
+#include "platform/messages.h"
 #include "cli/output.h"
-#include "cli/parse.h"
+#include "cli/run_parse.h"
 #include "cli/run.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cli/messages.h"
+#include "platform/messages.h"
 
 namespace {
 

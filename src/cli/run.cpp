@@ -9,17 +9,17 @@
 #include <unordered_set>
 
 #include "cli/filters.h"
-#include "cli/formats.h"
-#include "cli/fromfile.h"
-#include "cli/html.h"
-#include "cli/line_decor.h"
-#include "cli/messages.h"
-#include "cli/metadata.h"
+#include "formats/formats.h"
+#include "readers/path_list.h"
+#include "formats/html.h"
+#include "metadata/line_decor.h"
+#include "platform/messages.h"
+#include "metadata/metadata.h"
 #include "cli/output.h"
 #include "cli/progress.h"
 #include "git/git.h"
 #include "listing/listing.h"
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 #include "render/render.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // but its entry point, main.cpp, the tests and the argument parser's fuzz target.
 #pragma once
 
-#include "cli/cli_options.h"
+#include "cli/options.h"
 
 // Exit statuses besides kExitUsage.
 inline constexpr int kExitComplete = 0;

@@ -3,7 +3,7 @@
 #include "platform/names_posix.h"
 
 #include "platform/ascii_order.h"
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 
 #include <langinfo.h>
 #include <unicode/uchar.h>

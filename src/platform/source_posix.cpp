@@ -1,6 +1,6 @@
 // The POSIX side of the seam: each folder read whole with getdents64, folders done with closed a batch at
 // a time, symbolic links listed and never followed, paths past PATH_MAX opened in pieces, notices on stderr.
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // --fromfile: reads the list whole, writes each path's plain form over it, and adds the paths to an
 // in-memory tree whose entries carry the POSIX source's shown names and collation keys.
-#include "cli/fromfile.h"
+#include "readers/path_list.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cli/messages.h"
+#include "platform/messages.h"
 
 bool ReadListInput(const std::string& file, std::string& bytes, std::string& error) {
     int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,12 +1,12 @@
 // The command line's messages on standard error (POSIX side): one line each, names quoted and escaped.
-#include "cli/messages.h"
+#include "platform/messages.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix_source.h"
+#include "platform/source_posix.h"
 
 void PrintMessage(std::string_view text) {
     std::string line = "arbolin: ";

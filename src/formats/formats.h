@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "cli/metadata.h"
+#include "metadata/metadata.h"
 #include "listing/listing.h"
 #include "render/render.h"
 

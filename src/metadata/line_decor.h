@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "cli/cli_options.h"
-#include "cli/colors.h"
-#include "cli/metadata.h"
+#include "cli/options.h"
+#include "metadata/colors.h"
+#include "metadata/metadata.h"
 #include "render/render.h"
 
 // The text view's decoration: the fields before an entry, the colour around its name, -F's marks after.

@@ -1,7 +1,7 @@
 // The HTML page: a head with inline CSS, then the same walk as the JSON document, folders as
 // <details open><summary> around a list of their entries. Names go through the text view's escaping
 // (control characters and invalid bytes C-style), then HTML's; links carry the raw bytes percent-encoded.
-#include "cli/html.h"
+#include "formats/html.h"
 
 #include <algorithm>
 #include <vector>

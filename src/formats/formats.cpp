@@ -1,6 +1,6 @@
 // JSON and Markdown over the ordered tables: the same walk as the indented view, with a path kept only
 // to tell symbolic links from files.
-#include "cli/formats.h"
+#include "formats/formats.h"
 
 #include <unicode/utf8.h>
 

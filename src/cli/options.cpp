@@ -1,13 +1,13 @@
 // Parses the arguments of `arbolin` into CliOptions: GNU-style long options (--depth N, --depth=N) and
 // short ones (-L N, -LN, -o FILE, -oFILE), FOLDER anywhere, "--" ending the options.
-#include "cli/cli_options.h"
+#include "cli/options.h"
 
 #include <cstdint>
 #include <utility>
 #include <string_view>
 
-#include "cli/messages.h"
-#include "cli/metadata.h"
+#include "platform/messages.h"
+#include "metadata/metadata.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/metadata.h"
+#include "metadata/metadata.h"
 #include "listing/listing.h"
 
 struct CliOptions {

@@ -1,13 +1,13 @@
 // The command line's text decoration (POSIX side): fields, colour and marks around each name, and the
 // colour and order a run chooses.
-#include "cli/line_decor.h"
+#include "metadata/line_decor.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "cli/messages.h"
-#include "platform/posix_source.h"
+#include "platform/messages.h"
+#include "platform/source_posix.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/cli_options.h"
+#include "cli/options.h"
 
 struct ParsedEntry {
     std::string name;   // UTF-8 (Shift_JIS input converted), escapes turned back into bytes
@@ -33,5 +33,5 @@ void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, Par
 // a two-byte character is never the start of an escape.
 std::string Unescape(std::string_view text, bool sjis);
 
-// Reads the listing at options.listFile and writes its paths (or the JSON tree); the exit status.
-int RunParse(const CliOptions& options);
+// The listing's entries as one JSON tree, in the listing's order.
+void WriteParsedJson(const ParsedListing& listing, std::string& out);

@@ -1,6 +1,6 @@
 // The in-memory folder tree behind the seam: a node per entry, children in the order first added, and
 // one flat hash table from (parent, name) to node that serves both building the tree and the scan's reads.
-#include "platform/source_memory.h"
+#include "readers/source_memory.h"
 
 #include <algorithm>
 #include <cerrno>

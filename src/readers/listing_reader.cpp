@@ -1,7 +1,7 @@
 // --parse: splits a pasted listing into lines, takes off a quoting indent, tries each printer's form
 // (arbolin's views and piece sets, tree's) and keeps the reading that places the most lines; then
 // writes the paths, or the JSON tree, in the listing's order.
-#include "cli/parse.h"
+#include "readers/listing_reader.h"
 
 #include <iconv.h>
 #include <unicode/utf8.h>
@@ -14,11 +14,9 @@
 #include <cstdint>
 #include <span>
 
-#include "cli/formats.h"
-#include "cli/fromfile.h"
-#include "cli/messages.h"
-#include "cli/output.h"
-#include "cli/run.h"
+#include "formats/formats.h"
+#include "platform/messages.h"
+#include "readers/path_list.h"
 #include "render/render.h"
 
 namespace {
@@ -486,38 +484,6 @@ void TakeOffQuoting(std::vector<std::string_view>& lines) {
         for (std::string_view& t : lines) t.remove_prefix(1);
 }
 
-void WriteJson(const ParsedListing& listing, std::string& out) {
-    std::string hex;
-    out += "{\"name\": ";
-    AppendJsonName(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), hex);
-    out += ", \"type\": \"folder\", \"children\": [";
-    std::vector<bool> any{false};  // per open folder: a child written
-    auto close = [&](size_t keep) {
-        while (any.size() > keep) {
-            if (any.back()) out += "\n" + std::string((any.size() - 1) * 2, ' ');
-            out += "]}";
-            any.pop_back();
-        }
-    };
-    for (const ParsedEntry& e : listing.entries) {
-        close(size_t(e.level));
-        out += any.back() ? ",\n" : "\n";
-        any.back() = true;
-        out.append(size_t(e.level) * 2, ' ');
-        out += "{\"name\": ";
-        AppendJsonName(out, e.name, hex);
-        if (!hex.empty()) out += ", \"bytes\": \"" + hex + "\"";
-        if (e.folder) {
-            out += ", \"type\": \"folder\", \"children\": [";
-            any.push_back(false);
-        } else {
-            out += ", \"type\": \"file\"}";
-        }
-    }
-    close(0);
-    out += "\n";
-}
-
 }  // namespace
 
 std::string Unescape(std::string_view text, bool sjis) {
@@ -608,43 +574,34 @@ void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, Par
     if (!chosen) out = ParsedListing();
 }
 
-int RunParse(const CliOptions& options) {
-    std::string bytes, error;
-    if (!ReadListInput(options.listFile, bytes, error)) {
-        PrintMessage(error);
-        return kExitNoListing;
-    }
-    ParsedListing listing;
-    ParseListing(bytes, options.parseEncoding, listing, options.meta.timeFormat);
-    for (const std::string& problem : listing.problems) PrintMessage(problem);
-    std::string text;
-    if (options.format == CliOptions::kFormatJson) {
-        WriteJson(listing, text);
-    } else {
-        char end = options.nul ? '\0' : '\n';
-        std::vector<size_t> folderEnds{0};  // where each open folder's path ends in `path`
-        std::string path;
-        for (const ParsedEntry& e : listing.entries) {
-            folderEnds.resize(size_t(e.level));
-            path.resize(folderEnds.back());
-            path += e.name;
-            if (e.folder) {
-                path += '/';
-                folderEnds.push_back(path.size());
-            }
-            text += path;
-            text += end;
+void WriteParsedJson(const ParsedListing& listing, std::string& out) {
+    std::string hex;
+    out += "{\"name\": ";
+    AppendJsonName(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), hex);
+    out += ", \"type\": \"folder\", \"children\": [";
+    std::vector<bool> any{false};  // per open folder: a child written
+    auto close = [&](size_t keep) {
+        while (any.size() > keep) {
+            if (any.back()) out += "\n" + std::string((any.size() - 1) * 2, ' ');
+            out += "]}";
+            any.pop_back();
+        }
+    };
+    for (const ParsedEntry& e : listing.entries) {
+        close(size_t(e.level));
+        out += any.back() ? ",\n" : "\n";
+        any.back() = true;
+        out.append(size_t(e.level) * 2, ' ');
+        out += "{\"name\": ";
+        AppendJsonName(out, e.name, hex);
+        if (!hex.empty()) out += ", \"bytes\": \"" + hex + "\"";
+        if (e.folder) {
+            out += ", \"type\": \"folder\", \"children\": [";
+            any.push_back(false);
+        } else {
+            out += ", \"type\": \"file\"}";
         }
     }
-    Output output;
-    if (!OpenOutput(output, options.output, error)) {
-        PrintMessage(error);
-        return kExitNoListing;
-    }
-    WriteOutput(output, text);
-    if (!FinishOutput(output, true, error)) {
-        PrintMessage(error);
-        return kExitNoListing;
-    }
-    return listing.problems.empty() ? kExitComplete : kExitSubfolderUnreadable;
+    close(0);
+    out += "\n";
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/metadata.h"
+#include "metadata/metadata.h"
 
 // The indicators of LS_COLORS, in ls's order.
 enum ColorIndicator {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/formats.h"
+#include "formats/formats.h"
 #include "listing/listing.h"
 #include "render/render.h"
 

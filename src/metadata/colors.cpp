@@ -1,7 +1,7 @@
 // LS_COLORS read as GNU ls 9 reads it: two-letter indicators and "*suffix" keys, values with ls's escapes
 // (\e \n \_ \NNN \xHH ^X ...), suffixes matched without regard to ASCII case, the last one defined first.
 // Hand-written: Debian has no library that reads LS_COLORS.
-#include "cli/colors.h"
+#include "metadata/colors.h"
 
 #include <sys/stat.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_source.h"
-#include "platform/source_memory.h"
+#include "platform/source_posix.h"
+#include "readers/source_memory.h"
 
 struct PathList {
     std::string bytes;          // the list as read; each path is rewritten in place to its plain form

@@ -1,6 +1,6 @@
 // The command line's metadata (POSIX side): statx relative to the folder just read, the side table, the
 // fields before a name, --du's sums and the sort keys made from sizes and dates.
-#include "cli/metadata.h"
+#include "metadata/metadata.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <ctime>
 #include <functional>
 
-#include "cli/messages.h"
+#include "platform/messages.h"
 
 namespace {
 

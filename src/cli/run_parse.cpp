@@ -1,0 +1,53 @@
+// --parse's run (POSIX side): reads a pasted listing with the listing reader and writes its paths, or
+// its JSON tree, where the listing would go; returns the exit status.
+#include "cli/run_parse.h"
+
+#include <string>
+#include <vector>
+
+#include "cli/output.h"
+#include "cli/run.h"
+#include "platform/messages.h"
+#include "readers/listing_reader.h"
+#include "readers/path_list.h"
+
+int RunParse(const CliOptions& options) {
+    std::string bytes, error;
+    if (!ReadListInput(options.listFile, bytes, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    ParsedListing listing;
+    ParseListing(bytes, options.parseEncoding, listing, options.meta.timeFormat);
+    for (const std::string& problem : listing.problems) PrintMessage(problem);
+    std::string text;
+    if (options.format == CliOptions::kFormatJson) {
+        WriteParsedJson(listing, text);
+    } else {
+        char end = options.nul ? '\0' : '\n';
+        std::vector<size_t> folderEnds{0};  // where each open folder's path ends in `path`
+        std::string path;
+        for (const ParsedEntry& e : listing.entries) {
+            folderEnds.resize(size_t(e.level));
+            path.resize(folderEnds.back());
+            path += e.name;
+            if (e.folder) {
+                path += '/';
+                folderEnds.push_back(path.size());
+            }
+            text += path;
+            text += end;
+        }
+    }
+    Output output;
+    if (!OpenOutput(output, options.output, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    WriteOutput(output, text);
+    if (!FinishOutput(output, true, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    return listing.problems.empty() ? kExitComplete : kExitSubfolderUnreadable;
+}
