@@ -337,9 +337,8 @@ void CheckNotice(std::string_view name) {
         i += n;
     }
     Expect(back == name, "a notice does not read back to the path", name, escaped);
-    const std::string line = UnreadableNotice(name, 13);
-    Expect(line.ends_with("\n") && OneLine(std::string_view(line).substr(0, line.size() - 1)),
-           "an unreadable-folder notice is not one line", name, line);
+    const std::string line = UnreadableMessage(name, 13);
+    Expect(OneLine(line), "an unreadable-folder notice is not one line", name, line);
 }
 
 }  // namespace

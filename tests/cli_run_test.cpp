@@ -11,12 +11,33 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/exit_status.h"
 #include "support/arbolin_run.h"
 #include "support/memory_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// ---- The merge of exit statuses: each cause's status, the worst of several whatever their order.
+
+TEST(CliExit, CausesMergeToTheWorst) {
+    constexpr ExitCause kListedWithProblems[] = {ExitCause::kUnreadableSubfolder, ExitCause::kGitWarning,
+                                                 ExitCause::kMetadataFailure, ExitCause::kRepeatedListLine,
+                                                 ExitCause::kUnplacedParseLine};
+    for (ExitCause cause : kListedWithProblems) {
+        int status = kExitComplete;
+        MergeExit(status, cause);
+        EXPECT_EQ(status, kExitListedWithProblems) << int(cause);
+        MergeExit(status, ExitCause::kNoListing);
+        EXPECT_EQ(status, kExitNoListing) << int(cause);
+        MergeExit(status, cause);  // a lesser cause after a worse one changes nothing
+        EXPECT_EQ(status, kExitNoListing) << int(cause);
+    }
+    int status = kExitComplete;
+    MergeExit(status, ExitCause::kNoListing);
+    EXPECT_EQ(status, kExitNoListing);
+}
 
 class CliRun : public ArbolinFolderTest {
 protected:

@@ -14,3 +14,7 @@ add_test(NAME posix_unreadable
 # Keys of printable-ASCII names made without ICU, against ICU's keys over every short name.
 add_arbolin_test(ascii_order_test ascii_order_test.cpp)
 target_link_libraries(ascii_order_test PRIVATE platform_posix)
+
+# The messages on standard error: the program's name, the cap on repeated ones.
+add_arbolin_test(messages_test messages_test.cpp)
+target_link_libraries(messages_test PRIVATE platform_posix)

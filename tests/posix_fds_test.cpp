@@ -16,6 +16,7 @@
 
 #include "listing/listing.h"
 #include "platform/source_posix.h"
+#include "support/counting_seam.h"
 
 namespace {
 
@@ -79,7 +80,8 @@ Scanned Scan(const std::string& root, Interleaving* seam = nullptr) {
     PosixSource source;
     std::string error;
     EXPECT_TRUE(InitPosixSource(source, error)) << error;
-    FolderSource through = PosixFolderSource(source);
+    CountingSeam counts;
+    FolderSource through = counts.Over(PosixFolderSource(source));
     if (seam) {
         seam->inner = through;
         through.context = seam;
@@ -96,8 +98,8 @@ Scanned Scan(const std::string& root, Interleaving* seam = nullptr) {
     BuildFolderStructure(t, folderLast, PosixNameOrder());
     for (int32_t i = 0; i <= folderLast; ++i)
         s.rows.push_back(std::string(t.folders[i].depth, ' ') + std::string(t.Name(t.folders[i])));
-    s.foldersRead = source.foldersRead;
-    s.unreadable = source.unreadable;
+    s.foldersRead = counts.foldersRead;
+    s.unreadable = counts.unreadable;
     ClosePosixSource(source);
     return s;
 }

@@ -17,6 +17,7 @@
 
 #include "listing/listing.h"
 #include "platform/source_posix.h"
+#include "support/counting_seam.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ struct TempFolder {
 // A source for `locale` (set for the whole process while it lives), closed and back to "C" at the end.
 struct Source {
     PosixSource source;
+    CountingSeam counts;
     FolderSource seam{};
     explicit Source(const char* locale, bool sjis = false, bool windowsOrder = false) {
         EXPECT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << " is not generated";
@@ -44,7 +46,7 @@ struct Source {
         source.windowsOrder = windowsOrder;
         std::string error;
         EXPECT_TRUE(InitPosixSource(source, error)) << error;
-        seam = PosixFolderSource(source);
+        seam = counts.Over(PosixFolderSource(source));
     }
     ~Source() {
         ClosePosixSource(source);
@@ -89,13 +91,6 @@ TEST(PosixSeam, KindsInBothModes) {
     };
     for (bool windows : {false, true}) {
         Source s("C.UTF-8", false, windows);
-        std::vector<int64_t> progress;
-        s.source.progressContext = &progress;
-        s.source.progress = [](void* context, int64_t folders, int64_t entries) {
-            auto& calls = *static_cast<std::vector<int64_t>*>(context);
-            calls.push_back(folders);
-            calls.push_back(entries);
-        };
         EntryList list;
         ASSERT_EQ(s.Read(tmp.path, list), 0);
         ASSERT_EQ(list.entries.size(), std::size(cases)) << "\".\" and \"..\" are left out";
@@ -106,7 +101,8 @@ TEST(PosixSeam, KindsInBothModes) {
             EXPECT_EQ(it->kind, windows ? c.windows : c.plain) << c.name << (windows ? " (windows order)" : "");
             EXPECT_EQ(list.Name(*it), c.name);
         }
-        EXPECT_EQ(progress, (std::vector<int64_t>{1, 7}));
+        EXPECT_EQ(s.counts.foldersRead, 1);
+        EXPECT_EQ(s.counts.entriesRead, 7);
     }
 }
 
@@ -127,7 +123,7 @@ TEST(PosixSeam, FailedReadsAppendNothing) {
         EXPECT_EQ(Raws(list), std::vector<std::string>{"earlier"});
         EXPECT_EQ(list.bytes.size(), 7u);
     }
-    EXPECT_EQ(s.source.foldersRead, 0);
+    EXPECT_EQ(s.counts.foldersRead, 0);
 }
 
 TEST(PosixSeam, PathsLongerThanPathMax) {
@@ -158,7 +154,7 @@ TEST(PosixSeam, NoticesStayOnOneLine) {
         s.seam.reportUnreadable(s.seam.context, c.path, c.error);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.line);
     }
-    EXPECT_EQ(s.source.unreadable, 3);
+    EXPECT_EQ(s.counts.unreadable, 3);
 }
 
 TEST(PosixCollation, OrderPerLocale) {
@@ -299,8 +295,8 @@ TEST(PosixScan, RealTreeInNameOrder) {
         std::map<int32_t, std::vector<std::string>> expected{
             {0, c.top}, {t.folders[2].id, {"x"}}, {t.folders[4].id, c.sub}, {t.folders[5].id, {"y"}}};
         EXPECT_EQ(files, expected) << c.locale;
-        EXPECT_EQ(s.source.foldersRead, 6);
-        EXPECT_EQ(s.source.unreadable, 0);
+        EXPECT_EQ(s.counts.foldersRead, 6);
+        EXPECT_EQ(s.counts.unreadable, 0);
     }
 }
 
@@ -323,8 +319,8 @@ TEST(PosixScan, DeeperThanPathMaxAndTheOpenFileLimit) {
     EXPECT_EQ(result, kScanDone);
     EXPECT_EQ(folderLast, levels);
     EXPECT_EQ(t.folders[folderLast].depth, levels);
-    EXPECT_EQ(s.source.foldersRead, levels + 1);
-    EXPECT_EQ(s.source.unreadable, 0);
+    EXPECT_EQ(s.counts.foldersRead, levels + 1);
+    EXPECT_EQ(s.counts.unreadable, 0);
 }
 
 }  // namespace

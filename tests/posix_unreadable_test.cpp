@@ -10,6 +10,7 @@
 
 #include "listing/listing.h"
 #include "platform/source_posix.h"
+#include "support/counting_seam.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ namespace {
 struct PosixUnreadable : testing::Test {
     std::string root;
     PosixSource source;
+    CountingSeam counts;
     FolderSource seam{};
 
     void SetUp() override {
@@ -25,7 +27,7 @@ struct PosixUnreadable : testing::Test {
         std::setlocale(LC_ALL, "C.UTF-8");
         std::string error;
         ASSERT_TRUE(InitPosixSource(source, error)) << error;
-        seam = PosixFolderSource(source);
+        seam = counts.Over(PosixFolderSource(source));
         // Every test needs permissions to hold: "probe" is one more unreadable folder the tests expect.
         Shell("mkdir probe && chmod 000 probe");
         DIR* probe = opendir((root + "/probe").c_str());
@@ -87,8 +89,8 @@ TEST_F(PosixUnreadable, ScanGoesOnPastUnreadableFolders) {
         EXPECT_EQ(t.folders[row].fileCount, row == 1 || row == 4 ? 1 : 0);
     }
     EXPECT_EQ(t.folders[0].fileCount, 1);
-    EXPECT_EQ(source.unreadable, 2);
-    EXPECT_EQ(source.foldersRead, 3);
+    EXPECT_EQ(counts.unreadable, 2);
+    EXPECT_EQ(counts.foldersRead, 3);
 
     // The root itself unreadable: the scan says so, and the report counts it too.
     ResetListing(t, root + "/locked");
@@ -97,7 +99,7 @@ TEST_F(PosixUnreadable, ScanGoesOnPastUnreadableFolders) {
     EXPECT_EQ(ScanFolder(t, seam, root + "/locked", folderLast, depth, ListOptions{}), kScanCannotOpen);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(depth, 0);
-    EXPECT_EQ(source.unreadable, 3);
+    EXPECT_EQ(counts.unreadable, 3);
 }
 
 }  // namespace

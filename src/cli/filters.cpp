@@ -1,7 +1,7 @@
 // Name patterns over each folder's entries and the pruning of folders left without files.
 #include "cli/filters.h"
 
-#include <fnmatch.h>
+#include "platform/patterns.h"
 
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
     std::string subject(name);
@@ -11,7 +11,7 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
         size_t bar = pattern.find('|', start);
         if (bar == std::string_view::npos) bar = pattern.size();
         alternative.assign(pattern.substr(start, bar - start));
-        if (!alternative.empty() && fnmatch(alternative.c_str(), subject.c_str(), 0) == 0) return true;
+        if (!alternative.empty() && MatchShellPattern(alternative, subject)) return true;
         start = bar + 1;
     }
     return false;

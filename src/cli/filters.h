@@ -1,4 +1,4 @@
-// What the command line leaves out of a listing (POSIX side): name patterns applied to each folder's
+// What the command line leaves out of a listing: name patterns applied to each folder's
 // entries as the seam hands them over, and folders left without files taken out of the tables.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 #include "listing/listing.h"
 
-// Shell-style wildcards (fnmatch: * ? [...]), with '|' between alternatives as in "node_modules|.git".
+// Shell-style wildcards (MatchShellPattern: * ? [...]), with '|' between alternatives as in "node_modules|.git".
 // An empty alternative matches nothing.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 // True when any pattern in `patterns` matches.

@@ -2,11 +2,12 @@
 #include <clocale>
 #include <string>
 
+#include "cli/exit_status.h"
 #include "cli/options.h"
-#include "platform/messages.h"
-#include "cli/output.h"
-#include "cli/run_parse.h"
 #include "cli/run.h"
+#include "cli/run_parse.h"
+#include "platform/messages.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -37,5 +38,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         case kParseRun: break;
     }
-    return options.parse ? RunParse(options) : RunListing(options);
+    int status = options.parse ? RunParse(options) : RunCommandLine(options);
+    FlushCappedMessages();
+    return status;
 }

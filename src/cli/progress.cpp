@@ -1,47 +1,33 @@
-// The progress line of a long scan (POSIX side): carriage return to rewrite it, spaces to erase it, so it
+// The progress line of a long scan: carriage return to rewrite it, spaces to erase it, so it
 // needs no terminal control sequences.
 #include "cli/progress.h"
 
-#include <unistd.h>
+#include <chrono>
 
-#include <cerrno>
-#include <ctime>
-#include <string_view>
-
-namespace {
-
-void WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // a failing terminal only loses the progress line
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-}
-
-}  // namespace
+#include "platform/messages.h"
+#include "platform/terminal.h"
 
 int64_t ProgressNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
 }
 
 void StartProgress(ProgressLine& progress, int fd, int64_t nowNs) {
     progress = ProgressLine{};
-    progress.fd = isatty(fd) ? fd : -1;
+    progress.fd = IsTerminal(fd) ? fd : -1;
     progress.startNs = nowNs;
 }
 
 void UpdateProgress(ProgressLine& progress, int64_t nowNs, int64_t folders, int64_t files) {
     if (progress.fd < 0 || nowNs - progress.startNs <= kProgressDelayNs) return;
     if (progress.width != 0 && nowNs - progress.shownNs < kProgressPeriodNs) return;
-    std::string text = "arbolin: " + GroupDigits(folders) + (folders == 1 ? " folder, " : " folders, ") +
-                       GroupDigits(files) + (files == 1 ? " file" : " files");
+    std::string text = std::string(kProgramName) + ": " + GroupDigits(folders) +
+                       (folders == 1 ? " folder, " : " folders, ") + GroupDigits(files) +
+                       (files == 1 ? " file" : " files");
     // The counts only grow, so the new line covers the old one; pad in case it did not.
     std::string line = "\r" + text;
     if (text.size() < progress.width) line.append(progress.width - text.size(), ' ');
-    WriteAll(progress.fd, line);
+    WriteToTerminal(progress.fd, line);
     progress.width = text.size() > progress.width ? text.size() : progress.width;
     progress.shownNs = nowNs;
 }
@@ -51,7 +37,7 @@ void EraseProgress(ProgressLine& progress) {
     std::string line = "\r";
     line.append(progress.width, ' ');
     line += '\r';
-    WriteAll(progress.fd, line);
+    WriteToTerminal(progress.fd, line);
     progress.width = 0;
 }
 

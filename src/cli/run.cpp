@@ -1,35 +1,50 @@
-// The command line's pipeline (POSIX side): the engine over the POSIX seam, a renderer into a text buffer,
-// the text to standard output or -o FILE, and the exit status from what went wrong on the way.
+// The command line's pipeline: the engine over the folder seam (or --fromfile's list), a renderer into a
+// text buffer, the text to standard output or -o FILE, and the exit status from what went wrong on the
+// way. Every call into the system goes through platform/.
 #include "cli/run.h"
-
-#include <unistd.h>
 
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "cli/filters.h"
-#include "formats/formats.h"
-#include "readers/path_list.h"
-#include "formats/html.h"
-#include "metadata/line_decor.h"
-#include "platform/messages.h"
-#include "metadata/metadata.h"
-#include "cli/output.h"
 #include "cli/progress.h"
+#include "formats/formats.h"
+#include "formats/html.h"
 #include "git/git.h"
 #include "listing/listing.h"
+#include "metadata/line_decor.h"
+#include "metadata/metadata.h"
+#include "platform/messages.h"
+#include "platform/output_file.h"
 #include "platform/source_posix.h"
+#include "platform/terminal.h"
+#include "readers/path_list.h"
 #include "render/render.h"
 
 namespace {
 
-// Sits between the engine and the POSIX seam: counts what was read for the progress line, and tells the
-// root's failure (no listing, exit 2) from a subfolder's (listed, exit 1). The engine reports both
-// through reportUnreadable (the seam writes the notice); the root is the one whose path is FOLDER itself.
-struct CliSeam {
-    FolderSource inner;
-    std::string root;
+// One run's state, from the options to the exit status. The scan reads through it: it sits between the
+// engine and the seam, applies the filters, the file limit and the metadata options to each folder as it
+// is read, counts for the progress line, and tells the root's failure (no listing, exit 2) from a
+// subfolder's (listed, exit 1): the engine reports both through reportUnreadable (the seam prints the
+// message); the root is the one whose path is FOLDER itself.
+struct ListingRun {
+    explicit ListingRun(const CliOptions& o) : options(o) {}
+    ~ListingRun() {
+        CloseGitIgnore(gitignore);
+        ClosePosixSource(source);
+    }
+    ListingRun(const ListingRun&) = delete;
+    ListingRun& operator=(const ListingRun&) = delete;
+
+    const CliOptions& options;
+    PosixSource source;                        // names, keys and the folders on disk
+    PathList pathList;                         // --fromfile: the list's tree stands in for the folder
+    FolderSource inner{};                      // the seam the scan reads through this run
+    std::string root;                          // the scan's root: FOLDER, or empty for --fromfile's list
+    ListingTables tables;
+    int32_t folderLast = 0;
     ProgressLine progress;
     int64_t folders = 0;
     int64_t files = 0;
@@ -38,90 +53,134 @@ struct CliSeam {
     // --filelimit: a subfolder with more entries is handed over empty. The scan records a folder's row
     // just before it reads it, so the last row is the folder being read; its note is keyed by the row's
     // name offset, which stays with the row through pruning and sorting.
-    int64_t fileLimit = 0;
-    const ListingTables* tables = nullptr;
     std::unordered_map<uint32_t, int64_t> overLimit;  // name offset -> entries not listed
     int64_t overLimitFolders = 0, overLimitEntries = 0;
-    GitIgnore* gitignore = nullptr;            // --gitignore
-    bool collectLinks = false;                 // --format json: links told from files
-    std::unordered_set<std::string> links;     // LinkKey of each link read
-    MetaTable* meta = nullptr;                 // the metadata options: each entry looked at as it is read
-    PosixSource* source = nullptr;             // its lastFolderFd is the folder just read
+    GitIgnore* gitignore = nullptr;            // --gitignore, open during the scan
+    std::string gitWarning;
+    int64_t gitLeftOut = 0;
+    std::unordered_set<std::string> links;     // --format json: LinkKey of each link read
+    ColorTable colors;
+    bool colour = false;
+    MetaTable meta;
+    bool looking = false;                      // the metadata options (or colour) look at each entry
+    uint64_t totalSize = 0;                    // --du: the root's total
 };
 
+// ---- The seam's hooks, over the run.
+
 // Cuts a subfolder's entries when they pass --filelimit.
-void ApplyFileLimit(CliSeam& seam, const std::string& path, EntryList& out, size_t before) {
-    if (seam.fileLimit == 0 || path == seam.root) return;
+void ApplyFileLimit(ListingRun& run, const std::string& path, EntryList& out, size_t before) {
+    if (run.options.fileLimit == 0 || path == run.root) return;
     int64_t count = 0;
     for (size_t i = before; i < out.entries.size(); ++i) {
         std::string_view raw = out.Raw(out.entries[i]);
         if (raw != "." && raw != "..") ++count;
     }
-    if (count <= seam.fileLimit) return;
+    if (count <= run.options.fileLimit) return;
     out.entries.resize(before);
-    ++seam.overLimitFolders;
-    seam.overLimitEntries += count;
-    if (seam.tables->folders.size() > 1) seam.overLimit[seam.tables->folders.back().name] = count;
+    ++run.overLimitFolders;
+    run.overLimitEntries += count;
+    if (run.tables.folders.size() > 1) run.overLimit[run.tables.folders.back().name] = count;
 }
 
-bool IsOverLimit(void* context, const FolderEntry& folder) {
-    return static_cast<CliSeam*>(context)->overLimit.count(folder.name) != 0;
-}
-
-void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
-    const auto* seam = static_cast<CliSeam*>(context);
-    if (seam->meta != nullptr && folder.meta < seam->meta->entries.size() &&
-        (seam->meta->entries[folder.meta].flags & kMetaRecursive)) {
-        std::string_view note = " [recursive, not followed]";
-        AppendBounded(buffer, note, note.size());
-    }
-    auto found = seam->overLimit.find(folder.name);
-    if (found == seam->overLimit.end()) return;
-    std::string note = " (" + std::to_string(found->second) + " entries)";
-    AppendBounded(buffer, note, note.size());
-}
-
-void EraseProgressLine(void* context) { EraseProgress(static_cast<CliSeam*>(context)->progress); }
-
-std::string ShownTarget(void* context, std::string_view raw) {
-    // The source is the seam's until the scan ends, and link targets are read during the scan.
-    return ShownName(*static_cast<CliSeam*>(context)->source, raw);
-}
-
-int ReadFolder(void* context, const std::string& path, EntryList& out) {
-    auto* seam = static_cast<CliSeam*>(context);
-    size_t before = out.entries.size();
-    int error = seam->inner.readFolder(seam->inner.context, path, out);
-    if (error != 0) return error;
-    if (seam->gitignore != nullptr) FilterIgnored(seam->gitignore, path, out, before);
-    FilterEntries(seam->filter, out, before);
-    ApplyFileLimit(*seam, path, out, before);
-    if (seam->meta != nullptr) StatEntries(*seam->meta, path, seam->source->lastFolderFd, out, before);
-    if (seam->collectLinks)
-        for (size_t i = before; i < out.entries.size(); ++i)
-            if (out.entries[i].kind == kEntryLink) seam->links.insert(LinkKey(path, out.Raw(out.entries[i])));
+void CountEntries(ListingRun& run, const EntryList& out, size_t before) {
     for (size_t i = before; i < out.entries.size(); ++i) {
         const EntryList::Entry& e = out.entries[i];
         if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) {
             std::string_view raw = out.Raw(e);
-            if (raw != "." && raw != "..") ++seam->folders;
+            if (raw != "." && raw != "..") ++run.folders;
         } else {
-            ++seam->files;
+            ++run.files;
         }
     }
+}
+
+int ReadFolder(void* context, const std::string& path, EntryList& out) {
+    auto& run = *static_cast<ListingRun*>(context);
+    size_t before = out.entries.size();
+    int error = run.inner.readFolder(run.inner.context, path, out);
+    if (error != 0) return error;
+    if (run.gitignore != nullptr) FilterIgnored(run.gitignore, path, out, before);
+    FilterEntries(run.filter, out, before);
+    ApplyFileLimit(run, path, out, before);
+    if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
+    if (run.options.format == CliOptions::kFormatJson)  // JSON tells links from files
+        for (size_t i = before; i < out.entries.size(); ++i)
+            if (out.entries[i].kind == kEntryLink) run.links.insert(LinkKey(path, out.Raw(out.entries[i])));
+    CountEntries(run, out, before);
     // Without a terminal there is no line to show, and no clock to read for every folder.
-    if (seam->progress.fd >= 0) UpdateProgress(seam->progress, ProgressNow(), seam->folders, seam->files);
+    if (run.progress.fd >= 0) UpdateProgress(run.progress, ProgressNow(), run.folders, run.files);
     return 0;
 }
 
 void ReportUnreadable(void* context, const std::string& path, int error) {
-    auto* seam = static_cast<CliSeam*>(context);
-    EraseProgress(seam->progress);
-    if (path != seam->root) ++seam->unreadableSubfolders;
-    seam->inner.reportUnreadable(seam->inner.context, path, error);
+    auto& run = *static_cast<ListingRun*>(context);
+    EraseProgress(run.progress);
+    if (path != run.root) ++run.unreadableSubfolders;
+    run.inner.reportUnreadable(run.inner.context, path, error);
+}
+
+void EraseProgressLine(void* context) { EraseProgress(static_cast<ListingRun*>(context)->progress); }
+
+std::string ShownTarget(void* context, std::string_view raw) {
+    // The source is open until the scan ends, and link targets are read during the scan.
+    return ShownName(static_cast<ListingRun*>(context)->source, raw);
+}
+
+bool IsOverLimit(void* context, const FolderEntry& folder) {
+    return static_cast<ListingRun*>(context)->overLimit.count(folder.name) != 0;
+}
+
+void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
+    const auto& run = *static_cast<ListingRun*>(context);
+    if (run.looking && folder.meta < run.meta.entries.size() &&
+        (run.meta.entries[folder.meta].flags & kMetaRecursive)) {
+        std::string_view note = " [recursive, not followed]";
+        AppendBounded(buffer, note, note.size());
+    }
+    auto found = run.overLimit.find(folder.name);
+    if (found == run.overLimit.end()) return;
+    std::string note = " (" + std::to_string(found->second) + " entries)";
+    AppendBounded(buffer, note, note.size());
 }
 
 void FlushToOutput(void* context, std::string_view bytes) { WriteOutput(*static_cast<Output*>(context), bytes); }
+
+void ReportTooMuchText(void*) {
+    PrintMessage("too much data: the listing passes 65,280 bytes of text; it stops there");
+}
+
+// ---- The steps, in the order the run takes them. Each prints what went wrong as it happens and
+// returns false where nothing can be listed.
+
+// Names and collation for the locale, the output's destination checked before anything is read, and
+// --fromfile's list read.
+bool PrepareInputs(ListingRun& run) {
+    const CliOptions& options = run.options;
+    PosixSource& source = run.source;
+    source.toSjis = options.sjis;
+    source.windowsOrder = options.compat;
+    source.followLinks = options.meta.follow;
+    source.noKeys = options.sort == CliOptions::kSortNone;
+    source.filesTogether = !options.list.folderNames;
+    std::string error;
+    if (!InitPosixSource(source, error)) {
+        PrintMessage("cannot set up names and collation: " + error);
+        return false;
+    }
+    if (options.natural && !SetNaturalOrder(source)) {
+        PrintMessage("cannot set up natural order in the collation");
+        return false;
+    }
+    if (!CheckOutput(options.output, error) ||
+        (options.fromFile && !LoadPathList(options.listFile, options.nul, source, run.pathList, error))) {
+        PrintMessage(error);
+        return false;
+    }
+    run.root = options.fromFile ? std::string() : options.folder;
+    run.inner = options.fromFile ? MemorySourceSeam(run.pathList.tree) : PosixFolderSource(source);
+    return true;
+}
 
 // Without limits the tables grow as the scan fills them. Reserving room for a large listing up front
 // takes address space only (pages become memory as rows fill them), and spares a big listing the copies
@@ -132,139 +191,95 @@ void ReserveTables(ListingTables& tables) {
     tables.files.reserve(size_t(1) << 20);     // 20 bytes a row
 }
 
-void ReportTooMuchText(void*) {
-    PrintMessage("too much data: the listing passes 65,280 bytes of text; it stops there");
+const ListLimits& Limits(const CliOptions& options) { return options.compat ? kDefinedLimits : kNoLimits; }
+
+// The tables with the root's row, and what the scan leaves out: patterns and git's ignored entries.
+bool PrepareScan(ListingRun& run) {
+    const CliOptions& options = run.options;
+    InitListing(run.tables, Limits(options));
+    if (!options.compat) ReserveTables(run.tables);
+    ResetListing(run.tables, ShownName(run.source, options.folder));
+    run.filter.exclude = options.exclude;
+    run.filter.include = options.include;
+    if (!options.gitignore) return true;
+    std::string error;
+    run.gitignore = OpenGitIgnore(options.folder, error);
+    if (run.gitignore == nullptr) {
+        PrintMessage(error);
+        return false;
+    }
+    run.gitWarning = GitIgnoreWarning(run.gitignore);
+    if (!run.gitWarning.empty()) PrintMessage(run.gitWarning);
+    return true;
 }
 
-}  // namespace
-
-int RunListing(const CliOptions& options) {
-    PosixSource source;
-    source.toSjis = options.sjis;
-    source.windowsOrder = options.compat;
-    source.followLinks = options.meta.follow;
-    source.noKeys = options.sort == CliOptions::kSortNone;
-    source.filesTogether = !options.list.folderNames;
-    std::string error;
-    if (!InitPosixSource(source, error)) {
-        PrintMessage("cannot set up names and collation: " + error);
-        return kExitNoListing;
-    }
-    if (options.natural && !SetNaturalOrder(source)) {
-        PrintMessage("cannot set up natural order in the collation");
-        ClosePosixSource(source);
-        return kExitNoListing;
-    }
-    if (!CheckOutput(options.output, error)) {
-        PrintMessage(error);
-        ClosePosixSource(source);
-        return kExitNoListing;
-    }
-    // --fromfile: the list's tree stands in for the folder; its root's path is empty.
-    PathList pathList;
-    if (options.fromFile && !LoadPathList(options.listFile, options.nul, source, pathList, error)) {
-        PrintMessage(error);
-        ClosePosixSource(source);
-        return kExitNoListing;
-    }
-    const std::string scanRoot = options.fromFile ? std::string() : options.folder;
-
-    const ListLimits& limits = options.compat ? kDefinedLimits : kNoLimits;
-    ListingTables tables;
-    InitListing(tables, limits);
-    if (!options.compat) ReserveTables(tables);
-    ResetListing(tables, ShownName(source, options.folder));
-
-    CliSeam seam;
-    seam.inner = options.fromFile ? MemorySourceSeam(pathList.tree) : PosixFolderSource(source);
-    seam.root = scanRoot;
-    seam.filter.exclude = options.exclude;
-    seam.filter.include = options.include;
-    seam.fileLimit = options.fileLimit;
-    seam.tables = &tables;
-    seam.collectLinks = options.format == CliOptions::kFormatJson;
-    std::string gitWarning;
-    int64_t gitLeftOut = 0;
-    if (options.gitignore) {
-        seam.gitignore = OpenGitIgnore(options.folder, error);
-        if (seam.gitignore == nullptr) {
-            PrintMessage(error);
-            ClosePosixSource(source);
-            return kExitNoListing;
-        }
-        gitWarning = GitIgnoreWarning(seam.gitignore);
-        if (!gitWarning.empty()) PrintMessage(gitWarning);
-    }
-    // The metadata options, and colour, look at each entry (one statx, relative to its folder); without
-    // them nothing is looked at beyond what reading the folders costs.
-    ColorTable colors;
-    bool colour = ChooseColors(options, colors);
-    MetaTable meta;
+// The metadata options, and colour, look at each entry (one statx, relative to its folder); without
+// them nothing is looked at beyond what reading the folders costs.
+void PrepareMetadata(ListingRun& run) {
+    const CliOptions& options = run.options;
+    run.colour = ChooseColors(options, run.colors);
+    MetaTable& meta = run.meta;
     meta.wants = options.meta;
-    meta.wants.colour = colour;
+    meta.wants.colour = run.colour;
     meta.filesListed = options.list.fileNames;
     meta.beforeMessage = EraseProgressLine;
-    meta.messageContext = &seam;
+    meta.messageContext = &run;
     if (options.sjis) meta.shownTarget = ShownTarget;
-    bool looking = meta.wants.StatAll() || meta.wants.follow || meta.wants.oneFileSystem;
-    if (looking) {
-        seam.meta = &meta;
-        seam.source = &source;
-        StatRoot(meta, options.folder, tables.folders[0].meta);  // a failure shows when the scan opens it
-    }
-    FolderSource through = seam.inner;
-    through.context = &seam;
+    run.looking = meta.wants.StatAll() || meta.wants.follow || meta.wants.oneFileSystem;
+    // A failure to look at the root shows when the scan opens it.
+    if (run.looking) StatRoot(meta, options.folder, run.tables.folders[0].meta);
+}
+
+// The scan through the run's hooks, with the progress line on standard error; the source's names are
+// made by its end, and it is closed (ordering compares the keys as bytes). False: nothing to list.
+bool Scan(ListingRun& run, ScanResult& scan) {
+    FolderSource through = run.inner;
+    through.context = &run;
     through.readFolder = ReadFolder;
     through.reportUnreadable = ReportUnreadable;
-    StartProgress(seam.progress, STDERR_FILENO, ProgressNow());
-
-    int32_t folderLast = 0;
+    StartProgress(run.progress, kStandardErrorFd, ProgressNow());
     int32_t depth = 1;
-    ScanResult scan = ScanFolder(tables, through, scanRoot, folderLast, depth, options.list);
-    EraseProgress(seam.progress);
-    gitLeftOut = GitIgnoreLeftOut(seam.gitignore);
-    CloseGitIgnore(seam.gitignore);
-    seam.gitignore = nullptr;
-    std::string namesError = PosixNamesError(source);
-    ClosePosixSource(source);  // the keys are made; ordering compares them as bytes
+    scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth, run.options.list);
+    EraseProgress(run.progress);
+    run.gitLeftOut = GitIgnoreLeftOut(run.gitignore);
+    CloseGitIgnore(run.gitignore);
+    run.gitignore = nullptr;
+    std::string namesError = PosixNamesError(run.source);
+    ClosePosixSource(run.source);
     if (!namesError.empty()) {
         PrintMessage("cannot set up names and collation: " + namesError);
-        return kExitNoListing;
+        return false;
     }
-    FreePathList(pathList);    // the names are in the tables now
+    FreePathList(run.pathList);  // the names are in the tables now
     if (scan == kScanAbort) {
         PrintMessage("too much data: more than 65,535 folders or 65,536 files; nothing listed");
-        return kExitNoListing;
+        return false;
     }
-    // The Windows program still shows the root line (and the empty line of a listing without files).
-    bool rootFailed = scan == kScanCannotOpen;
-    if (rootFailed && !options.compat) return kExitNoListing;
-    ListingCounts counts;
-    if (options.prune) counts.pruned = PruneEmptyFolders(tables, folderLast, IsOverLimit, &seam);
-    uint64_t totalSize = 0;
-    if (options.meta.du) totalSize = SumFolderSizes(tables, folderLast, meta);
-    PrefixSortKeys(tables, folderLast, meta);
-    NameOrder order = ChosenOrder(options);
-    BuildFolderStructure(tables, folderLast, order);
-    if (!OrderFiles(tables, order)) {
-        PrintMessage("too much data: more than 2,048 files; nothing listed");
-        return kExitNoListing;
-    }
+    return true;
+}
 
-    Output output;
-    if (!OpenOutput(output, options.output, error)) {
-        PrintMessage(error);
-        return kExitNoListing;
+// Pruning, --du's sizes, and the folders and files in the chosen order.
+bool Order(ListingRun& run, ListingCounts& counts) {
+    const CliOptions& options = run.options;
+    if (options.prune) counts.pruned = PruneEmptyFolders(run.tables, run.folderLast, IsOverLimit, &run);
+    if (options.meta.du) run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta);
+    PrefixSortKeys(run.tables, run.folderLast, run.meta);
+    NameOrder order = ChosenOrder(options);
+    BuildFolderStructure(run.tables, run.folderLast, order);
+    if (!OrderFiles(run.tables, order)) {
+        PrintMessage("too much data: more than 2,048 files; nothing listed");
+        return false;
     }
-    TextBuffer buffer;
-    InitTextBuffer(buffer, limits);
-    buffer.context = &output;
-    buffer.reportTooMuchText = ReportTooMuchText;
-    if (limits.textCapacity == 0) buffer.flush = FlushToOutput;  // stream a listing of any size
+    return true;
+}
+
+// The text view's pieces and name writer: UTF-8 or Shift_JIS, box drawing or ASCII (`ascii` holds the
+// ASCII pieces with the encoding's line end).
+TextStyle ChooseStyle(const CliOptions& options, Pieces& ascii) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
     style.filesFirst = options.filesFirst;
-    Pieces ascii = kAsciiPieces;
+    ascii = kAsciiPieces;
     if (options.asciiPieces) {
         if (options.sjis) {
             ascii.eol = kSjisPieces.eol;  // the names stay Shift_JIS, shortened as sjis shortens them
@@ -273,54 +288,119 @@ int RunListing(const CliOptions& options) {
         }
         style.pieces = &ascii;
     }
-    MeasureFields(tables, folderLast, meta);
+    return style;
+}
+
+// --summary's line: the counts, and --du's total.
+std::string Summary(const ListingRun& run, ListingCounts& counts) {
+    const CliOptions& options = run.options;
+    if (!options.summary) return std::string();
+    counts.folders = run.folderLast;
+    counts.files = int64_t(run.tables.files.size());
+    counts.byPatterns = run.filter.leftOut + run.gitLeftOut;
+    counts.overLimit = run.overLimitFolders;
+    counts.overLimitEntries = run.overLimitEntries;
+    std::string summary = SummaryLine(counts);
+    if (options.meta.du)
+        summary += "; total " + FormatSize(run.totalSize, options.meta.human, options.meta.si) +
+                   (options.meta.human || options.meta.si ? "" : " bytes");
+    return summary;
+}
+
+// JSON, Markdown or HTML into the buffer.
+void RenderDocument(ListingRun& run, TextBuffer& buffer, const std::string& summary) {
+    const CliOptions& options = run.options;
+    FormatExtras extras{run.root, &run.links, &run.overLimit, options.filesFirst, summary};
+    if (run.looking) extras.meta = &run.meta;
+    if (options.format == CliOptions::kFormatJson)
+        RenderJson(buffer, run.tables, options.list, extras);
+    else if (options.format == CliOptions::kFormatHtml)
+        RenderHtml(buffer, run.tables, options.list, extras, HtmlPage{options.title, options.baseHref});
+    else
+        RenderMarkdown(buffer, run.tables, options.list, extras);
+}
+
+// The tree or indented view into the buffer, with the metadata fields and notes around the names;
+// 0 where the text passed its limit (the Windows program's limits).
+int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) {
+    const CliOptions& options = run.options;
+    Pieces ascii;
+    TextStyle style = ChooseStyle(options, ascii);
     Decoration decoration;
-    LineDecor decor = MakeLineDecor(decoration, meta, colour ? &colors : nullptr, style.writeName,
-                                    tables.folders[0].meta);
-    if (looking) style.decor = &decor;
+    LineDecor decor = MakeLineDecor(decoration, run.meta, run.colour ? &run.colors : nullptr, style.writeName,
+                                    run.tables.folders[0].meta);
+    if (run.looking) style.decor = &decor;
     if (options.fileLimit > 0 || options.meta.follow) {
         style.folderNote = OverLimitNote;
-        style.noteContext = &seam;
+        style.noteContext = &run;
     }
-    counts.folders = folderLast;
-    counts.files = int64_t(tables.files.size());
-    counts.byPatterns = seam.filter.leftOut + gitLeftOut;
-    counts.overLimit = seam.overLimitFolders;
-    counts.overLimitEntries = seam.overLimitEntries;
-    int rendered = 1;
-    std::string summary = options.summary ? SummaryLine(counts) : std::string();
-    if (options.summary && options.meta.du)
-        summary += "; total " + FormatSize(totalSize, options.meta.human, options.meta.si) +
-                   (options.meta.human || options.meta.si ? "" : " bytes");
-    if (options.format != CliOptions::kFormatText) {
-        FormatExtras extras{scanRoot, &seam.links, &seam.overLimit, options.filesFirst, summary};
-        if (looking) extras.meta = &meta;
-        if (options.format == CliOptions::kFormatJson)
-            RenderJson(buffer, tables, options.list, extras);
-        else if (options.format == CliOptions::kFormatHtml)
-            RenderHtml(buffer, tables, options.list, extras, HtmlPage{options.title, options.baseHref});
-        else
-            RenderMarkdown(buffer, tables, options.list, extras);
-    } else {
-        rendered = options.list.treeView ? RenderTree(buffer, tables, 0, options.list, style)
-                                         : RenderIndented(buffer, tables, 0, style);
-        if (options.summary && rendered != 0) {
-            std::string line = summary;
-            line += style.pieces->eol;
-            AppendBounded(buffer, line, line.size());
-        }
+    int rendered = options.list.treeView ? RenderTree(buffer, run.tables, 0, options.list, style)
+                                         : RenderIndented(buffer, run.tables, 0, style);
+    if (options.summary && rendered != 0) {
+        std::string line = summary;
+        line += style.pieces->eol;
+        AppendBounded(buffer, line, line.size());
     }
+    return rendered;
+}
+
+// Renders the listing into the output, streamed where the text has no limit; false when it could not be
+// written. `rendered` is 0 where the text passed its limit.
+bool RenderAndWrite(ListingRun& run, ListingCounts& counts, int& rendered) {
+    const CliOptions& options = run.options;
+    Output output;
+    std::string error;
+    if (!OpenOutput(output, options.output, error)) {
+        PrintMessage(error);
+        return false;
+    }
+    TextBuffer buffer;
+    InitTextBuffer(buffer, Limits(options));
+    buffer.context = &output;
+    buffer.reportTooMuchText = ReportTooMuchText;
+    if (Limits(options).textCapacity == 0) buffer.flush = FlushToOutput;  // stream a listing of any size
+    MeasureFields(run.tables, run.folderLast, run.meta);
+    std::string summary = Summary(run, counts);
+    rendered = 1;
+    if (options.format != CliOptions::kFormatText)
+        RenderDocument(run, buffer, summary);
+    else
+        rendered = RenderText(run, buffer, summary);
     if (buffer.flush != nullptr)
         FlushText(buffer);
     else
         WriteOutput(output, buffer.text);
-
     if (!FinishOutput(output, true, error)) {
         PrintMessage(error);
-        return kExitNoListing;
+        return false;
     }
-    if (rootFailed || rendered == 0) return kExitNoListing;
-    bool partly = seam.unreadableSubfolders > 0 || !gitWarning.empty() || meta.failures > 0 ||
-                  pathList.repeated > 0;
-    return partly ? kExitSubfolderUnreadable : kExitComplete;
+    return true;
+}
+
+// The exit status: each cause met on the way, merged.
+int ExitStatus(const ListingRun& run, bool listed) {
+    int status = kExitComplete;
+    if (!listed) MergeExit(status, ExitCause::kNoListing);
+    if (run.unreadableSubfolders > 0) MergeExit(status, ExitCause::kUnreadableSubfolder);
+    if (!run.gitWarning.empty()) MergeExit(status, ExitCause::kGitWarning);
+    if (run.meta.failures > 0) MergeExit(status, ExitCause::kMetadataFailure);
+    if (run.pathList.repeated > 0) MergeExit(status, ExitCause::kRepeatedListLine);
+    return status;
+}
+
+}  // namespace
+
+int RunCommandLine(const CliOptions& options) {
+    ListingRun run(options);
+    if (!PrepareInputs(run) || !PrepareScan(run)) return kExitNoListing;
+    PrepareMetadata(run);
+    ScanResult scan = kScanDone;
+    if (!Scan(run, scan)) return kExitNoListing;
+    // The Windows program still shows the root line (and the empty line of a listing without files).
+    bool rootFailed = scan == kScanCannotOpen;
+    if (rootFailed && !options.compat) return kExitNoListing;
+    ListingCounts counts;
+    int rendered = 0;
+    if (!Order(run, counts) || !RenderAndWrite(run, counts, rendered)) return kExitNoListing;
+    return ExitStatus(run, !rootFailed && rendered != 0);
 }

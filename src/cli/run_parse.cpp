@@ -1,13 +1,13 @@
-// --parse's run (POSIX side): reads a pasted listing with the listing reader and writes its paths, or
+// --parse's run: reads a pasted listing with the listing reader and writes its paths, or
 // its JSON tree, where the listing would go; returns the exit status.
 #include "cli/run_parse.h"
 
 #include <string>
 #include <vector>
 
-#include "cli/output.h"
-#include "cli/run.h"
+#include "cli/exit_status.h"
 #include "platform/messages.h"
+#include "platform/output_file.h"
 #include "readers/listing_reader.h"
 #include "readers/path_list.h"
 
@@ -49,5 +49,7 @@ int RunParse(const CliOptions& options) {
         PrintMessage(error);
         return kExitNoListing;
     }
-    return listing.problems.empty() ? kExitComplete : kExitSubfolderUnreadable;
+    int status = kExitComplete;
+    if (!listing.problems.empty()) MergeExit(status, ExitCause::kUnplacedParseLine);
+    return status;
 }

@@ -1,4 +1,4 @@
-// --parse's run (POSIX side): the pasted listing at options.listFile read back and its paths written.
+// --parse's run: the pasted listing at options.listFile read back and its paths written.
 #pragma once
 
 #include "cli/options.h"

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/ascii_order.h"
+#include "platform/messages.h"
 #include "platform/names_posix.h"
 
 namespace {
@@ -315,18 +315,10 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     HoldOrClose(impl, path, fd, hasSubfolders);
     source.lastFolderFd = fd;
     if (source.windowsOrder) SortAsWindows(impl, out, first);
-    ++source.foldersRead;
-    source.entriesRead += static_cast<int64_t>(out.entries.size() - first);
-    if (source.progress) source.progress(source.progressContext, source.foldersRead, source.entriesRead);
     return 0;
 }
 
-void ReportUnreadable(void* context, const std::string& path, int error) {
-    auto& source = *static_cast<PosixSource*>(context);
-    ++source.unreadable;
-    std::string line = UnreadableNotice(path, error);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-}
+void ReportUnreadable(void*, const std::string& path, int error) { PrintMessage(UnreadableMessage(path, error)); }
 
 int CompareKeys(std::string_view a, std::string_view b) { return a.compare(b); }
 
@@ -414,15 +406,8 @@ std::string EscapeForNotice(std::string_view bytes) {
     return out;
 }
 
-std::string UnreadableNotice(std::string_view path, int error) {
-    // strerrordesc_np: the English text whatever LC_MESSAGES says; messages here are English.
-    const char* reason = strerrordesc_np(error);
-    std::string line = "arbolin: cannot read '";
-    line += EscapeForNotice(path);
-    line += "': ";
-    line += reason ? std::string(reason) : "error " + std::to_string(error);
-    line += '\n';
-    return line;
+std::string UnreadableMessage(std::string_view path, int error) {
+    return "cannot read " + Quoted(path) + ": " + Reason(error);
 }
 
 void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {

@@ -1,10 +1,12 @@
 // The POSIX side of the seam: folders read whole with getdents64 (links listed, never followed),
 // names converted to code page 932 for the sjis modes, collation keys (ICU's; bytes in the C locales),
 // notices on stderr.
-// `platform` owns the two sides of the seam through which the engine reads folders: this one (with
-// names_posix.h, private to it) for the command line, and source_win32.h, the Win32 side, for the Windows
-// program; each build compiles only its own. Both may use `listing` (they fill its seam) and nothing else
-// of ours; ICU and iconv on this side, the Win32 API on the other.
+// `platform` owns every call into the operating system and ICU: the two sides of the seam through which
+// the engine reads folders (this one, with names_posix.h private to it, for the command line, and
+// source_win32.h for the Windows program; each build compiles only its own), and for the command line
+// the messages (messages.h), the output file (output_file.h), the terminal (terminal.h) and shell
+// patterns (patterns.h), each a header of ours over a *_posix.cpp. It may use `listing` (it fills its
+// seam) and nothing else of ours; ICU, iconv and POSIX on this side, the Win32 API on the other.
 #pragma once
 
 #include <cstdint>
@@ -31,13 +33,6 @@ struct PosixSource {
                                   // it; -1 after a failed read
     bool filesTogether = false;   // files of different folders are ordered together (no folder rows): every
                                   // file gets an ICU key, never the per-folder ASCII ones
-    // Counts, for the command line's summary, progress line and exit status.
-    int64_t foldersRead = 0;      // folders read whole
-    int64_t entriesRead = 0;      // entries handed over, "." and ".." not counted
-    int64_t unreadable = 0;       // reportUnreadable calls, the root's included: when ScanFolder returns
-                                  // kScanCannotOpen the root was one of them
-    void* progressContext = nullptr;
-    void (*progress)(void* context, int64_t foldersRead, int64_t entriesRead) = nullptr;  // per folder read
     PosixSourceImpl* impl = nullptr;
 };
 
@@ -61,7 +56,7 @@ bool SetNaturalOrder(PosixSource& source);
 //    on open files be reached.
 //    Folders are kEntryFolder, symbolic links kEntryLink (listed as files, never followed), except that
 //    with windowsOrder a link whose target is a folder is kEntryFolderLink; everything else kEntryFile.
-//  - reportUnreadable: writes UnreadableNotice(path, error) to stderr and counts `unreadable`.
+//  - reportUnreadable: prints UnreadableMessage(path, error) (PrintMessage, messages.h).
 FolderSource PosixFolderSource(PosixSource& source);
 // Appends an entry named `raw` as readFolder does: its shown name (CP932 when `toSjis`) and its key.
 // For sources that are not folders on disk (a list of paths).
@@ -89,9 +84,9 @@ std::string PosixCollationLocale(const PosixSource& source);
 // well): keys and shown names are then meaningless, and the listing must be refused.
 std::string PosixNamesError(const PosixSource& source);
 
-// "arbolin: cannot read 'PATH': REASON\n": the English description of `error` (kErrorPathTooLong reads
-// "File name too long"), PATH escaped with EscapeForNotice.
-std::string UnreadableNotice(std::string_view path, int error);
+// "cannot read 'PATH': REASON", the message reportUnreadable prints: the English description of `error`
+// (kErrorPathTooLong reads "File name too long"), PATH quoted and escaped (Quoted, messages.h).
+std::string UnreadableMessage(std::string_view path, int error);
 // Bytes made safe for a one-line message: backslash, control characters (C0, DEL, C1), U+2028/U+2029 and
 // bytes that are not valid UTF-8 written C-style (\\, \n, \t, \r, \xNN); everything else unchanged.
 std::string EscapeForNotice(std::string_view bytes);

@@ -1,7 +1,8 @@
-// The listing's destination (POSIX side): standard output, or -o FILE through a temporary file beside it,
+// The output file, POSIX side: standard output, or -o FILE through a temporary file beside it (mkostemp),
 // fsync'ed and renamed over FILE, so FILE is written whole or not at all; a device, a FIFO or one of the
-// process's own descriptors (/dev/stdout, /dev/fd/N) is written as it is.
-#include "cli/output.h"
+// process's own descriptors (/dev/stdout, /dev/fd/N, resolved through /proc) is written as it is; an
+// interrupt removes the temporary file.
+#include "platform/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,7 @@
-// Where the listing goes (POSIX side): standard output, or `-o FILE` written whole or not at all through a
-// temporary file beside FILE that is renamed over it (a device, a FIFO or one of the process's own
-// descriptors is written as it is). Write errors are kept, never ignored.
+// The output file (platform seam; output_file_posix.cpp is the POSIX side): where a listing goes, standard
+// output or `-o FILE`: created, written, and finished so that FILE is replaced whole or not at all (a
+// device, a FIFO or one of the process's own descriptors is written as it is). Write errors are kept,
+// never ignored, and returned as messages.
 #pragma once
 
 #include <cstdint>

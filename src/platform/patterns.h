@@ -1,0 +1,8 @@
+// Shell patterns (platform seam; patterns_posix.cpp is the POSIX side): * ? and [...] over a whole name,
+// as the C library's fnmatch matches them.
+#pragma once
+
+#include <string>
+
+// True when `name` matches `pattern` (no flags: '/' and a leading '.' are ordinary characters).
+bool MatchShellPattern(const std::string& pattern, const std::string& name);

@@ -1,0 +1,8 @@
+// Shell patterns, POSIX side: fnmatch.
+#include "platform/patterns.h"
+
+#include <fnmatch.h>
+
+bool MatchShellPattern(const std::string& pattern, const std::string& name) {
+    return fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
+}
