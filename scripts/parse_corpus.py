@@ -34,6 +34,8 @@ def run_one(arbolin, listing):
                            stderr=subprocess.PIPE, timeout=TIMEOUT_S)
     except subprocess.TimeoutExpired:
         return 124, None
+    except OSError as e:
+        sys.exit(f'parse_corpus: cannot run {arbolin}: {e.strerror}')
     out = p.stdout.decode('utf-8', errors='replace')
     lines = out.split('\n')
     if lines and lines[-1] == '':
