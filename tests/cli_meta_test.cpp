@@ -149,9 +149,9 @@ TEST(CliMetaFormat, TheLargestSizeDoesNotOverflow) {
 
 // ---- An entry gone between its folder's reading and its stat: listed without metadata, reported.
 
-int GoneStat(int dirfd, const char* name, int flags, unsigned mask, struct statx* out) {
+int GoneStat(FolderHandle folder, const char* name, StatLinks links, uint32_t wants, EntryStat& out) {
     if (std::strcmp(name, "gone") == 0) return ENOENT;
-    return statx(dirfd, name, flags, mask, out) == 0 ? 0 : errno;
+    return StatAt(folder, name, links, wants, out);
 }
 
 TEST(CliMetaRead, AnEntryGoneBeforeItsStatIsListedWithoutFields) {

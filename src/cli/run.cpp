@@ -198,7 +198,13 @@ int RunListing(const CliOptions& options) {
     // The metadata options, and colour, look at each entry (one statx, relative to its folder); without
     // them nothing is looked at beyond what reading the folders costs.
     ColorTable colors;
-    bool colour = ChooseColors(options, colors);
+    // A list of paths has no file system to take colour classes from: it is never coloured.
+    ColorRequest colorRequest{options.compat || options.format != CliOptions::kFormatText ||
+                                  options.color == CliOptions::kColorNever || options.fromFile || options.parse,
+                              options.color == CliOptions::kColorAlways, !options.output.empty()};
+    std::string colorProblem;
+    bool colour = ChooseColors(colorRequest, colors, colorProblem);
+    if (!colorProblem.empty()) PrintMessage(colorProblem);
     MetaTable meta;
     meta.wants = options.meta;
     meta.wants.colour = colour;
@@ -244,7 +250,7 @@ int RunListing(const CliOptions& options) {
     uint64_t totalSize = 0;
     if (options.meta.du) totalSize = SumFolderSizes(tables, folderLast, meta);
     PrefixSortKeys(tables, folderLast, meta);
-    NameOrder order = ChosenOrder(options);
+    NameOrder order = ChosenOrder(options.sort == CliOptions::kSortNone, options.reverse);
     BuildFolderStructure(tables, folderLast, order);
     if (!OrderFiles(tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");
