@@ -7,15 +7,13 @@
 
 // Type and permission bits in the traditional Unix layout: the same numbers on every system, whatever its
 // C library calls them. An EntryStat's mode is made of them.
-enum : uint32_t {
-    kModeTypeMask = 0170000,
-    kModeSetuid = 04000,
-    kModeSetgid = 02000,
-    kModeSticky = 01000,
-    kModeOtherWrite = 0002,
-    kModeAnyExec = 0111,  // user, group or other may run it
-    kModePermissions = 07777,
-};
+constexpr uint32_t kModeTypeMask = 0170000;
+constexpr uint32_t kModeSetuid = 04000;
+constexpr uint32_t kModeSetgid = 02000;
+constexpr uint32_t kModeSticky = 01000;
+constexpr uint32_t kModeOtherWrite = 0002;
+constexpr uint32_t kModeAnyExec = 0111;  // user, group or other may run it
+constexpr uint32_t kModePermissions = 07777;
 
 // The entry's kind: the type bits of its mode.
 enum EntryType : uint32_t {
