@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <unordered_set>
 
 #include "platform/messages.h"
 
