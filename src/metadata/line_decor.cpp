@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/source_posix.h"
-#include "platform/terminal.h"
+#include "platform/terminal_color.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
 
 bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem) {
     if (request.never) return false;
-    if (!request.always && (request.toFile || !IsTerminal(kStandardOutput) || !TerminalAllowsColor())) return false;
+    if (!request.always && (request.toFile || !TerminalTakesColor(kStandardOutputFd))) return false;
     const char* lsColors = std::getenv("LS_COLORS");
     if (lsColors == nullptr || *lsColors == '\0') {
         DefaultColors(colors);

@@ -4,7 +4,7 @@
 // sums; the keys of --sort size and --sort mtime; the colour classes of LS_COLORS (colors.h); and the
 // hooks that draw them around a name in the text views (line_decor.h). It uses the engine's tables
 // (listing), the renderers' text and hooks (render) and the system only through platform (entry_meta.h,
-// dates.h, terminal.h, messages.h); it knows nothing of the options' syntax.
+// dates.h, terminal_color.h, messages.h); it knows nothing of the options' syntax.
 #pragma once
 
 #include <cstdint>

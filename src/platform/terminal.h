@@ -1,10 +1,12 @@
-// The terminal: whether a stream goes to one, and whether the environment lets colour on it (POSIX side
-// in terminal_posix.cpp).
+// The terminal (platform seam; terminal_posix.cpp is the POSIX side): whether a descriptor is one, and
+// best-effort writes to it for the progress line.
 #pragma once
 
-enum : int { kStandardOutput = 1, kStandardError = 2 };
+#include <string_view>
 
-// The stream (kStandardOutput, kStandardError) goes to a terminal.
-bool IsTerminal(int stream);
-// Neither NO_COLOR (set and not empty) nor TERM=dumb asks for a terminal without colour.
-bool TerminalAllowsColor();
+inline constexpr int kStandardErrorFd = 2;
+
+// True when `fd` is a terminal.
+bool IsTerminal(int fd);
+// Writes all of `bytes` to `fd`, retrying interrupted writes; a failing terminal only loses the text.
+void WriteToTerminal(int fd, std::string_view bytes);

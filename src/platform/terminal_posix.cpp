@@ -1,15 +1,17 @@
-// The terminal, POSIX side: isatty, and the variables that turn colour off.
+// The terminal, POSIX side: isatty and write.
 #include "platform/terminal.h"
 
 #include <unistd.h>
 
-#include <cstdlib>
-#include <string_view>
+#include <cerrno>
 
-bool IsTerminal(int stream) { return isatty(stream) != 0; }
+bool IsTerminal(int fd) { return isatty(fd) != 0; }
 
-bool TerminalAllowsColor() {
-    const char* noColor = std::getenv("NO_COLOR");
-    const char* term = std::getenv("TERM");
-    return (noColor == nullptr || *noColor == '\0') && (term == nullptr || std::string_view(term) != "dumb");
+void WriteToTerminal(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
 }
