@@ -1,5 +1,6 @@
 // Sizes, dates, modes, type marks, sort orders, colour, -l and -x: the parser called directly, the
-// metadata reader with a stat that fails, and the built `arbolin` against GNU ls over folders made here.
+// metadata reader with a stat that fails or makes values up, the platform's stat and dates against GNU
+// stat and date, and the built `arbolin` against GNU ls over folders made here.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/options.h"
+#include "metadata/colors.h"
 #include "metadata/metadata.h"
 #include "support/arbolin_run.h"
 
@@ -149,9 +151,9 @@ TEST(CliMetaFormat, TheLargestSizeDoesNotOverflow) {
 
 // ---- An entry gone between its folder's reading and its stat: listed without metadata, reported.
 
-int GoneStat(int dirfd, const char* name, int flags, unsigned mask, struct statx* out) {
+int GoneStat(FolderHandle folder, const char* name, StatLinks links, uint32_t wants, EntryStat& out) {
     if (std::strcmp(name, "gone") == 0) return ENOENT;
-    return statx(dirfd, name, flags, mask, out) == 0 ? 0 : errno;
+    return StatAt(folder, name, links, wants, out);
 }
 
 TEST(CliMetaRead, AnEntryGoneBeforeItsStatIsListedWithoutFields) {
@@ -188,6 +190,109 @@ TEST(CliMetaRead, AnEntryGoneBeforeItsStatIsListedWithoutFields) {
     AppendFields(gone, table, list.entries[1].meta);
     EXPECT_EQ(gone.size(), kept.size()) << "the question marks keep the columns";
     EXPECT_EQ(gone, "? " + std::string(table.dateWidth - 1, ' ') + "? ");
+}
+
+// ---- Made-up metadata through the seam: what each look gives decides the fields, marks and kinds.
+
+struct MadeUp {
+    const char* name;
+    int error;        // the look fails with it
+    EntryStat self;   // the entry itself
+    EntryStat target; // what a link leads to (error ENOENT when its mode is 0)
+};
+
+// The open folder is dev 7, ino 100; its entries as in kMadeUp.
+const EntryStat kHere{0, 0, 0, 0, 0, kTypeFolder | 0755, 2, 7, 100, 0, 0};
+const MadeUp kMadeUp[] = {
+    {"plain", 0, {1536, 86400, 0, 0, 0, kTypeFile | 0644, 1, 7, 1, 0, 0}, {}},
+    {"run", 0, {2, -1, 0, 0, 0, kTypeFile | kModeSetuid | 0755, 1, 7, 2, 0, 0}, {}},
+    {"pipe", 0, {0, 0, 0, 0, 0, kTypeFifo | 0600, 1, 7, 3, 0, 0}, {}},
+    {"sock", 0, {0, 0, 0, 0, 0, kTypeSocket | 0777, 1, 7, 4, 0, 0}, {}},
+    {"shared", 0, {0, 0, 0, 0, 0, kTypeFolder | kModeSticky | 0777, 2, 7, 5, 0, 0}, {}},
+    {"mounted", 0, {0, 0, 0, 0, 0, kTypeFolder | 0700, 2, 8, 1, 0, 0}, {}},
+    {"back", 0, {5, 0, 0, 0, 0, kTypeLink | 0777, 1, 7, 6, 0, 0}, kHere},
+    {"away", 0, {5, 0, 0, 0, 0, kTypeLink | 0777, 1, 7, 7, 0, 0}, {0, 0, 0, 0, 0, kTypeFolder | 0750, 2, 7, 50, 0, 0}},
+    {"broken", 0, {5, 0, 0, 0, 0, kTypeLink | 0777, 1, 7, 8, 0, 0}, {}},
+    {"denied", EACCES, {}, {}},
+};
+
+int MadeUpStat(FolderHandle, const char* name, StatLinks links, uint32_t, EntryStat& out) {
+    if (*name == '\0') {
+        out = kHere;
+        return 0;
+    }
+    for (const MadeUp& m : kMadeUp) {
+        if (std::strcmp(name, m.name) != 0) continue;
+        if (m.error != 0) return m.error;
+        bool link = TypeOf(m.self.mode) == kTypeLink;
+        if (links == kStatLink || !link) {
+            out = m.self;
+            return 0;
+        }
+        if (m.target.mode == 0) return ENOENT;
+        out = m.target;
+        return 0;
+    }
+    return ENOENT;
+}
+
+TEST(CliMetaRead, MadeUpValuesDecideFieldsMarksAndKinds) {
+    ScopedEnv tz("TZ", "UTC");
+    tzset();
+    MetaTable table;
+    table.wants.perms = table.wants.size = table.wants.date = table.wants.follow = table.wants.oneFileSystem =
+        table.wants.colour = true;
+    table.statAt = MadeUpStat;
+    table.rootDev = 7;
+    EntryList list;
+    for (const MadeUp& m : kMadeUp) {
+        EntryType type = TypeOf(m.self.mode);
+        list.Add(m.name, {}, {}, type == kTypeFolder ? kEntryFolder : type == kTypeLink ? kEntryLink : kEntryFile);
+    }
+    testing::internal::CaptureStderr();
+    StatEntries(table, "here", FolderHandle(-1), list, 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "arbolin: cannot read the metadata of 'here/denied': Permission denied\n");
+    EXPECT_EQ(table.failures, 1);
+    ListingTables tables;
+    InitListing(tables, kNoLimits);
+    ResetListing(tables, "here");
+    for (const EntryList::Entry& e : list.entries) tables.files.push_back({0, 0, 0, 0, 0, e.meta});
+    MeasureFields(tables, 0, table);
+    ColorTable colors;
+    DefaultColors(colors);
+    const struct {
+        EntryKind kind;
+        const char* fields;
+        const char* mark;
+        const char* colour;
+    } expected[] = {
+        {kEntryFile, "-rw-r--r-- 1536 1970-01-02 00:00 ", "", ""},
+        {kEntryFile, "-rwsr-xr-x    2 1969-12-31 23:59 ", "*", "\x1b[37;41m"},
+        {kEntryFile, "prw-------    0 1970-01-01 00:00 ", "|", "\x1b[33m"},
+        {kEntryFile, "srwxrwxrwx    0 1970-01-01 00:00 ", "=", "\x1b[01;35m"},
+        {kEntryFolder, "drwxrwxrwt    0 1970-01-01 00:00 ", "", "\x1b[30;42m"},
+        {kEntryFolderLink, "drwx------    0 1970-01-01 00:00 ", "", "\x1b[01;34m"},  // another file system
+        // A followed link shows its target's fields and colour, and keeps its mark.
+        {kEntryFolderLink, "drwxr-xr-x    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},  // back to the folder
+        {kEntryFolder, "drwxr-x---    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},
+        {kEntryLink, "lrwxrwxrwx    5 1970-01-01 00:00 ", "@", "\x1b[01;36m"},  // ls's own colours have no "or"
+        {kEntryFile, "         ?    ? " "               ? ", "", ""},
+    };
+    ASSERT_EQ(std::size(expected), list.entries.size());
+    for (size_t i = 0; i < list.entries.size(); ++i) {
+        const EntryList::Entry& e = list.entries[i];
+        std::string fields, scratch;
+        AppendFields(fields, table, e.meta);
+        const EntryMeta* m = UsableMeta(table, e.meta);
+        EXPECT_EQ(e.kind, expected[i].kind) << kMadeUp[i].name;
+        EXPECT_EQ(fields, expected[i].fields) << kMadeUp[i].name;
+        EXPECT_EQ(m ? ClassifyMark(*m) : "", expected[i].mark) << kMadeUp[i].name;
+        EXPECT_EQ(ColorStart(colors, kMadeUp[i].name, m, e.kind != kEntryFile, scratch), expected[i].colour)
+            << kMadeUp[i].name;
+    }
+    EXPECT_TRUE(table.entries[list.entries[6].meta].flags & kMetaRecursive);
+    EXPECT_TRUE(table.entries[list.entries[8].meta].flags & kMetaBroken);
 }
 
 // ---- The built arbolin over folders made here, GNU ls as the reference.
@@ -534,6 +639,116 @@ TEST_F(CliMeta, LongTimeFormatsAndStructuredFields) {
         << r.out;
     r = Arbolin({"--human", "-D", "--format", "markdown", "t"});
     EXPECT_NE(r.out.find("  - f (3, 2040-06-01 12:30)\n"), std::string::npos) << r.out;
+}
+
+// ---- The platform's side of the seam against GNU stat, readlink and date.
+
+TEST_F(CliMeta, StatAtAgreesWithStat) {
+    File("k/plain", "12345");
+    File("k/run");
+    chmod(At("k/run").c_str(), 04751);
+    Folder("k/shared");
+    chmod(At("k/shared").c_str(), 01777);
+    ASSERT_EQ(mkfifo(At("k/pipe").c_str(), 0640), 0);
+    fs::create_hard_link(At("k/plain"), At("k/again"));
+    fs::create_symlink("plain", At("k/link"));
+    fs::create_symlink("shared", At("k/dirlink"));
+    fs::create_symlink("nowhere\x01\xff", At("k/broken"));
+    int fd = open(At("k").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    const uint32_t all = kStatType | kStatMode | kStatSize | kStatMtime | kStatCtime | kStatIno | kStatNlink |
+                         kStatOwner;
+    auto fields = [](const EntryStat& st) {
+        char text[200];
+        std::snprintf(text, sizeof text, "%x %llu %u %llu %lld %lld %u %u %llu %llu", unsigned(st.mode),
+                      (unsigned long long)st.size, unsigned(st.nlink), (unsigned long long)st.ino,
+                      (long long)st.mtime, (long long)st.ctime, unsigned(st.uid), unsigned(st.gid),
+                      (unsigned long long)(st.dev >> 32), (unsigned long long)(st.dev & 0xffffffff));
+        return std::string(text);
+    };
+    const char* format = "-c '%f %s %h %i %Y %Z %u %g %Hd %Ld'";
+    for (const char* name : {"plain", "again", "run", "shared", "pipe", "link", "dirlink", "broken"}) {
+        for (StatLinks links : {kStatLink, kStatTarget}) {
+            std::string path = At(std::string("k/") + name);
+            std::string reference = Shell(std::string("stat ") + (links == kStatTarget ? "-L " : "") + format + " '" +
+                                          path + "' 2>/dev/null");
+            EntryStat st;
+            int err = StatAt(FolderHandle(fd), name, links, all, st);
+            if (reference.empty()) {
+                EXPECT_EQ(err, ENOENT) << name;
+                continue;
+            }
+            ASSERT_EQ(err, 0) << name;
+            EXPECT_EQ(fields(st) + "\n", reference) << name << (links == kStatTarget ? " followed" : "");
+            EntryStat byPath;
+            ASSERT_EQ(StatAt(WorkingFolder(), path.c_str(), links, all, byPath), 0) << name;
+            EXPECT_EQ(fields(byPath), fields(st)) << name;
+        }
+    }
+    EntryStat itself;
+    ASSERT_EQ(StatAt(FolderHandle(fd), "", kStatTarget, all, itself), 0);
+    EXPECT_EQ(fields(itself) + "\n", Shell(std::string("stat ") + format + " '" + At("k") + "'"));
+    for (const char* name : {"link", "broken", "plain"}) {
+        std::string target;
+        int err = ReadLinkAt(FolderHandle(fd), name, target);
+        std::string reference = Shell("readlink '" + At(std::string("k/") + name) + "'");
+        EXPECT_EQ(err == 0 ? target + "\n" : "", reference) << name;
+        EXPECT_EQ(err, reference.empty() ? EINVAL : 0) << name;
+    }
+    close(fd);
+}
+
+// Times far apart, in zones with and without a half-hour offset and summer time, against date(1).
+TEST(CliMetaDates, FormatAndIsoTimeAgreeWithDate) {
+    const int64_t times[] = {0, -1, 86399, 1234567890, 1719792000, 4102444800, -2208988800};
+    std::string longFormat;
+    while (longFormat.size() < 300) longFormat += "%Y-%m-%d %a ";
+    const std::string formats[] = {"%Y-%m-%d %H:%M", "%s", "%b %e %T %Z", longFormat};
+    for (const char* zone : {"UTC0", "IST-5:30", "EST5EDT,M3.2.0,M11.1.0"}) {
+        ScopedEnv tz("TZ", zone);
+        ScopedEnv lc("LC_ALL", "C");
+        tzset();
+        for (int64_t t : times) {
+            std::string when = " -d @" + std::to_string(t) + " ";
+            for (const std::string& f : formats) {
+                std::string text;
+                FormatTime(text, f, t);
+                EXPECT_EQ(text + "\n", Shell("date" + when + "'+" + f + "'")) << zone << " " << t << " " << f;
+            }
+            EXPECT_EQ(IsoTime(t) + "\n", Shell("date" + when + "+%Y-%m-%dT%H:%M:%S%:z")) << zone << " " << t;
+        }
+        std::string text;
+        FormatTime(text, "%Y", INT64_MAX);
+        EXPECT_EQ(text, "?") << "a year past what the C library holds";
+    }
+    tzset();
+}
+
+// What FormatTime writes, ReadTime reads back whole; blanks in the format take a run of blanks.
+TEST(CliMetaDates, ReadTimeReadsWhatFormatTimeWrote) {
+    ScopedEnv tz("TZ", "UTC0");
+    tzset();
+    for (const char* format : {"%Y-%m-%d %H:%M", "%d.%m.%Y", "%s", "%Y%m%d%H%M%S", "%b %e %Y"}) {
+        for (int64_t t : {int64_t(0), int64_t(951782400), int64_t(1719792000), int64_t(-86400 * 365)}) {
+            if (t < 0 && std::string_view(format) == "%s") continue;  // the C library reads %s without a sign
+            std::string text;
+            FormatTime(text, format, t);
+            EXPECT_EQ(ReadTime((text + " name").c_str(), format), text.size()) << format << " " << text;
+        }
+    }
+    const struct {
+        const char* text;
+        const char* format;
+        size_t read;
+    } cases[] = {
+        {"2026-05-01   10:00 x", "%Y-%m-%d %H:%M", 18},
+        {"2026-05-01 x", "%Y-%m-%d %H:%M", 0},
+        {"2026-13-01 10:00", "%Y-%m-%d %H:%M", 0},
+        {"name", "%Y", 0},
+        {"", "%Y", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadTime(c.text, c.format), c.read) << c.text;
+    tzset();
 }
 
 }  // namespace

@@ -213,11 +213,17 @@ bool PrepareScan(ListingRun& run) {
     return true;
 }
 
-// The metadata options, and colour, look at each entry (one statx, relative to its folder); without
+// The metadata options, and colour, look at each entry (once, relative to its folder); without
 // them nothing is looked at beyond what reading the folders costs.
 void PrepareMetadata(ListingRun& run) {
     const CliOptions& options = run.options;
-    run.colour = ChooseColors(options, run.colors);
+    // A list of paths has no file system to take colour classes from: it is never coloured.
+    ColorRequest request{options.compat || options.format != CliOptions::kFormatText ||
+                             options.color == CliOptions::kColorNever || options.fromFile || options.parse,
+                         options.color == CliOptions::kColorAlways, !options.output.empty()};
+    std::string problem;
+    run.colour = ChooseColors(request, run.colors, problem);
+    if (!problem.empty()) PrintMessage(problem);
     MetaTable& meta = run.meta;
     meta.wants = options.meta;
     meta.wants.colour = run.colour;
@@ -264,7 +270,7 @@ bool Order(ListingRun& run, ListingCounts& counts) {
     if (options.prune) counts.pruned = PruneEmptyFolders(run.tables, run.folderLast, IsOverLimit, &run);
     if (options.meta.du) run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta);
     PrefixSortKeys(run.tables, run.folderLast, run.meta);
-    NameOrder order = ChosenOrder(options);
+    NameOrder order = ChosenOrder(options.sort == CliOptions::kSortNone, options.reverse);
     BuildFolderStructure(run.tables, run.folderLast, order);
     if (!OrderFiles(run.tables, order)) {
         PrintMessage("too much data: more than 2,048 files; nothing listed");

@@ -3,8 +3,6 @@
 // Hand-written: Debian has no library that reads LS_COLORS.
 #include "metadata/colors.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 const char* const kIndicatorNames[kColorIndicators] = {"lc", "rc", "ec", "rs", "no", "fi", "di", "ln",
@@ -83,30 +81,31 @@ ColorIndicator ClassOf(const ColorTable& t, const EntryMeta* m, bool folder) {
     bool link = (m->flags & kMetaLink) != 0;
     bool linkOk = (m->flags & kMetaTargetKnown) != 0;
     uint32_t mode = m->mode;
-    if (link && t.linkAsTarget && linkOk && S_ISLNK(mode)) mode = m->targetMode;
+    if (link && t.linkAsTarget && linkOk && TypeOf(mode) == kTypeLink) mode = m->targetMode;
+    const bool otherWrite = (mode & kModeOtherWrite) != 0, sticky = (mode & kModeSticky) != 0;
     ColorIndicator type = kColorFile;
-    if (S_ISREG(mode)) {
-        if ((mode & S_ISUID) && Colored(t, kColorSetuid)) type = kColorSetuid;
-        else if ((mode & S_ISGID) && Colored(t, kColorSetgid)) type = kColorSetgid;
-        else if ((mode & 0111) && Colored(t, kColorExec)) type = kColorExec;
+    switch (TypeOf(mode)) {
+    case kTypeFile:
+        if ((mode & kModeSetuid) && Colored(t, kColorSetuid)) type = kColorSetuid;
+        else if ((mode & kModeSetgid) && Colored(t, kColorSetgid)) type = kColorSetgid;
+        else if ((mode & kModeAnyExec) && Colored(t, kColorExec)) type = kColorExec;
         else if (m->nlink > 1 && Colored(t, kColorMultiHardlink)) type = kColorMultiHardlink;
-    } else if (S_ISDIR(mode)) {
+        break;
+    case kTypeFolder:
         type = kColorDir;
-        if ((mode & S_ISVTX) && (mode & S_IWOTH) && Colored(t, kColorStickyOtherWritable))
-            type = kColorStickyOtherWritable;
-        else if ((mode & S_IWOTH) && Colored(t, kColorOtherWritable)) type = kColorOtherWritable;
-        else if ((mode & S_ISVTX) && Colored(t, kColorSticky)) type = kColorSticky;
-    } else if (S_ISLNK(mode)) {
+        if (sticky && otherWrite && Colored(t, kColorStickyOtherWritable)) type = kColorStickyOtherWritable;
+        else if (otherWrite && Colored(t, kColorOtherWritable)) type = kColorOtherWritable;
+        else if (sticky && Colored(t, kColorSticky)) type = kColorSticky;
+        break;
+    case kTypeLink:
         type = kColorLink;
         if (!linkOk && (t.linkAsTarget || Colored(t, kColorOrphan))) type = kColorOrphan;
-    } else if (S_ISFIFO(mode)) {
-        type = kColorFifo;
-    } else if (S_ISSOCK(mode)) {
-        type = kColorSocket;
-    } else if (S_ISBLK(mode)) {
-        type = kColorBlock;
-    } else if (S_ISCHR(mode)) {
-        type = kColorChar;
+        break;
+    case kTypeFifo: type = kColorFifo; break;
+    case kTypeSocket: type = kColorSocket; break;
+    case kTypeBlock: type = kColorBlock; break;
+    case kTypeChar: type = kColorChar; break;
+    case kTypeUnknown: break;
     }
     return type;
 }

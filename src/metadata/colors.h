@@ -1,5 +1,5 @@
-// The command line's colours (POSIX side): LS_COLORS read as GNU ls reads it (or ls's built-in colours
-// without it), and the class of each entry, so that a name gets the escape sequences `ls --color` gives it.
+// Colours: LS_COLORS read as GNU ls reads it (or ls's built-in colours without it), and the class of each
+// entry, so that a name gets the escape sequences `ls --color` gives it. No system call.
 #pragma once
 
 #include <string>

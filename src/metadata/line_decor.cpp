@@ -1,13 +1,11 @@
-// The command line's text decoration (POSIX side): fields, colour and marks around each name, and the
-// colour and order a run chooses.
+// The text views' decoration: fields, colour and marks around each name, and the colour and order a run
+// chooses.
 #include "metadata/line_decor.h"
-
-#include <unistd.h>
 
 #include <cstdlib>
 
-#include "platform/messages.h"
 #include "platform/source_posix.h"
+#include "platform/terminal_color.h"
 
 namespace {
 
@@ -53,25 +51,16 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
     return LineDecor{&d, DecorLead, DecorBefore, DecorAfter};
 }
 
-bool ChooseColors(const CliOptions& options, ColorTable& colors) {
-    // A list of paths has no file system to take colour classes from: it is never coloured.
-    if (options.compat || options.format != CliOptions::kFormatText || options.color == CliOptions::kColorNever ||
-        options.fromFile || options.parse)
-        return false;
-    if (options.color == CliOptions::kColorAuto) {
-        const char* noColor = std::getenv("NO_COLOR");
-        const char* term = std::getenv("TERM");
-        if (!options.output.empty() || !isatty(STDOUT_FILENO) || (noColor != nullptr && *noColor != '\0') ||
-            (term != nullptr && std::string_view(term) == "dumb"))
-            return false;
-    }
+bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem) {
+    if (request.never) return false;
+    if (!request.always && (request.toFile || !TerminalTakesColor(kStandardOutputFd))) return false;
     const char* lsColors = std::getenv("LS_COLORS");
     if (lsColors == nullptr || *lsColors == '\0') {
         DefaultColors(colors);
         return true;
     }
     if (ParseLsColors(lsColors, colors)) return true;
-    PrintMessage("unparsable value for LS_COLORS environment variable");
+    problem = "unparsable value for LS_COLORS environment variable";
     return false;
 }
 
@@ -82,8 +71,8 @@ int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(
 
 }  // namespace
 
-NameOrder ChosenOrder(const CliOptions& options) {
-    if (options.sort == CliOptions::kSortNone) return NameOrder{CompareNever, CompareNever, false};
-    if (options.reverse) return NameOrder{CompareBackwards, CompareBackwards, false};
+NameOrder ChosenOrder(bool sortNone, bool reverse) {
+    if (sortNone) return NameOrder{CompareNever, CompareNever, false};
+    if (reverse) return NameOrder{CompareBackwards, CompareBackwards, false};
     return PosixNameOrder();
 }

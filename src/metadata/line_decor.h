@@ -1,10 +1,10 @@
-// The command line's text decoration (POSIX side): the metadata fields before an entry, the colour
-// around its name and -F's marks after it, as the renderers' LineDecor hooks; the colour and order chosen.
+// The text views' decoration: the metadata fields before an entry, the colour around its name and -F's
+// marks after it, as the renderers' LineDecor hooks; the colour and order chosen. The terminal and the
+// environment are asked through platform.
 #pragma once
 
 #include <string>
 
-#include "cli/options.h"
 #include "metadata/colors.h"
 #include "metadata/metadata.h"
 #include "render/render.h"
@@ -24,8 +24,15 @@ struct Decoration {
 // row's metadata, whose fields start its line.
 LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* colors, NameWriter writeName,
                         uint32_t rootMeta);
+// What the colour decision takes from the options.
+struct ColorRequest {
+    bool never = true;   // --color=never, or an output that is never coloured (--compat, JSON, Markdown,
+                         // HTML, --fromfile, --parse)
+    bool always = false; // --color=always; else auto: only on a terminal that allows colour
+    bool toFile = false; // -o FILE: auto gives no colour
+};
 // Colour on this run's output (from LS_COLORS or ls's own colours into `colors`), or false: not asked,
-// not a terminal for auto, NO_COLOR, TERM=dumb, JSON or Markdown, or LS_COLORS unparsable (said once).
-bool ChooseColors(const CliOptions& options, ColorTable& colors);
+// not a terminal for auto, NO_COLOR, TERM=dumb, or LS_COLORS unparsable (then `problem` says so, once).
+bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem);
 // The order of --sort none (none at all), -r (backwards) or the keys' own.
-NameOrder ChosenOrder(const CliOptions& options);
+NameOrder ChosenOrder(bool sortNone, bool reverse);

@@ -1,17 +1,20 @@
-// The command line's metadata (POSIX side): one statx per entry relative to the folder just read, kept in
-// a side table the rows point into (FolderEntry::meta, FileEntry::meta), and the fields written from it
-// (sizes, dates, modes, type marks), --du's sums and the keys of --sort size and --sort mtime.
+// What is known about an entry besides its name, and how it is drawn around the name. This folder owns
+// the metadata side table the rows point into (FolderEntry::meta, FileEntry::meta), filled as each folder
+// is read; the fields written from it before a name (sizes, dates, modes) and -F's marks after it; --du's
+// sums; the keys of --sort size and --sort mtime; the colour classes of LS_COLORS (colors.h); and the
+// hooks that draw them around a name in the text views (line_decor.h). It uses the engine's tables
+// (listing), the renderers' text and hooks (render) and the system only through platform (entry_meta.h,
+// dates.h, terminal_color.h, messages.h); it knows nothing of the options' syntax.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "listing/listing.h"
+#include "platform/dates.h"
+#include "platform/entry_meta.h"
 
 enum MetaFlags : uint8_t {
     kMetaMissing = 1,    // the entry could not be looked at (gone since its folder was read): no fields
@@ -22,10 +25,10 @@ enum MetaFlags : uint8_t {
 };
 
 struct EntryMeta {
-    uint64_t size = 0;       // st_size; a folder's, with --du, the sum of the files under it
+    uint64_t size = 0;       // a file's size in bytes; a folder's, with --du, the sum of the files under it
     int64_t mtime = 0;       // seconds since 1970, negative before
     uint32_t mtimeNsec = 0;
-    uint32_t mode = 0;       // type and permission bits as st_mode
+    uint32_t mode = 0;       // type and permission bits (kMode..., kType... in platform/entry_meta.h)
     uint32_t targetMode = 0; // a link's target's, where kMetaTargetKnown
     uint32_t nlink = 0;
     uint64_t dev = 0, ino = 0;
@@ -47,15 +50,12 @@ struct MetaWants {
     bool StatAll() const { return Fields() || du || classify || colour || sortSize || sortMtime; }
 };
 
-// statx as the metadata is read; tests swap in one that fails.
-using StatFunction = int (*)(int dirfd, const char* name, int flags, unsigned mask, struct statx* out);
-
 struct MetaTable {
     MetaWants wants;
     std::vector<EntryMeta> entries;
     std::string targets;  // link targets, -F
     std::string dates;    // formatted dates, FormatDates
-    StatFunction statAt = nullptr;  // nullptr: statx
+    StatFunction statAt = nullptr;  // nullptr: the system's (StatAt); tests swap in their own
     uint64_t rootDev = 0;           // -x: FOLDER's file system
     bool filesListed = true;        // false (--no-file-names): files are not looked at, links only for -l
     int64_t failures = 0;           // entries that could not be looked at (each reported)
@@ -73,14 +73,15 @@ struct MetaTable {
     size_t sizeWidth = 0, dateWidth = 0;
 };
 
-// Looks at FOLDER itself (the root row's metadata, and the file system -x stays on). Returns 0 or the errno.
+// Looks at FOLDER itself, following a link (the root row's metadata, and the file system -x stays on).
+// Returns 0 or the errno.
 int StatRoot(MetaTable& table, const std::string& path, uint32_t& meta);
-// Looks at the entries of `out` from `before` on, read from the folder `path` that is open as `dirfd`,
+// Looks at the entries of `out` from `before` on, read from the folder `path` that is open as `folder`,
 // and files a metadata row for each (Entry::meta). With -l a link to a folder becomes a folder (a
 // folder not entered when it leads back to one on the path); with -x a folder on another file system
 // becomes one not entered. An entry that cannot be looked at is listed without metadata: one line on
 // standard error each, counted in `failures`.
-void StatEntries(MetaTable& table, const std::string& path, int dirfd, EntryList& out, size_t before);
+void StatEntries(MetaTable& table, const std::string& path, FolderHandle folder, EntryList& out, size_t before);
 
 // --du: each folder's size becomes the sum of the sizes of the files recorded under it, a file with
 // several hard links counted once. Call before BuildFolderStructure (rows in pre-order, id = row).
@@ -93,10 +94,10 @@ void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& 
 // Formats every row's date once (the width is known before the text is written) and measures the size
 // and date widths.
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
-// The fields of row metadata `meta` as they stand before a name: perms, size, date, each right-aligned,
-// a space after each ("?" in place of fields that could not be read). Nothing when no field is asked for.
 // The entry `meta` names, or nullptr where there is none (kNoMeta) or it could not be looked at.
 const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta);
+// The fields of row metadata `meta` as they stand before a name: perms, size, date, each right-aligned,
+// a space after each ("?" in place of fields that could not be read). Nothing when no field is asked for.
 void AppendFields(std::string& out, const MetaTable& table, uint32_t meta);
 // A size as -s writes it: bytes, or with --human / --si as `ls -lh` / `ls -l --si` round it.
 std::string FormatSize(uint64_t bytes, bool human, bool si);
@@ -104,9 +105,5 @@ std::string FormatSize(uint64_t bytes, bool human, bool si);
 std::string FormatMode(uint32_t mode);
 // The -F mark for a file: "*", "|", "=", "@" or nothing.
 std::string_view ClassifyMark(const EntryMeta& m);
-// ISO 8601 with the local offset, "2026-05-01T10:00:00+02:00", for JSON.
-std::string IsoTime(int64_t seconds);
-// strftime into `out` for `seconds` in local time; the format may be of any length.
-void FormatTime(std::string& out, const std::string& format, int64_t seconds);
 // True when `format` ends in a lone '%' (strftime's result is then undefined).
 bool TimeFormatDangling(std::string_view format);

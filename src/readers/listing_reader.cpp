@@ -15,6 +15,7 @@
 #include <span>
 
 #include "formats/formats.h"
+#include "platform/dates.h"
 #include "platform/messages.h"
 #include "readers/path_list.h"
 #include "render/render.h"
@@ -148,10 +149,7 @@ size_t FieldLength(const char* at, int kind, const std::string& timeFormat) {
         if (at[i] == '.' && IsDigit(at[i + 1])) i += 2;
         if (in(at[i], "KMGTPEk")) ++i;
     } else {
-        struct tm parsed {};
-        const char* end = strptime(at, timeFormat.c_str(), &parsed);
-        if (end == nullptr) return 0;
-        i = size_t(end - at);
+        i = ReadTime(at, timeFormat);
         while (i > 0 && at[i - 1] == ' ') --i;  // a format's blanks match any run of blanks, the next one too
     }
     return i > 0 && at[i] == ' ' ? i : 0;

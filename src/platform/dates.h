@@ -1,0 +1,16 @@
+// Dates in the local time zone as text and back, with the C library's formats (POSIX side in
+// dates_posix.cpp: localtime_r, strftime, strptime).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// `seconds` (since 1970, negative before) in local time, in strftime's `format`, into `out`; the format
+// may be of any length. "?" for a time the C library cannot break down (a year past what it holds).
+void FormatTime(std::string& out, const std::string& format, int64_t seconds);
+// ISO 8601 with the local offset, "2026-05-01T10:00:00+02:00".
+std::string IsoTime(int64_t seconds);
+// How many bytes of `text` (NUL-terminated) a date in strftime's `format` takes, as strptime reads it
+// (a blank in the format takes every blank there); 0 when none is there.
+size_t ReadTime(const char* text, const std::string& format);
