@@ -72,12 +72,11 @@ void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder)
     const auto* seam = static_cast<CliSeam*>(context);
     if (seam->meta != nullptr && folder.meta < seam->meta->entries.size() &&
         (seam->meta->entries[folder.meta].flags & kMetaRecursive)) {
-        std::string_view note = " [recursive, not followed]";
-        AppendBounded(buffer, note, note.size());
+        AppendBounded(buffer, kNotFollowedNote, kNotFollowedNote.size());
     }
     auto found = seam->overLimit.find(folder.name);
     if (found == seam->overLimit.end()) return;
-    std::string note = " (" + std::to_string(found->second) + " entries)";
+    std::string note = " " + EntriesNote(found->second);
     AppendBounded(buffer, note, note.size());
 }
 
