@@ -49,6 +49,7 @@ struct Note {
 
 void NoteOverLimit(void* context, TextBuffer& buffer, const FolderEntry& folder) {
     auto* note = static_cast<Note*>(context);
+    if (note->map == nullptr) return;
     auto found = note->map->find(folder.name);
     if (found == note->map->end()) return;
     std::string text = " " + EntriesNote(found->second);
@@ -91,7 +92,7 @@ TEST(ListingWalk, RowsAndFlagsAsTheIndentedViewOrdersThem) {
         Walked w = Walk(tables, c.filesFirst, &overLimit);
         EXPECT_EQ(w.lines, Indented(tables, c.filesFirst, &overLimit)) << c.outline;
         EXPECT_EQ(w.flags, c.flags) << c.outline << (c.filesFirst ? " files first" : "");
-        if (*c.overLimit != '\0') EXPECT_NE(w.lines.find("[ b ] (7 entries)\n"), std::string::npos);
+        if (*c.overLimit != '\0') { EXPECT_NE(w.lines.find("[ b ] (7 entries)\n"), std::string::npos); }
     }
 }
 
@@ -117,13 +118,13 @@ TEST(HexDigits, EveryEscaperWritesPrintfsDigitsInItsOwnCase) {
         std::snprintf(upper, sizeof upper, "%02X", b);
         std::string text;
         AppendEscapedByte(text, uint8_t(b));
-        if (b != '\\' && (b < 7 || b > 13)) EXPECT_EQ(text, "\\x" + std::string(lower));
+        if (b != '\\' && (b < 7 || b > 13)) { EXPECT_EQ(text, "\\x" + std::string(lower)); }
         std::string url;
         AppendPercentEncoded(url, std::string(1, char(b)));
-        if (url.size() == 3) EXPECT_EQ(url, "%" + std::string(upper));
+        if (url.size() == 3) { EXPECT_EQ(url, "%" + std::string(upper)); }
         if (b >= 0x80 || b < 0x20 || b == 0x7F) {
             std::string notice = EscapeForNotice(std::string(1, char(b)));
-            if (notice.size() == 4) EXPECT_EQ(notice, "\\x" + std::string(lower));
+            if (notice.size() == 4) { EXPECT_EQ(notice, "\\x" + std::string(lower)); }
         }
         std::string name, hex;
         AppendJsonName(name, std::string("\xFF") + char(b), hex);
