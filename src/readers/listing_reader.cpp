@@ -48,6 +48,10 @@ constexpr Dialect kSjisDialects[] = {
 };
 
 constexpr std::string_view kIndent = kUtf8Pieces.indent;  // the indented view's step, in every encoding
+// A folder's brackets and the indent step are read alike in every piece set.
+static_assert(kSjisPieces.open == kUtf8Pieces.open && kAsciiPieces.open == kUtf8Pieces.open &&
+              kSjisPieces.close == kUtf8Pieces.close && kAsciiPieces.close == kUtf8Pieces.close &&
+              kSjisPieces.indent == kIndent && kAsciiPieces.indent == kIndent);
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -214,13 +218,13 @@ struct Reader {
             return;
         }
         size_t note = 0;
-        if (body.starts_with("[ ")) {
-            std::string_view inner = body.substr(2);
+        if (body.starts_with(kUtf8Pieces.open)) {
+            std::string_view inner = body.substr(kUtf8Pieces.open.size());
             if (inner.ends_with(kNotFollowedNote)) inner.remove_suffix(kNotFollowedNote.size());
             if (EndsWithEntryCount(inner, note)) inner = inner.substr(0, note);
-            if (inner.ends_with(" ]")) {
+            if (inner.ends_with(kUtf8Pieces.close)) {
                 e.folder = true;
-                body = inner.substr(0, inner.size() - 2);
+                body = inner.substr(0, inner.size() - kUtf8Pieces.close.size());
             }
         }
         if (!e.folder && marks) {
