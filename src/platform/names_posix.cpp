@@ -3,6 +3,7 @@
 #include "platform/names_posix.h"
 
 #include "platform/ascii_order.h"
+#include "platform/chars.h"
 #include "platform/source_posix.h"
 
 #include <langinfo.h>
@@ -119,18 +120,8 @@ size_t CharLength(const PosixSourceImpl& impl, const char* p, size_t n) {
 
 size_t Utf8Length(const unsigned char* p, size_t n) {
     if (n == 0) return 0;
-    unsigned c = p[0];
-    if (c < 0x80) return 1;
-    size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (len == 0 || n < len) return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    if (c == 0xE0 && p[1] < 0xA0) return 0;   // overlong
-    if (c == 0xED && p[1] >= 0xA0) return 0;  // a surrogate
-    if (c == 0xF0 && p[1] < 0x90) return 0;   // overlong
-    if (c == 0xF4 && p[1] >= 0x90) return 0;  // past U+10FFFF
-    return len;
+    int32_t i = 0;
+    return NextUtf8(p, i, int32_t(std::min<size_t>(n, 4))) < 0 ? 0 : size_t(i);
 }
 
 namespace {
