@@ -29,10 +29,8 @@ void AppendJsonName(std::string& out, std::string_view name, std::string& bytesH
         } else if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || IsBidiControl(c)) {
-            // Controls (C0, DEL, C1), the line and paragraph separators, which a terminal or an editor
-            // could take for a line end, and the bidirectional controls, which reorder what is shown:
-            // valid JSON either way, but never written raw.
+        } else if (IsUnsafeCharacter(c)) {
+            // Valid JSON either way, but never written raw.
             AppendUnicodeEscape(out, uint32_t(c));
         } else {
             out.append(name.data() + start, size_t(i - start));

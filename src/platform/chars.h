@@ -24,6 +24,12 @@ inline bool IsBidiControl(int32_t c) {
     return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// The characters no name escaper writes raw: controls (C0, DEL, C1), U+2028/U+2029, which a terminal or an
+// editor could take for a line end, and the bidirectional controls.
+inline bool IsUnsafeCharacter(int32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || IsBidiControl(c);
+}
+
 // Shift_JIS (code page 932): the first byte of a two-byte character.
 inline bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

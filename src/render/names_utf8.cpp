@@ -45,7 +45,7 @@ bool IsPlain(std::string_view name) {
             continue;
         }
         int32_t c = NextUtf8Multibyte(s, i, length);
-        if (c < 0 || c <= 0x9F || c == 0x2028 || c == 0x2029 || IsBidiControl(c)) return false;
+        if (c < 0 || IsUnsafeCharacter(c)) return false;
     }
     return true;
 }

@@ -2,7 +2,7 @@
 // only code that looks inside a name) and the tree and indented renderers over an ordered listing.
 // This part owns every byte of the text views: pieces, line ends, escaping and the text limit. It may use
 // `listing` (it renders the ordered tables) and platform's character data (platform/chars.h: UTF-8
-// decoding, display columns, character classes, the hex digits), nothing else of ours and no system or ICU
+// decoding, display columns, character classes, the hex digits), nothing else of ours and no OS or ICU
 // header; the UTF-8 name writer, whose character data ICU answers, only the POSIX build has.
 // listing_index.h and name_escape.h are its helpers; the command line's structured formats use them too.
 #pragma once
