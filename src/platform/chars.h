@@ -1,4 +1,4 @@
-// Character data for names, free of any system header: UTF-8 decoding, display columns, the character
+// Character data for names, free of OS and ICU headers: UTF-8 decoding, display columns, the character
 // classes the escapers test, and the hex digits they write. ICU answers behind chars_icu.cpp (POSIX
 // side); the inline parts serve the Windows build too.
 #pragma once

@@ -1,5 +1,5 @@
 // Code pages: text converted between encodings named as the system names them ("CP932", "UTF-8", a
-// locale's codeset). Free of system headers; iconv answers behind codepage_posix.cpp (POSIX side).
+// locale's codeset). Free of OS headers; iconv answers behind codepage_posix.cpp (POSIX side).
 #pragma once
 
 #include <cstddef>

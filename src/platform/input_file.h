@@ -1,4 +1,4 @@
-// An input read whole: the path list of --fromfile, the listing of --parse. Free of system headers; the
+// An input read whole: the path list of --fromfile, the listing of --parse. Free of OS headers; the
 // POSIX calls are in input_file_posix.cpp.
 #pragma once
 
