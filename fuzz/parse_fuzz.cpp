@@ -17,9 +17,9 @@ namespace {
     std::abort();
 }
 
-void CheckPlacement(std::string_view input, CliOptions::InputEncoding encoding) {
+void CheckPlacement(std::string_view input, ListingEncoding encoding) {
     ParsedListing listing;
-    ParseListing(input, encoding, listing);
+    ParseListing(input, encoding, listing, "%Y-%m-%d %H:%M");
     size_t lines = 1;
     for (char c : input) lines += c == '\n';
     int32_t open = 0;  // folders open above the next entry
@@ -45,8 +45,8 @@ void CheckEscapes(std::string_view name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    CheckPlacement(input, CliOptions::kInputGuess);
-    CheckPlacement(input, CliOptions::kInputSjis);
+    CheckPlacement(input, ListingEncoding::kGuess);
+    CheckPlacement(input, ListingEncoding::kSjis);
     if (size <= 255) CheckEscapes(input);
     return 0;
 }

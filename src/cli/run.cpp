@@ -11,6 +11,7 @@
 #include "cli/progress.h"
 #include "formats/formats.h"
 #include "formats/html.h"
+#include "formats/walk.h"
 #include "git/git.h"
 #include "listing/listing.h"
 #include "metadata/line_decor.h"
@@ -135,12 +136,11 @@ void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder)
     const auto& run = *static_cast<ListingRun*>(context);
     if (run.looking && folder.meta < run.meta.entries.size() &&
         (run.meta.entries[folder.meta].flags & kMetaRecursive)) {
-        std::string_view note = " [recursive, not followed]";
-        AppendBounded(buffer, note, note.size());
+        AppendBounded(buffer, kNotFollowedNote, kNotFollowedNote.size());
     }
     auto found = run.overLimit.find(folder.name);
     if (found == run.overLimit.end()) return;
-    std::string note = " (" + std::to_string(found->second) + " entries)";
+    std::string note = " " + EntriesNote(found->second);
     AppendBounded(buffer, note, note.size());
 }
 

@@ -18,7 +18,10 @@ int RunParse(const CliOptions& options) {
         return kExitNoListing;
     }
     ParsedListing listing;
-    ParseListing(bytes, options.parseEncoding, listing, options.meta.timeFormat);
+    ListingEncoding encoding = options.parseEncoding == CliOptions::kInputSjis   ? ListingEncoding::kSjis
+                               : options.parseEncoding == CliOptions::kInputUtf8 ? ListingEncoding::kUtf8
+                                                                                 : ListingEncoding::kGuess;
+    ParseListing(bytes, encoding, listing, options.meta.timeFormat);
     for (const std::string& problem : listing.problems) PrintMessage(problem);
     std::string text;
     if (options.format == CliOptions::kFormatJson) {

@@ -1,22 +1,26 @@
-// The command line's structured outputs (POSIX side): one JSON document and a nested Markdown list, both
-// streamed through the text buffer from the ordered tables, as the text views are.
+// Documents written from the ordered tables: one JSON document, a nested Markdown list and an HTML page
+// (html.h), each streamed through the text buffer by one walk (walk.h), as the text views are; and the
+// JSON tree writer --parse's output shares.
+// This folder may use `listing` (the tables), `render` (the text buffer, the text view's name escaping,
+// the listing index), `metadata` (the fields of the metadata options) and platform's character data
+// (platform/chars.h); it reads no disk and knows no option of the command line's.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
-#include "metadata/metadata.h"
+#include "formats/walk.h"
 #include "listing/listing.h"
+#include "metadata/metadata.h"
 #include "render/render.h"
 
 // What the tables do not hold but these formats show.
 struct FormatExtras {
     std::string rootPath;                                  // FOLDER as the scan opened it
     const std::unordered_set<std::string>* links = nullptr;  // LinkKey of every symbolic link read
-    const std::unordered_map<uint32_t, int64_t>* overLimit = nullptr;  // folder name offset -> entries
+    const OverLimitMap* overLimit = nullptr;               // folders --filelimit left unopened
     bool filesFirst = false;
     std::string summary;                                   // empty: no summary
     const MetaTable* meta = nullptr;                       // the metadata options' fields, where asked
@@ -39,6 +43,18 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
 void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
                     const FormatExtras& extras);
 
+// ---- The JSON tree writer, which RenderJson and --parse's JSON share.
+
 // A name as a JSON string value (quotes included), as RenderJson writes it; `bytesHex` gets the hex of
 // the name when it is not valid UTF-8, else stays empty.
 void AppendJsonName(std::string& out, std::string_view name, std::string& bytesHex);
+// Opens one entry of the tree: the separator (none before the root, a line break before a folder's
+// first entry, a comma and one before the others), two spaces a level, then {"name": ..., "bytes": ...
+// (with `bytes`, where the name is not valid UTF-8), "type": "TYPE". The caller adds what else the
+// entry holds and closes it: "}" for a file, kJsonChildren and AppendJsonFolderEnd for a folder.
+void AppendJsonEntry(std::string& out, std::string_view name, std::string_view type, int32_t level, bool first,
+                     bool bytes = true);
+inline constexpr std::string_view kJsonChildren = ", \"children\": [";
+// Closes the children of a folder at `level`: a line break and the folder's indent where it had
+// children (`any`), "]", the root's "summary" where one is given, "}", and a line break after the root.
+void AppendJsonFolderEnd(std::string& out, int32_t level, bool any, std::string_view summary);

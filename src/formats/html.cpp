@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "render/listing_index.h"
+#include "formats/walk.h"
+#include "platform/chars.h"
 
 namespace {
-
-const char kHex[] = "0123456789ABCDEF";
 
 void Put(TextBuffer& buffer, std::string_view text) { AppendBounded(buffer, text, text.size()); }
 
@@ -83,16 +82,13 @@ void AppendPercentEncoded(std::string& out, std::string_view component) {
             out += ch;
         } else {
             out += '%';
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
+            AppendHexByte(out, b, true);
         }
     }
 }
 
 void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
                 const FormatExtras& extras, const HtmlPage& page) {
-    ListingIndex index;
-    BuildListingIndex(tables, index);
     TextBuffer scratch;
     std::string line;
     const FolderEntry& root = tables.folders[0];
@@ -117,26 +113,22 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         AppendHtmlEscaped(rootLink, page.baseHref);
         if (rootLink.back() != '/') rootLink += '/';
     }
-    auto childLink = [&](std::string& out, std::string_view name, bool folder) {
+    auto childLink = [&](std::string& out, std::string_view name) {
         out = links.back();
-        if (folder && name == "/" && links.size() == 1) {
+        if (name == "/" && links.size() == 1) {
             if (!out.empty() && out.back() == '/') out.pop_back();
             out += '/';
             return;
         }
         AppendPercentEncoded(out, name);
-        if (folder) out += '/';
+        out += '/';
     };
-    auto entries = [&](const FolderEntry& f) -> int64_t {
-        if (extras.overLimit == nullptr) return -1;
-        auto found = extras.overLimit->find(f.name);
-        return found != extras.overLimit->end() ? found->second : -1;
-    };
-    auto files = [&](int32_t row) {
-        const FolderEntry& f = tables.folders[row];
-        if (!options.fileNames) return;
-        for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
-            std::string_view name = tables.Name(tables.FileRow(index.fileRows[k]));
+    ListingWalk walk;
+    StartWalk(walk, tables, options.fileNames, extras.filesFirst, extras.overLimit);
+    WalkRow r;
+    while (NextRow(walk, r)) {
+        if (r.kind == WalkRow::kFile) {
+            std::string_view name = tables.Name(tables.FileRow(r.row));
             if (!options.folderNames) {
                 // Without folder rows a file's folder is unknown, and so is its link: none is better
                 // than a wrong one.
@@ -153,44 +145,24 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             AppendShownName(line, name, scratch);
             line += "</a></li>\n";
             Put(buffer, line);
-        }
-    };
-    // A folder's opening: its summary, then its list.
-    auto open = [&](int32_t row, const std::string& link) {
-        const FolderEntry& f = tables.folders[row];
-        line.assign(row == 0 ? "<details open><summary><a href=\"" : "<li><details open><summary><a href=\"");
-        line += link.empty() ? std::string("./") : link;
-        line += "\">";
-        AppendShownName(line, tables.Name(f), scratch);
-        line += "</a>";
-        int64_t count = entries(f);
-        if (count >= 0) line += " <span class=\"note\">(" + std::to_string(count) + " entries)</span>";
-        line += "</summary>\n<ul>\n";
-        Put(buffer, line);
-    };
-    links.push_back(rootLink);
-    open(0, rootLink);
-    if (extras.filesFirst) files(0);
-    std::vector<std::pair<int32_t, int32_t>> stack{{0, 1}};  // folder row, next child row
-    while (!stack.empty()) {
-        auto& [row, next] = stack.back();
-        const FolderEntry& f = tables.folders[row];
-        if (next < row + f.subtreeSize) {
-            int32_t child = next;
-            next += tables.folders[child].subtreeSize;
-            if (tables.folders[child].depth != f.depth + 1) continue;
-            std::string link;
-            childLink(link, tables.Name(tables.folders[child]), true);
-            open(child, link);
+        } else if (r.kind == WalkRow::kFolder) {
+            // A folder's opening: its summary, then its list.
+            const FolderEntry& f = tables.folders[r.row];
+            std::string link = rootLink;
+            if (r.level > 0) childLink(link, tables.Name(f));
+            line.assign(r.level == 0 ? "<details open><summary><a href=\"" : "<li><details open><summary><a href=\"");
+            line += link.empty() ? std::string("./") : link;
+            line += "\">";
+            AppendShownName(line, tables.Name(f), scratch);
+            line += "</a>";
+            if (r.overLimit >= 0) line += " <span class=\"note\">" + EntriesNote(r.overLimit) + "</span>";
+            line += "</summary>\n<ul>\n";
+            Put(buffer, line);
             links.push_back(std::move(link));
-            if (extras.filesFirst) files(child);
-            stack.push_back({child, child + 1});
-            continue;
+        } else {
+            Put(buffer, r.level == 0 ? "</ul>\n</details>\n" : "</ul>\n</details></li>\n");
+            links.pop_back();
         }
-        if (!extras.filesFirst) files(row);
-        Put(buffer, stack.size() == 1 ? "</ul>\n</details>\n" : "</ul>\n</details></li>\n");
-        stack.pop_back();
-        links.pop_back();
     }
     line.clear();
     if (!extras.summary.empty()) {

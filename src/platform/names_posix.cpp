@@ -1,8 +1,9 @@
 // Names on the POSIX side of the seam: collation keys for the locale in LC_COLLATE (ICU's, or bytes in
-// the C locales), CP932 names for the sjis modes (iconv), and the order Windows delivers entries in.
+// the C locales), CP932 names for the sjis modes (codepage.h), and the order Windows delivers entries in.
 #include "platform/names_posix.h"
 
 #include "platform/ascii_order.h"
+#include "platform/chars.h"
 #include "platform/source_posix.h"
 
 #include <langinfo.h>
@@ -119,18 +120,8 @@ size_t CharLength(const PosixSourceImpl& impl, const char* p, size_t n) {
 
 size_t Utf8Length(const unsigned char* p, size_t n) {
     if (n == 0) return 0;
-    unsigned c = p[0];
-    if (c < 0x80) return 1;
-    size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (len == 0 || n < len) return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    if (c == 0xE0 && p[1] < 0xA0) return 0;   // overlong
-    if (c == 0xED && p[1] >= 0xA0) return 0;  // a surrogate
-    if (c == 0xF0 && p[1] < 0x90) return 0;   // overlong
-    if (c == 0xF4 && p[1] >= 0x90) return 0;  // past U+10FFFF
-    return len;
+    int32_t i = 0;
+    return NextUtf8(p, i, int32_t(std::min<size_t>(n, 4))) < 0 ? 0 : size_t(i);
 }
 
 namespace {
@@ -195,10 +186,10 @@ bool OpenCollators(PosixSourceImpl& impl) {
 }
 
 bool OpenCp932(PosixSourceImpl& impl) {
-    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    if (impl.toCp932 != nullptr) return true;
     if (!impl.namesError.empty()) return false;
-    impl.toCp932 = iconv_open("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
-    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) return true;
+    impl.toCp932 = OpenCodePageConversion("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
+    if (impl.toCp932 != nullptr) return true;
     impl.namesError = "cannot convert names from '" + impl.codeset + "' to CP932: " + std::strerror(errno);
     return false;
 }
@@ -234,11 +225,11 @@ void CloseNames(PosixSourceImpl& impl) {
     ucol_close(impl.folderCollator);
     ucol_close(impl.fileCollator);
     if (impl.decoder) ucnv_close(impl.decoder);
-    if (impl.toCp932 != reinterpret_cast<iconv_t>(-1)) iconv_close(impl.toCp932);
+    CloseCodePageConversion(impl.toCp932);
     impl.folderCollator = impl.fileCollator = nullptr;
     impl.collatorsTried = false;
     impl.decoder = nullptr;
-    impl.toCp932 = reinterpret_cast<iconv_t>(-1);
+    impl.toCp932 = nullptr;
 }
 
 namespace {
@@ -333,28 +324,15 @@ std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folde
 
 namespace {
 
+// One '?' for a character CP932 lacks, or for the single byte that does not start a valid one.
+size_t QuestionMark(void* context, std::string_view rest, std::string& out) {
+    out += '?';
+    return std::max<size_t>(CharLength(*static_cast<PosixSourceImpl*>(context), rest.data(), rest.size()), 1);
+}
+
 // Appends `raw` converted to CP932, '?' for what cannot be converted.
 void AppendCp932(PosixSourceImpl& impl, std::string_view raw, std::string& out) {
-    iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(raw.data());  // iconv's signature; the input is not written
-    size_t inLeft = raw.size();
-    while (inLeft > 0) {
-        size_t used = out.size();
-        out.resize(used + 2 * inLeft + 8);
-        char* o = out.data() + used;
-        size_t outLeft = out.size() - used;
-        size_t result = iconv(impl.toCp932, &in, &inLeft, &o, &outLeft);
-        int err = errno;
-        out.resize(out.size() - outLeft);
-        if (result != static_cast<size_t>(-1) || err == E2BIG) continue;
-        // EILSEQ (a character CP932 lacks, or invalid input) or EINVAL (a character cut short at the end):
-        // one '?' for the character, or for the single byte that does not start a valid one.
-        size_t skip = std::max<size_t>(CharLength(impl, in, inLeft), 1);
-        out += '?';
-        in += skip;
-        inLeft -= skip;
-        iconv(impl.toCp932, nullptr, nullptr, nullptr, nullptr);
-    }
+    AppendConverted(*impl.toCp932, raw, out, QuestionMark, &impl);
 }
 
 // Unicode tag characters (U+E0000 ... U+E007F: F3 A0 80 80 ... F3 A0 81 BF in UTF-8), which glibc's

@@ -2,7 +2,6 @@
 // encoding, ICU collation keys, CP932 names for the sjis modes, and the order Windows delivers entries in.
 #pragma once
 
-#include <iconv.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "listing/listing.h"
+#include "platform/codepage.h"
 
 struct PosixSourceImpl {
     UCollator* folderCollator = nullptr;  // secondary strength: letter case ignored
@@ -37,7 +37,7 @@ struct PosixSourceImpl {
     std::string codeset;                  // nl_langinfo(CODESET) at set-up
     bool asciiKeys = false;               // names of printable ASCII may get keys without ICU (ascii_order.h)
     bool natural = false;                 // digit runs compare by value (ICU's numeric collation too)
-    iconv_t toCp932 = reinterpret_cast<iconv_t>(-1);
+    CodePageConversion* toCp932 = nullptr;
 
     // Scratch reused for every name, so reading a folder allocates nothing per entry once these grew.
     std::vector<UChar> text;              // a name decoded to UTF-16

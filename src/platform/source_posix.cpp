@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/ascii_order.h"
+#include "platform/chars.h"
 #include "platform/messages.h"
 #include "platform/names_posix.h"
 
@@ -370,12 +371,10 @@ std::string PosixCollationLocale(const PosixSource& source) {
 std::string PosixNamesError(const PosixSource& source) { return source.impl ? source.impl->namesError : std::string(); }
 
 std::string EscapeForNotice(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     auto hex = [&out](unsigned char c) {
         out += "\\x";
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
+        AppendHexByte(out, c);
     };
     for (size_t i = 0; i < bytes.size();) {
         auto c = static_cast<unsigned char>(bytes[i]);

@@ -3,11 +3,7 @@
 // writes the paths, or the JSON tree, in the listing's order.
 #include "readers/listing_reader.h"
 
-#include <iconv.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <ctime>
 #include <functional>
@@ -15,6 +11,8 @@
 #include <span>
 
 #include "formats/formats.h"
+#include "platform/chars.h"
+#include "platform/codepage.h"
 #include "platform/dates.h"
 #include "platform/messages.h"
 #include "readers/path_list.h"
@@ -30,36 +28,31 @@ struct Dialect {
     bool ours;                  // arbolin's: folders as "[ name ]", names escaped
 };
 
+// arbolin's tree view in one piece set.
+constexpr Dialect Ours(const char* label, const Pieces& p) {
+    return {label, p.branch, "", p.blank, p.tee, p.last, p.ellipsis, true};
+}
+
 constexpr Dialect kUtf8Dialects[] = {
-    {"arbolin tree view", " \xE2\x94\x82", "", "  ", " \xE2\x94\x9C", " \xE2\x94\x94", " \xE2\x80\xA6", true},
-    {"arbolin tree view, ascii pieces", " |", "", "  ", " +", " `", "..", true},
+    Ours("arbolin tree view", kUtf8Pieces),
+    Ours("arbolin tree view, ascii pieces", kAsciiPieces),
     {"arbolin indented view", "", "", "", "", "", "", true},
     {"tree", "\xE2\x94\x82\xC2\xA0\xC2\xA0 ", "\xE2\x94\x82   ", "    ",
      "\xE2\x94\x9C\xE2\x94\x80\xE2\x94\x80 ", "\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ", "", false},
     {"tree --charset ascii", "|   ", "", "    ", "|-- ", "`-- ", "", false},
 };
 constexpr Dialect kSjisDialects[] = {
-    {"arbolin tree view (sjis)", " \x84\xA0", "", "   ", " \x84\xA5", " \x84\xA4", " \x81\x63", true},
-    {"arbolin tree view (sjis), ascii pieces", " |", "", "  ", " +", " `", "..", true},
+    Ours("arbolin tree view (sjis)", kSjisPieces),
+    Ours("arbolin tree view (sjis), ascii pieces", kAsciiPieces),
     {"arbolin indented view (sjis)", "", "", "", "", "", "", true},
     {"tree --charset ascii (sjis)", "|   ", "", "    ", "|-- ", "`-- ", "", false},
 };
 
-constexpr std::string_view kIndent = "   ";
-constexpr std::string_view kNotFollowed = " [recursive, not followed]";
-
-bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-bool IsValidUtf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t length = int32_t(text.size());
-    for (int32_t i = 0; i < length;) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0) return false;
-    }
-    return true;
-}
+constexpr std::string_view kIndent = kUtf8Pieces.indent;  // the indented view's step, in every encoding
+// A folder's brackets and the indent step are read alike in every piece set.
+static_assert(kSjisPieces.open == kUtf8Pieces.open && kAsciiPieces.open == kUtf8Pieces.open &&
+              kSjisPieces.close == kUtf8Pieces.close && kAsciiPieces.close == kUtf8Pieces.close &&
+              kSjisPieces.indent == kIndent && kAsciiPieces.indent == kIndent);
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -74,8 +67,7 @@ int Columns(std::string_view text) {
     int32_t length = int32_t(text.size());
     int columns = 0;
     for (int32_t i = 0; i < length;) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
+        int32_t c = NextUtf8(s, i, length);
         if (c < 0) {
             ++columns;
             continue;
@@ -83,26 +75,6 @@ int Columns(std::string_view text) {
         columns += DisplayColumns(c);
     }
     return columns;
-}
-
-// Code page 932 to UTF-8; a byte that forms no character there is kept as it is.
-std::string FromCp932(std::string_view text) {
-    static iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-    std::string out(text.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
-    char* to = out.data();
-    size_t toLeft = out.size();
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    while (inLeft > 0) {
-        if (iconv(converter, &in, &inLeft, &to, &toLeft) != size_t(-1)) break;
-        if (errno != EILSEQ && errno != EINVAL) break;
-        *to++ = *in++;  // toLeft stays ample: three bytes out for each byte in
-        --toLeft, --inLeft;
-    }
-    out.resize(out.size() - toLeft);
-    return out;
 }
 
 bool IsSummary(std::string_view text) {
@@ -115,8 +87,8 @@ bool IsSummary(std::string_view text) {
 
 // " (123 entries)" at the end of a folder line.
 bool EndsWithEntryCount(std::string_view text, size_t& noteStart) {
-    if (!text.ends_with(" entries)")) return false;
-    std::string_view head = text.substr(0, text.size() - 9);
+    if (!text.ends_with(kEntriesNoteEnd)) return false;
+    std::string_view head = text.substr(0, text.size() - kEntriesNoteEnd.size());
     size_t digits = 0;
     while (digits < head.size() && head[head.size() - 1 - digits] >= '0' &&
            head[head.size() - 1 - digits] <= '9')
@@ -226,7 +198,7 @@ struct Reader {
 
     std::string Name(std::string_view shown) const {
         std::string name = dialect.ours ? Unescape(shown, sjis) : std::string(shown);
-        return sjis ? FromCp932(name) : name;
+        return sjis ? Cp932ToUtf8(name) : name;
     }
 
     // The name of an entry and whether it is a folder, marks and notes taken off (the fields before it
@@ -244,13 +216,13 @@ struct Reader {
             return;
         }
         size_t note = 0;
-        if (body.starts_with("[ ")) {
-            std::string_view inner = body.substr(2);
-            if (inner.ends_with(kNotFollowed)) inner.remove_suffix(kNotFollowed.size());
+        if (body.starts_with(kUtf8Pieces.open)) {
+            std::string_view inner = body.substr(kUtf8Pieces.open.size());
+            if (inner.ends_with(kNotFollowedNote)) inner.remove_suffix(kNotFollowedNote.size());
             if (EndsWithEntryCount(inner, note)) inner = inner.substr(0, note);
-            if (inner.ends_with(" ]")) {
+            if (inner.ends_with(kUtf8Pieces.close)) {
                 e.folder = true;
-                body = inner.substr(0, inner.size() - 2);
+                body = inner.substr(0, inner.size() - kUtf8Pieces.close.size());
             }
         }
         if (!e.folder && marks) {
@@ -510,12 +482,9 @@ std::string Unescape(std::string_view text, bool sjis) {
             i += 3;
         } else if (next == 'u' && i + 5 < text.size() &&
                    std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](char h) { return HexValue(h) >= 0; })) {
-            UChar32 code = 0;
-            for (size_t k = i + 2; k < i + 6; ++k) code = code * 16 + HexValue(text[k]);
-            uint8_t bytes[4];
-            int32_t length = 0;
-            U8_APPEND_UNSAFE(bytes, length, code);
-            out.append(reinterpret_cast<const char*>(bytes), size_t(length));
+            uint32_t code = 0;
+            for (size_t k = i + 2; k < i + 6; ++k) code = code * 16 + uint32_t(HexValue(text[k]));
+            AppendUtf8(out, code);
             i += 5;
         } else {
             out += '\\';
@@ -524,9 +493,9 @@ std::string Unescape(std::string_view text, bool sjis) {
     return out;
 }
 
-void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out,
+void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out,
                   const std::string& timeFormat) {
-    bool sjis = encoding == CliOptions::kInputSjis || (encoding == CliOptions::kInputGuess && !IsValidUtf8(text));
+    bool sjis = encoding == ListingEncoding::kSjis || (encoding == ListingEncoding::kGuess && !IsValidUtf8(text));
     std::vector<std::string_view> lines;
     std::vector<size_t> numbers;
     size_t number = 0;
@@ -573,33 +542,27 @@ void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, Par
 }
 
 void WriteParsedJson(const ParsedListing& listing, std::string& out) {
-    std::string hex;
-    out += "{\"name\": ";
-    AppendJsonName(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), hex);
-    out += ", \"type\": \"folder\", \"children\": [";
+    // The root keeps its name alone, without "bytes", as --parse has always written it.
+    AppendJsonEntry(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), "folder", 0,
+                    true, false);
+    out += kJsonChildren;
     std::vector<bool> any{false};  // per open folder: a child written
     auto close = [&](size_t keep) {
         while (any.size() > keep) {
-            if (any.back()) out += "\n" + std::string((any.size() - 1) * 2, ' ');
-            out += "]}";
+            AppendJsonFolderEnd(out, int32_t(any.size() - 1), any.back(), {});
             any.pop_back();
         }
     };
     for (const ParsedEntry& e : listing.entries) {
         close(size_t(e.level));
-        out += any.back() ? ",\n" : "\n";
+        AppendJsonEntry(out, e.name, e.folder ? "folder" : "file", e.level, !any.back());
         any.back() = true;
-        out.append(size_t(e.level) * 2, ' ');
-        out += "{\"name\": ";
-        AppendJsonName(out, e.name, hex);
-        if (!hex.empty()) out += ", \"bytes\": \"" + hex + "\"";
         if (e.folder) {
-            out += ", \"type\": \"folder\", \"children\": [";
+            out += kJsonChildren;
             any.push_back(false);
         } else {
-            out += ", \"type\": \"file\"}";
+            out += '}';
         }
     }
     close(0);
-    out += "\n";
 }

@@ -1,13 +1,16 @@
 // --parse (POSIX side): a pasted listing read back into the paths it shows. Reads the views `arbolin`
-// prints (tree and indented, utf8 and sjis, both piece sets) and what `tree` prints; no folder is read.
+// prints (tree and indented, utf8 and sjis, both piece sets) and what `tree` prints.
+// The readers folder turns text back into a listing: this reader behind --parse, the path list behind
+// --fromfile (path_list.h) and the in-memory source they fill (source_memory.h); no folder is read. It
+// may use `listing`, `render` (the pieces and the escapes it reads back), `platform` (character data,
+// code pages, the list's bytes, messages) and formats' JSON tree writer and note texts; never the command
+// line's options.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "cli/options.h"
 
 struct ParsedEntry {
     std::string name;   // UTF-8 (Shift_JIS input converted), escapes turned back into bytes
@@ -23,11 +26,12 @@ struct ParsedListing {
     std::string dialect;               // which printer's form was recognised, for messages
 };
 
-// Reads `text` (the listing's bytes). `encoding` says whether it is Shift_JIS; kInputGuess decides by its
-// bytes (Shift_JIS when it is not valid UTF-8). Dates among the metadata fields are read in
+// What the listing's bytes are: kGuess decides by them (Shift_JIS when they are not valid UTF-8).
+enum class ListingEncoding { kGuess, kUtf8, kSjis };
+
+// Reads `text` (the listing's bytes) in `encoding`. Dates among the metadata fields are read in
 // `timeFormat` (strftime's form, as --timefmt writes them).
-void ParseListing(std::string_view text, CliOptions::InputEncoding encoding, ParsedListing& out,
-                  const std::string& timeFormat = MetaWants().timeFormat);
+void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out, const std::string& timeFormat);
 
 // Turns C-style escapes (\\ \a \b \t \n \v \f \r \xNN \uXXXX) back into bytes; `sjis`: the trail byte of
 // a two-byte character is never the start of an escape.

@@ -2,40 +2,16 @@
 // in-memory tree whose entries carry the POSIX source's shown names and collation keys.
 #include "readers/path_list.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
+#include "platform/input_file.h"
 #include "platform/messages.h"
 
 bool ReadListInput(const std::string& file, std::string& bytes, std::string& error) {
-    int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot read " + Quoted(file) + ": " + Reason(errno);
-        return false;
-    }
-    size_t used = 0;
-    struct stat info;
-    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    bytes.resize(regular ? size_t(info.st_size) + 1 : size_t(1) << 20);  // + 1: the read that finds the end
-    for (;;) {
-        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-        ssize_t n = read(fd, bytes.data() + used, bytes.size() - used);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = "cannot read " + Quoted(file) + ": " + Reason(errno);
-            if (fd != STDIN_FILENO) close(fd);
-            return false;
-        }
-        used += size_t(n);
-    }
-    if (fd != STDIN_FILENO) close(fd);
-    bytes.resize(used);
-    return true;
+    int err = ReadWholeInput(file, bytes);
+    if (err == 0) return true;
+    error = "cannot read " + Quoted(file) + ": " + Reason(err);
+    return false;
 }
 
 namespace {

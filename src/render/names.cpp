@@ -9,7 +9,6 @@ namespace {
 constexpr size_t kLongName = 17;   // names longer than this are shortened
 constexpr size_t kShortName = 14;  // ... to this many bytes, then " …"
 
-bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsSjisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // Bytes of `name` that a shortened name keeps: 14, or 13 where byte 14 would be the first half of a

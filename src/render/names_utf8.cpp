@@ -1,8 +1,6 @@
 // The command line's UTF-8 name writer: escapes what could break a line, reorder it or hide bytes, and
-// counts the name limit in display columns (a wide character counts two and is never cut). Uses ICU.
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
+// counts the name limit in display columns (a wide character counts two and is never cut), with the
+// character data of platform/chars.h (ICU behind it).
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -10,14 +8,6 @@
 
 #include "render/name_escape.h"
 #include "render/render.h"
-
-int DisplayColumns(int32_t c) {
-    int8_t type = u_charType(c);
-    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
-    if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
-    int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
-    return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
-}
 
 namespace {
 
@@ -54,9 +44,8 @@ bool IsPlain(std::string_view name) {
             ++i;
             continue;
         }
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0 || c <= 0x9F || c == 0x2028 || c == 0x2029 || IsBidiControl(c)) return false;
+        int32_t c = NextUtf8Multibyte(s, i, length);
+        if (c < 0 || IsUnsafeCharacter(c)) return false;
     }
     return true;
 }
@@ -88,8 +77,7 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
     int32_t length = int32_t(name.size());
     for (int32_t i = 0; i < length;) {
         int32_t start = i;
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
+        int32_t c = NextUtf8(s, i, length);
         size_t begin = text.size();
         if (c < 0) {  // bytes that form no character: each one escaped
             for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);

@@ -1,9 +1,10 @@
 // Text rendering: the bounded text buffer, the pieces each encoding draws with, the name writers (the
 // only code that looks inside a name) and the tree and indented renderers over an ordered listing.
 // This part owns every byte of the text views: pieces, line ends, escaping and the text limit. It may use
-// `listing` (it renders the ordered tables) and nothing else of ours; ICU only in the UTF-8 name writer,
-// which only the POSIX build has. listing_index.h and name_escape.h are its helpers; the command line's
-// structured formats use the first too.
+// `listing` (it renders the ordered tables) and platform's character data (platform/chars.h: UTF-8
+// decoding, display columns, character classes, the hex digits), nothing else of ours and no OS or ICU
+// header; the UTF-8 name writer, whose character data ICU answers, only the POSIX build has.
+// listing_index.h and name_escape.h are its helpers; the command line's structured formats use them too.
 #pragma once
 
 #include <cstdint>
@@ -82,9 +83,6 @@ void AppendNameSjisEscaped(TextBuffer& buffer, std::string_view name, bool nameL
 // U+2029 and the bidirectional controls as \u2028, \u202e;
 // the limit counts display columns (over 17 shortened to at most 14; a wide character is never cut).
 void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
-// The display columns of one character as the UTF-8 writer counts them for the name limit: 0 for marks,
-// format characters and Hangul's joining vowels and finals, 2 for wide ones, else 1.
-int DisplayColumns(int32_t c);
 // As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.
 void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit);
 
