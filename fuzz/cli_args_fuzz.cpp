@@ -57,7 +57,7 @@ bool OneLine(const std::string& text) {
     return true;
 }
 
-ParseResult Parse(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
+CommandAction Parse(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     argv.push_back(nullptr);
@@ -150,19 +150,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CliOptions options;
     std::string error;
-    ParseResult result = Parse(args, options, error);
+    CommandAction result = Parse(args, options, error);
     CliOptions again;
     std::string againError;
     if (Parse(args, again, againError) != result || againError != error) Fail("parsing is not repeatable", args, error);
 
     switch (result) {
-        case kParseUsageError:
+        case kActionUsageError:
             if (error.empty()) Fail("a usage error without a reason", args, "");
             if (!OneLine(error)) Fail("a usage error that breaks its line", args, error);
             return 0;
-        case kParseHelp:
-        case kParseVersion: return 0;
-        case kParseRun: break;
+        case kActionHelp:
+        case kActionVersion: return 0;
+        case kActionRun: break;
         default: Fail("unknown parse result", args, std::to_string(int(result)));
     }
     const ListOptions& list = options.list;
@@ -180,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (meta.timeFormat.empty()) Fail("an empty --timefmt", args, "");
     std::vector<std::string> written = WrittenBack(options);
     CliOptions reparsed;
-    if (Parse(written, reparsed, error) != kParseRun) Fail("written-back arguments refused", written, error);
+    if (Parse(written, reparsed, error) != kActionRun) Fail("written-back arguments refused", written, error);
     if (!Same(options, reparsed)) Fail("written-back arguments mean something else", args, "");
     return 0;
 }

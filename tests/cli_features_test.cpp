@@ -678,7 +678,7 @@ TEST(CliNewOptions, UsageErrors) {
         for (const std::string& a : c.args) argv.push_back(a.c_str());
         CliOptions o;
         std::string error;
-        EXPECT_EQ(ParseArguments(int(argv.size()), argv.data(), o, error), kParseUsageError) << c.message;
+        EXPECT_EQ(ParseArguments(int(argv.size()), argv.data(), o, error), kActionUsageError) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-ParseResult Parse(std::vector<std::string> args, CliOptions& options, std::string& error) {
+CommandAction Parse(std::vector<std::string> args, CliOptions& options, std::string& error) {
     std::vector<const char*> argv{"arbolin"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     return ParseArguments(int(argv.size()), argv.data(), options, error);
@@ -57,7 +57,7 @@ TEST(CliOptions, AcceptedCommandLines) {
         for (const std::string& a : c.args) joined += a + " ";
         CliOptions o;
         std::string error;
-        ASSERT_EQ(Parse(c.args, o, error), kParseRun) << joined << error;
+        ASSERT_EQ(Parse(c.args, o, error), kActionRun) << joined << error;
         EXPECT_EQ(o.list.subfolders, c.subfolders) << joined;
         EXPECT_EQ(o.list.folderNames, c.folderNames) << joined;
         EXPECT_EQ(o.list.fileNames, c.fileNames) << joined;
@@ -101,7 +101,7 @@ TEST(CliOptions, UsageErrors) {
     for (const auto& c : cases) {
         CliOptions o;
         std::string error;
-        EXPECT_EQ(Parse(c.args, o, error), kParseUsageError) << c.message;
+        EXPECT_EQ(Parse(c.args, o, error), kActionUsageError) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
@@ -110,11 +110,11 @@ TEST(CliOptions, UsageErrors) {
 TEST(CliOptions, HelpAndVersionStopTheParsing) {
     CliOptions o;
     std::string error;
-    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kParseHelp);
-    EXPECT_EQ(Parse({"--indented", "--help"}, o, error), kParseHelp);
-    EXPECT_EQ(Parse({"--version", "-L", "0"}, o, error), kParseVersion);
-    EXPECT_EQ(Parse({"--compat", "-L", "9", "--version"}, o, error), kParseVersion);
-    EXPECT_EQ(Parse({"-L", "0", "--help"}, o, error), kParseUsageError);
+    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--indented", "--help"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--version", "-L", "0"}, o, error), kActionVersion);
+    EXPECT_EQ(Parse({"--compat", "-L", "9", "--version"}, o, error), kActionVersion);
+    EXPECT_EQ(Parse({"-L", "0", "--help"}, o, error), kActionUsageError);
 }
 
 // The line goes to a pipe here, standing in for the terminal.
