@@ -111,7 +111,7 @@ constexpr OptionRow kRows[] = {
      "                      Default: the pieces of --encoding (with sjis, ascii\n"
      "                      only changes the pieces). Example: arbolin --pieces ascii\n"},
     {kOptFileLimit, 0, "filelimit", kArgRequired, "N", "file limit", {}, kNotWithCompat, false,
-     "a subfolder with more than N entries is listed with its count, not opened",
+     "a subfolder with more than N entries is listed, not opened",
      "  --filelimit N       a subfolder with more than N entries is listed with its\n"
      "                      count, \"[ name ] (50000 entries)\", and not opened\n"
      "                      (entries counted after -I and -P; FOLDER itself is\n"
