@@ -247,46 +247,50 @@ struct OptionUse {
     bool attached = false;
 };
 
-// Reads the option in argv[i] (a word starting with "--" or "-"), and its value from the next word when it
-// takes one and none came attached; `i` is left on the last word used. Long names match whole; a short
-// option stands alone or has its value attached (-L3): a word of several switches (-sp) is unknown.
-bool ReadOption(int argc, const char* const* argv, int& i, OptionUse& use, std::string& error) {
-    std::string_view arg = argv[i];
-    if (arg.substr(0, 2) == "--") {
-        std::string_view name = arg.substr(2);
-        size_t equals = name.find('=');
-        if (equals != std::string_view::npos) {
-            use.value = name.substr(equals + 1);
-            use.attached = true;
-            name = name.substr(0, equals);
-        }
-        use.row = FindLongOption(name);
-        if (use.row == nullptr) {
-            error = "unknown option " + Quoted(arg.substr(0, equals == std::string_view::npos ? arg.size()
-                                                                                             : equals + 2));
-            return false;
-        }
-        if (use.attached && use.row->argument == kArgNone) {
-            error = "option '--" + std::string(use.row->longName) + "' takes no value";
-            return false;
-        }
-    } else {
-        use.row = FindShortOption(arg[1]);
-        if (use.row == nullptr || (arg.size() > 2 && use.row->argument != kArgRequired)) {
-            error = "unknown option " + Quoted(arg);
-            return false;
-        }
-        if (arg.size() > 2) {
-            use.value = arg.substr(2);
-            use.attached = true;
-        }
+// An option that takes a value and has none attached takes the next word; `i` is left on the last word used.
+bool TakeValue(int argc, const char* const* argv, int& i, OptionUse& use, std::string& error) {
+    if (use.row->argument != kArgRequired || use.attached) return true;
+    if (i + 1 >= argc) {
+        error = "option " + Quoted(argv[i]) + " needs a value";
+        return false;
     }
-    if (use.row->argument == kArgRequired && !use.attached) {
-        if (i + 1 >= argc) {
-            error = "option " + Quoted(arg) + " needs a value";
-            return false;
-        }
-        use.value = argv[++i];
+    use.value = argv[++i];
+    return true;
+}
+
+// "--name" or "--name=value". The name matches a row's long name whole: abbreviations would be resolved in
+// FindLongOption.
+bool ReadLongOption(std::string_view arg, OptionUse& use, std::string& error) {
+    std::string_view name = arg.substr(2);
+    size_t equals = name.find('=');
+    if (equals != std::string_view::npos) {
+        use.value = name.substr(equals + 1);
+        use.attached = true;
+        name = name.substr(0, equals);
+    }
+    use.row = FindLongOption(name);
+    if (use.row == nullptr) {
+        error = "unknown option " + Quoted(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
+        return false;
+    }
+    if (use.attached && use.row->argument == kArgNone) {
+        error = "option '--" + std::string(use.row->longName) + "' takes no value";
+        return false;
+    }
+    return true;
+}
+
+// "-c" or "-cVALUE": the letter at arg[1], and the rest of the word as its value when it takes one. A word
+// of several switches (-sp) is refused as a whole; bundling them would read the next letter here instead.
+bool ReadShortOption(std::string_view arg, OptionUse& use, std::string& error) {
+    use.row = FindShortOption(arg[1]);
+    if (use.row == nullptr || (arg.size() > 2 && use.row->argument != kArgRequired)) {
+        error = "unknown option " + Quoted(arg);
+        return false;
+    }
+    if (arg.size() > 2) {
+        use.value = arg.substr(2);
+        use.attached = true;
     }
     return true;
 }
@@ -302,6 +306,17 @@ bool CheckWord(const OptionUse& use, const ValueWord*& word, std::string& error)
     if (word != nullptr) return true;
     std::string expected = WordList(*use.row);
     return InvalidValue(*use.row, use.value, expected.c_str(), error);
+}
+
+// Applies one option met on the command line and notes where it is refused; kActionRun to go on.
+CommandAction UseOption(const OptionUse& use, CliOptions& options, ParseState& state, std::string& error) {
+    if (use.row->id == kOptHelp) return kActionHelp;
+    if (use.row->id == kOptVersion) return kActionVersion;
+    const ValueWord* word = nullptr;
+    if (!CheckWord(use, word, error) || !Apply(*use.row, use.value, word, options, state, error))
+        return kActionUsageError;
+    NoteRefusals(use.row->refusedWith | (word != nullptr ? word->refusedWith : 0), *use.row, state.refused);
+    return kActionRun;
 }
 
 }  // namespace
@@ -330,13 +345,10 @@ CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& opti
             continue;
         }
         OptionUse use;
-        const ValueWord* word = nullptr;
-        if (!ReadOption(argc, argv, i, use, error)) return kActionUsageError;
-        if (use.row->id == kOptHelp) return kActionHelp;
-        if (use.row->id == kOptVersion) return kActionVersion;
-        if (!CheckWord(use, word, error) || !Apply(*use.row, use.value, word, options, state, error))
-            return kActionUsageError;
-        NoteRefusals(use.row->refusedWith | (word != nullptr ? word->refusedWith : 0), *use.row, state.refused);
+        bool read = arg[1] == '-' ? ReadLongOption(arg, use, error) : ReadShortOption(arg, use, error);
+        if (!read || !TakeValue(argc, argv, i, use, error)) return kActionUsageError;
+        CommandAction action = UseOption(use, options, state, error);
+        if (action != kActionRun) return action;
     }
     return Finish(options, state, error) ? kActionRun : kActionUsageError;
 }
