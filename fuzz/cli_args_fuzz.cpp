@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/option_table.h"
 #include "cli/options.h"
 
 namespace {
@@ -82,6 +84,14 @@ bool Same(const CliOptions& a, const CliOptions& b) {
            a.baseHref == b.baseHref;
 }
 
+// "--name=word" for the word of the option table that stands for `value`.
+std::string WordOf(std::string_view name, int value) {
+    const OptionRow* row = FindLongOption(name);
+    const ValueWord* word = row != nullptr ? FindWordOf(*row, value) : nullptr;
+    if (word == nullptr) Fail("a value without its word", {std::string(name)}, std::to_string(value));
+    return "--" + std::string(name) + "=" + std::string(word->word);
+}
+
 // The arguments that say exactly what `o` says, in the plainest spelling.
 std::vector<std::string> WrittenBack(const CliOptions& o) {
     std::vector<std::string> args{"arbolin"};
@@ -108,14 +118,9 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
     for (const auto& f : flags)
         if (f[1] != nullptr) args.push_back(f[0]);
     if (m.timeFormat != MetaWants{}.timeFormat) args.push_back("--timefmt=" + m.timeFormat);
-    static const char* const kSorts[] = {"name", "version", "size", "mtime", "none"};
-    if (o.sort != CliOptions::kSortName) args.push_back(std::string("--sort=") + kSorts[o.sort]);
-    static const char* const kColors[] = {"auto", "always", "never"};
-    if (o.color != CliOptions::kColorAuto) args.push_back(std::string("--color=") + kColors[o.color]);
-    if (o.format != CliOptions::kFormatText) {
-        const char* names[] = {"text", "json", "markdown", "html"};
-        args.push_back(std::string("--format=") + names[o.format]);
-    }
+    if (o.sort != CliOptions::kSortName) args.push_back(WordOf("sort", o.sort));
+    if (o.color != CliOptions::kColorAuto) args.push_back(WordOf("color", o.color));
+    if (o.format != CliOptions::kFormatText) args.push_back(WordOf("format", o.format));
     if (!o.title.empty()) args.push_back("--title=" + o.title);
     if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
     if (o.fromFile) args.push_back("--fromfile");
