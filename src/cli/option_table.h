@@ -1,6 +1,10 @@
 // The table of `arbolin`'s options: each option's names, its argument, its value words, its help and where
 // it applies. The parser, the help text and the option list the completions are written from all read it.
 // No platform code.
+//
+// A new option is a row of kRows (option_table.cpp) and its OptionId, whose effect is one case of Apply
+// (options.cpp); --help and the completions follow, and the man page's OPTIONS gets its entry by hand
+// (ctest option_lists fails until it has it).
 #pragma once
 
 #include <cstdint>
