@@ -58,11 +58,11 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
     }
     const char* mode = options.fromFile ? "--fromfile" : "--parse";
     const Refused& refused = state.refused;
-    const std::string& readsEntries = !refused.readsEntries.empty() ? refused.readsEntries
-                                      : options.fromFile            ? refused.fromFile
-                                                                    : refused.parse;
-    if (!readsEntries.empty()) {
-        error = std::string(mode) + " reads no file system and cannot be combined with '" + readsEntries + "'";
+    const std::string& named = !refused.readsEntries.empty() ? refused.readsEntries
+                               : options.fromFile            ? refused.fromFile
+                                                             : refused.parse;
+    if (!named.empty()) {
+        error = std::string(mode) + " reads no file system and cannot be combined with '" + named + "'";
         return false;
     }
     if (!refused.needsFolder.empty()) {
