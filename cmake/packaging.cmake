@@ -12,15 +12,16 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 # The man page with the project's version on its .TH line, compressed as Debian wants (-n: no name, no time).
 add_custom_command(OUTPUT ${packaging}/arbolin.1 ${packaging}/arbolin.1.gz
-  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/doc/arbolin.1 -DOUT=${packaging}/arbolin.1
+  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/docs/man/arbolin.1 -DOUT=${packaging}/arbolin.1
           -DVERSION=${PROJECT_VERSION} -P ${PROJECT_SOURCE_DIR}/cmake/man_version.cmake
   COMMAND ${ARBOLIN_GZIP} -9nkf ${packaging}/arbolin.1
-  DEPENDS ${PROJECT_SOURCE_DIR}/doc/arbolin.1 ${PROJECT_SOURCE_DIR}/cmake/man_version.cmake VERBATIM)
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/arbolin.1 ${PROJECT_SOURCE_DIR}/cmake/man_version.cmake VERBATIM)
 
-# The completions, written from `arbolin --help`, so they list what the program accepts.
+# The completions, written from the option table the parser reads, so they list what the program accepts.
 add_custom_command(OUTPUT ${packaging}/arbolin.bash ${packaging}/_arbolin ${packaging}/arbolin.fish
-  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/completions.py $<TARGET_FILE:arbolin> ${packaging}
-  DEPENDS arbolin ${PROJECT_SOURCE_DIR}/scripts/completions.py VERBATIM)
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/scripts/completions.py $<TARGET_FILE:arbolin_option_list>
+          ${packaging}
+  DEPENDS arbolin_option_list ${PROJECT_SOURCE_DIR}/scripts/completions.py VERBATIM)
 
 # The copyright file in Debian's machine-readable form, its licence text taken from LICENSE.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/option_table.h"
 #include "cli/options.h"
 
 namespace {
@@ -57,7 +59,7 @@ bool OneLine(const std::string& text) {
     return true;
 }
 
-ParseResult Parse(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
+CommandAction Parse(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     argv.push_back(nullptr);
@@ -80,6 +82,14 @@ bool Same(const CliOptions& a, const CliOptions& b) {
            a.format == b.format && a.fromFile == b.fromFile && a.parse == b.parse && a.nul == b.nul &&
            a.listFile == b.listFile && a.parseEncoding == b.parseEncoding && a.title == b.title &&
            a.baseHref == b.baseHref;
+}
+
+// "--name=word" for the word of the option table that stands for `value`.
+std::string WordOf(std::string_view name, int value) {
+    const OptionRow* row = FindLongOption(name);
+    const ValueWord* word = row != nullptr ? FindWordOf(*row, value) : nullptr;
+    if (word == nullptr) Fail("a value without its word", {std::string(name)}, std::to_string(value));
+    return "--" + std::string(name) + "=" + std::string(word->word);
 }
 
 // The arguments that say exactly what `o` says, in the plainest spelling.
@@ -108,14 +118,9 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
     for (const auto& f : flags)
         if (f[1] != nullptr) args.push_back(f[0]);
     if (m.timeFormat != MetaWants{}.timeFormat) args.push_back("--timefmt=" + m.timeFormat);
-    static const char* const kSorts[] = {"name", "version", "size", "mtime", "none"};
-    if (o.sort != CliOptions::kSortName) args.push_back(std::string("--sort=") + kSorts[o.sort]);
-    static const char* const kColors[] = {"auto", "always", "never"};
-    if (o.color != CliOptions::kColorAuto) args.push_back(std::string("--color=") + kColors[o.color]);
-    if (o.format != CliOptions::kFormatText) {
-        const char* names[] = {"text", "json", "markdown", "html"};
-        args.push_back(std::string("--format=") + names[o.format]);
-    }
+    if (o.sort != CliOptions::kSortName) args.push_back(WordOf("sort", o.sort));
+    if (o.color != CliOptions::kColorAuto) args.push_back(WordOf("color", o.color));
+    if (o.format != CliOptions::kFormatText) args.push_back(WordOf("format", o.format));
     if (!o.title.empty()) args.push_back("--title=" + o.title);
     if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
     if (o.fromFile) args.push_back("--fromfile");
@@ -150,19 +155,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CliOptions options;
     std::string error;
-    ParseResult result = Parse(args, options, error);
+    CommandAction result = Parse(args, options, error);
     CliOptions again;
     std::string againError;
     if (Parse(args, again, againError) != result || againError != error) Fail("parsing is not repeatable", args, error);
 
     switch (result) {
-        case kParseUsageError:
+        case kActionUsageError:
             if (error.empty()) Fail("a usage error without a reason", args, "");
             if (!OneLine(error)) Fail("a usage error that breaks its line", args, error);
             return 0;
-        case kParseHelp:
-        case kParseVersion: return 0;
-        case kParseRun: break;
+        case kActionHelp:
+        case kActionVersion: return 0;
+        case kActionRun: break;
         default: Fail("unknown parse result", args, std::to_string(int(result)));
     }
     const ListOptions& list = options.list;
@@ -180,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (meta.timeFormat.empty()) Fail("an empty --timefmt", args, "");
     std::vector<std::string> written = WrittenBack(options);
     CliOptions reparsed;
-    if (Parse(written, reparsed, error) != kParseRun) Fail("written-back arguments refused", written, error);
+    if (Parse(written, reparsed, error) != kActionRun) Fail("written-back arguments refused", written, error);
     if (!Same(options, reparsed)) Fail("written-back arguments mean something else", args, "");
     return 0;
 }

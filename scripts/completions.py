@@ -1,40 +1,28 @@
 #!/usr/bin/env python3
-"""Writes the bash, zsh and fish completions of `arbolin` from its --help text, so they list exactly the
-options the help lists. Usage: completions.py ARBOLIN OUTDIR (runs `ARBOLIN --help`; ARBOLIN '-' reads the
-text from standard input). Writes OUTDIR/arbolin.bash, OUTDIR/_arbolin and OUTDIR/arbolin.fish.
+"""Writes the bash, zsh and fish completions of `arbolin` from its option table, as the build tool
+arbolin_option_list prints it (one option a line, tab-separated fields: see src/cli/option_list.cpp).
+Usage: completions.py OPTION_LIST OUTDIR (runs OPTION_LIST; '-' reads its text from standard input).
+Writes OUTDIR/arbolin.bash, OUTDIR/_arbolin and OUTDIR/arbolin.fish.
 
-The form of the help it reads (src/cli/options.cpp, kHelpText):
-  an option line starts with two spaces and '-' followed by a letter, a digit or '-'; its head (names,
-  then the value) ends at two spaces or at the end of the line; the lines indented further below it
-  continue its description:
-    -L, --depth N          a value, any word (upper-case name: N, PATTERN, FILE, FOLDER...)
-    --encoding utf8|sjis   a value, one of these words
-    --color[=WHEN]         an optional value, only as --color=WHEN
-    --fromfile [FILE]      an optional value in the next word
-  The words of a value given by name (WHEN) are found in its description as "WHEN: a|b|c" or "WHEN is a|b|c".
-  FILE values complete file names, FOLDER values folder names; the operand FOLDER completes folder names."""
-import re
+A value named FILE or PATH completes file names, FOLDER or DIR folder names, a value with words those
+words; the operand FOLDER completes folder names. An option without an argument that names a value
+(--fromfile FILE) gives the operand that meaning: the next word completes as that value."""
 import subprocess
 import sys
 from pathlib import Path
 
-HEAD = re.compile(r"^  (-[^ -].*?|--[^ ].*?)(?: {2,}(.*))?$")
-NAMES = re.compile(r"^(-[A-Za-z0-9?](?:, --[a-z0-9][a-z0-9-]*)?|--[a-z0-9][a-z0-9-]*)(.*)$")
-VALUE = re.compile(r"^(?:\[=(?P<attached>[^\]]+)\]|=(?P<eq>\S+)| \[(?P<optional>[^\]]+)\]| (?P<required>\S+))?$")
-WORDS = re.compile(r"^[a-z0-9][a-z0-9-]*(?:\|[a-z0-9][a-z0-9-]*)+$")
+FIELDS = 8
 
 
 class Option:
-    def __init__(self, names, value, value_kind, description):
-        self.names = names            # ["-L", "--depth"] or ["--encoding"]
-        self.value = value            # "N", "utf8|sjis", "WHEN", "" for none
-        self.value_kind = value_kind  # "", "required", "attached" (--x=V only) or "optional" (next word)
-        self.description = description
-        self.words = value.split("|") if WORDS.match(value) else []
-        if value and not self.words:
-            found = re.search(re.escape(value) + r"(?::| is) ((?:[a-z0-9-]+\|)+[a-z0-9-]+)", description)
-            if found:
-                self.words = found.group(1).split("|")
+    def __init__(self, short, long, argument, value, words, repeatable, summary):
+        self.names = ["-" + short] * bool(short) + ["--" + long] * bool(long)  # ["-L", "--depth"]
+        self.words = [w.split(":")[0] for w in words.split()]  # a word's refusals follow a colon
+        self.value = value or "|".join(self.words)  # "N", "WHEN", "utf8|sjis", "" for none
+        # "", "required", "attached" (--x=V only) or "optional" (the next word, when it is no option)
+        self.value_kind = {"required": "required", "attached": "attached"}.get(argument, "optional" if value else "")
+        self.repeatable = repeatable == "1"
+        self.line = summary
         self.files = value in ("FILE", "PATH")
         self.folders = value in ("FOLDER", "DIR")
 
@@ -47,47 +35,20 @@ class Option:
         return [n[2:] for n in self.names if n.startswith("--")]
 
     def summary(self):
-        """The description up to its first "; " or ". " outside parentheses, for the shells that show one."""
-        text = " ".join(self.description.split())
-        depth = 0
-        for i, c in enumerate(text):
-            depth += (c == "(") - (c == ")")
-            if depth == 0 and c in ".;" and text[i + 1:i + 2] in (" ", ""):
-                text = text[:i]
-                break
-        text = text.replace("[", "(").replace("]", ")")
-        if len(text) > 70 and " (" in text:
-            text = text[:text.index(" (")]
-        if len(text) > 70:
-            text = text[:70].rsplit(" ", 1)[0]
-        return text.rstrip(" ,:")
+        return self.line
 
 
-def parse_help(text):
-    """The options of the help text, in its order; raises ValueError on a head it cannot read."""
+def read_table(text):
+    """The options of the table, in its order; raises ValueError on a line it cannot read."""
     options = []
-    current = None  # the option whose description the next indented line continues
     for line in text.splitlines():
-        head = HEAD.match(line)
-        if head:
-            names = NAMES.match(head.group(1))
-            value = VALUE.match(names.group(2)) if names else None
-            if not names or not value:
-                raise ValueError("cannot read the option line: " + line)
-            if value.group("attached") or value.group("optional"):
-                kind = "attached" if value.group("attached") else "optional"
-                word = value.group(kind)
-            else:
-                word = value.group("required") or value.group("eq") or ""
-                kind = "required" if word else ""
-            current = Option(names.group(1).split(", "), word, kind, head.group(2) or "")
-            options.append(current)
-        elif current and line.startswith("   ") and line.strip():
-            current.description += " " + line.strip()
-        else:
-            current = None
+        fields = line.split("\t")
+        if len(fields) != FIELDS or not (fields[0] or fields[1]) or fields[2] not in ("none", "required", "attached"):
+            raise ValueError("cannot read the option line: " + line)
+        short, long, argument, value, words, _refused, repeatable, summary = fields
+        options.append(Option(short, long, argument, value, words, repeatable, summary))
     if not options:
-        raise ValueError("no option lines in the help text")
+        raise ValueError("no options in the table")
     return options
 
 
@@ -119,7 +80,7 @@ def bash(options):
         else:
             pattern = "|".join(o.names + [n + "=" for n in o.names if n.startswith("--")])
         cases.append("        %s) %s; return ;;" % (pattern, action))
-    return """# bash completion for arbolin, written from `arbolin --help` by scripts/completions.py: do not edit.
+    return """# bash completion for arbolin, written from arbolin's option table by scripts/completions.py: do not edit.
 _arbolin() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=
     ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
@@ -161,7 +122,7 @@ def zsh(options):
         else:
             action = " "
         message = "value" if "|" in o.value else o.value.lower()
-        repeat = "*" if "Repeatable" in o.description else ""
+        repeat = "*" if o.repeatable else ""
         heads = []
         for n in o.names:
             if not o.value_kind:
@@ -183,7 +144,7 @@ def zsh(options):
         else:
             lines.append("'%s'{%s}'%s%s'" % (prefix, ",".join(heads), description, argument))
     return """#compdef arbolin
-# zsh completion for arbolin, written from `arbolin --help` by scripts/completions.py: do not edit.
+# zsh completion for arbolin, written from arbolin's option table by scripts/completions.py: do not edit.
 _arguments -s -S \\
   %s \\
   '*:folder:_files -/'
@@ -191,7 +152,7 @@ _arguments -s -S \\
 
 
 def fish(options):
-    lines = ["# fish completion for arbolin, written from `arbolin --help` by scripts/completions.py: do not edit.",
+    lines = ["# fish completion for arbolin, written from arbolin's option table by scripts/completions.py: do not edit.",
              "complete -c arbolin -f -a '(__fish_complete_directories (commandline -ct))'"]
     for o in options:
         parts = ["complete -c arbolin"]
@@ -216,9 +177,9 @@ def main(argv):
     if argv[1] == "-":
         text = sys.stdin.read()
     else:
-        text = subprocess.run([argv[1], "--help"], check=True, capture_output=True, text=True).stdout
+        text = subprocess.run([argv[1]], check=True, capture_output=True, text=True).stdout
     try:
-        options = parse_help(text)
+        options = read_table(text)
     except ValueError as error:
         print("completions.py: " + str(error), file=sys.stderr)
         return 1

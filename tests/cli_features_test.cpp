@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/exit_status.h"
 #include "cli/options.h"
 #include "cli/filters.h"
 #include "formats/formats.h"
@@ -678,7 +679,7 @@ TEST(CliNewOptions, UsageErrors) {
         for (const std::string& a : c.args) argv.push_back(a.c_str());
         CliOptions o;
         std::string error;
-        EXPECT_EQ(ParseArguments(int(argv.size()), argv.data(), o, error), kParseUsageError) << c.message;
+        EXPECT_EQ(ParseArguments(int(argv.size()), argv.data(), o, error), kActionUsageError) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
 }

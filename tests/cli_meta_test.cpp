@@ -88,7 +88,7 @@ size_t NameAt(const std::string& line, const std::string& name) {
     return std::string::npos;
 }
 
-ParseResult Parse(std::vector<const char*> args, CliOptions& options, std::string& error) {
+CommandAction Parse(std::vector<const char*> args, CliOptions& options, std::string& error) {
     args.insert(args.begin(), "arbolin");
     return ParseArguments(int(args.size()), args.data(), options, error);
 }
@@ -119,7 +119,7 @@ TEST(CliMetaOptions, UsageErrors) {
     for (const auto& c : cases) {
         CliOptions options;
         std::string error;
-        EXPECT_EQ(Parse(c.args, options, error), kParseUsageError) << c.message;
+        EXPECT_EQ(Parse(c.args, options, error), kActionUsageError) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
 }
@@ -127,17 +127,17 @@ TEST(CliMetaOptions, UsageErrors) {
 TEST(CliMetaOptions, ImpliedChoicesAndColourOnlyAfterEquals) {
     CliOptions o;
     std::string error;
-    ASSERT_EQ(Parse({"--du", "--timefmt", "%%Y", "-v", "--color", "never"}, o, error), kParseRun) << error;
+    ASSERT_EQ(Parse({"--du", "--timefmt", "%%Y", "-v", "--color", "never"}, o, error), kActionRun) << error;
     EXPECT_TRUE(o.meta.size && o.meta.du && o.meta.date && o.natural);
     EXPECT_EQ(o.meta.timeFormat, "%%Y");
     EXPECT_EQ(o.color, CliOptions::kColorAlways);  // "--color never": always, and a folder named never
     EXPECT_EQ(o.folder, "never");
     CliOptions p;
-    ASSERT_EQ(Parse({"--color=never", "-t", "-r", "--human"}, p, error), kParseRun) << error;
+    ASSERT_EQ(Parse({"--color=never", "-t", "-r", "--human"}, p, error), kActionRun) << error;
     EXPECT_EQ(p.color, CliOptions::kColorNever);
     EXPECT_TRUE(p.meta.sortMtime && p.reverse && p.meta.size && p.meta.human);
     CliOptions h;
-    EXPECT_EQ(Parse({"-h"}, h, error), kParseHelp);  // -h stays --help
+    EXPECT_EQ(Parse({"-h"}, h, error), kActionHelp);  // -h stays --help
 }
 
 // ---- Sizes and dates as text.

@@ -1,19 +1,22 @@
-// The command line's argument parser and progress line, called directly: every spelling of every option,
-// the combinations --compat refuses, and the progress line's quiet first second and its erasing.
+// The command line's argument parser, its option table and progress line, called directly: every spelling of
+// every option, the combinations --compat, --fromfile and --parse refuse, the table's rows against their
+// help, and the progress line's quiet first second and its erasing.
 #include <unistd.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "cli/option_table.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 
 namespace {
 
-ParseResult Parse(std::vector<std::string> args, CliOptions& options, std::string& error) {
+CommandAction Parse(std::vector<std::string> args, CliOptions& options, std::string& error) {
     std::vector<const char*> argv{"arbolin"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     return ParseArguments(int(argv.size()), argv.data(), options, error);
@@ -57,7 +60,7 @@ TEST(CliOptions, AcceptedCommandLines) {
         for (const std::string& a : c.args) joined += a + " ";
         CliOptions o;
         std::string error;
-        ASSERT_EQ(Parse(c.args, o, error), kParseRun) << joined << error;
+        ASSERT_EQ(Parse(c.args, o, error), kActionRun) << joined << error;
         EXPECT_EQ(o.list.subfolders, c.subfolders) << joined;
         EXPECT_EQ(o.list.folderNames, c.folderNames) << joined;
         EXPECT_EQ(o.list.fileNames, c.fileNames) << joined;
@@ -101,7 +104,7 @@ TEST(CliOptions, UsageErrors) {
     for (const auto& c : cases) {
         CliOptions o;
         std::string error;
-        EXPECT_EQ(Parse(c.args, o, error), kParseUsageError) << c.message;
+        EXPECT_EQ(Parse(c.args, o, error), kActionUsageError) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
@@ -110,11 +113,129 @@ TEST(CliOptions, UsageErrors) {
 TEST(CliOptions, HelpAndVersionStopTheParsing) {
     CliOptions o;
     std::string error;
-    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kParseHelp);
-    EXPECT_EQ(Parse({"--indented", "--help"}, o, error), kParseHelp);
-    EXPECT_EQ(Parse({"--version", "-L", "0"}, o, error), kParseVersion);
-    EXPECT_EQ(Parse({"--compat", "-L", "9", "--version"}, o, error), kParseVersion);
-    EXPECT_EQ(Parse({"-L", "0", "--help"}, o, error), kParseUsageError);
+    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--indented", "--help"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--version", "-L", "0"}, o, error), kActionVersion);
+    EXPECT_EQ(Parse({"--compat", "-L", "9", "--version"}, o, error), kActionVersion);
+    EXPECT_EQ(Parse({"-L", "0", "--help"}, o, error), kActionUsageError);
+}
+
+// Where an option applies, with the messages that name the refused option: the first one given, one that
+// looks at the entries before one only --fromfile refuses, and per value where the value decides.
+TEST(CliOptions, RefusedByMode) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;  // nullptr: accepted
+    } cases[] = {
+        {{"--compat", "-I", "x"}, "--compat prints the Windows program's text and cannot be combined with '--exclude'"},
+        {{"-v", "--compat", "-s"}, "--compat prints the Windows program's text and cannot be combined with '-v'"},
+        {{"--compat", "--format=text"}, "cannot be combined with '--format'"},
+        {{"--compat", "--title", "T"}, "'--title' applies to --format html only"},
+        {{"--compat", "-o", "f"}, nullptr},
+        {{"--fromfile", "--sort", "size"}, "--fromfile reads no file system and cannot be combined with '--sort'"},
+        {{"--fromfile", "--sort", "mtime", "--sort", "name"}, "cannot be combined with '--sort'"},
+        {{"--fromfile", "--sort", "version", "-r", "-v"}, nullptr},
+        {{"--parse", "-t"}, "--parse reads no file system and cannot be combined with '-t'"},
+        {{"--fromfile", "--color=never"}, "--fromfile reads no file system and cannot be combined with '--color'"},
+        {{"--fromfile", "--timefmt", "%Y"}, "--fromfile reads no file system and cannot be combined with '--timefmt'"},
+        {{"--fromfile", "--timefmt", "%Y", "-p"}, "cannot be combined with '--perms'"},
+        {{"--parse", "--timefmt", "%Y"}, nullptr},
+        {{"--parse", "--timefmt", "%Y", "-D"}, "--parse reads no file system and cannot be combined with '--date'"},
+        {{"--fromfile", "--gitignore"}, "--fromfile lists no folder and cannot be combined with '--gitignore'"},
+        {{"--compat", "--parse"}, "--parse lists no folder and cannot be combined with '--compat'"},
+        {{"--parse", "--format", "markdown"}, "--parse prints paths or, with --format json, the JSON tree"},
+        {{"--parse", "--format", "html", "--format", "json"}, nullptr},
+        {{"--color"}, nullptr},
+        {{"--color="}, "invalid colour choice '': expected always, auto or never"},
+        {{"--sort", "big"}, "invalid sort order 'big': expected name, version, size, mtime or none"},
+        {{"--format", "yaml"}, "invalid format 'yaml': expected text, json, markdown or html"},
+        {{"--pieces=x"}, "invalid pieces 'x': expected utf8 or ascii"},
+        {{"--filelimit", "0"}, "invalid file limit '0': expected a whole number of at least 1"},
+        {{"--=x"}, "unknown option '--'"},  // no option has an empty long name
+        {{"--fromfile=x"}, "option '--fromfile' takes no value"},
+        {{"-sx"}, "unknown option '-sx'"},  // switches do not bundle
+    };
+    for (const auto& c : cases) {
+        CliOptions o;
+        std::string error;
+        CommandAction action = Parse(c.args, o, error);
+        if (c.message == nullptr) {
+            EXPECT_EQ(action, kActionRun) << c.args[0] << " " << c.args[1] << ": " << error;
+        } else {
+            EXPECT_EQ(action, kActionUsageError) << c.message;
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        }
+    }
+}
+
+// How a row's help paragraph starts: its names, then its value as the help writes it.
+std::string HelpHead(const OptionRow& row) {
+    std::string head = "  ";
+    if (row.shortName != 0) head += std::string{'-', row.shortName} + (row.longName.empty() ? "" : ", ");
+    if (!row.longName.empty()) head += "--" + std::string(row.longName);
+    std::string words;
+    for (const ValueWord& w : row.words) words += (words.empty() ? "" : "|") + std::string(w.word);
+    std::string value = row.valueName.empty() ? words : std::string(row.valueName);
+    if (row.argument == kArgRequired) head += " " + value;
+    if (row.argument == kArgAttached) head += "[=" + value + "]";
+    if (row.argument == kArgNone && !value.empty()) head += " [" + value + "]";
+    return head;
+}
+
+TEST(OptionTable, RowsAgreeWithTheirHelp) {
+    std::set<std::string> names;
+    std::set<int> ids;
+    std::string paragraphs;
+    for (const OptionRow& row : OptionTable()) {
+        std::string head = HelpHead(row);
+        EXPECT_TRUE(ids.insert(row.id).second) << head;
+        if (row.shortName != 0) {
+            EXPECT_TRUE(names.insert(std::string{'-', row.shortName}).second) << head;
+        }
+        if (!row.longName.empty()) {
+            EXPECT_TRUE(names.insert(std::string(row.longName)).second) << head;
+        }
+        EXPECT_EQ(FindLongOption(row.longName), row.longName.empty() ? nullptr : &row) << head;
+        // The head, then two spaces or the end of its line; each further line continues the description
+        // (22 columns in) or starts again with the option's name ("--format html").
+        std::string_view help = row.help;
+        ASSERT_GT(help.size(), head.size()) << head;
+        EXPECT_EQ(help.substr(0, head.size()), head);
+        EXPECT_TRUE(help.substr(head.size(), 2) == "  " || help[head.size()] == '\n') << head;
+        EXPECT_EQ(help.back(), '\n') << head;
+        for (size_t at = help.find('\n'); at + 1 < help.size(); at = help.find('\n', at + 1)) {
+            std::string_view line = help.substr(at + 1);
+            EXPECT_TRUE(line.substr(0, 22) == std::string(22, ' ') || line.substr(0, head.size()) == head ||
+                        line.substr(0, 4 + row.longName.size()) == "  --" + std::string(row.longName))
+                << line.substr(0, line.find('\n'));
+        }
+        // The completions' line: one line, short enough for a menu.
+        EXPECT_FALSE(row.summary.empty()) << head;
+        EXPECT_LE(row.summary.size(), 70u) << head;
+        EXPECT_EQ(row.summary.find_first_of("\t\n"), std::string_view::npos) << head;
+        // Words: each once, each standing for its own value; a message can say what the value is.
+        std::set<std::string_view> words;
+        std::set<int> values;
+        for (const ValueWord& w : row.words) {
+            EXPECT_TRUE(words.insert(w.word).second) << head << " " << w.word;
+            EXPECT_TRUE(values.insert(w.value).second) << head << " " << w.word;
+            EXPECT_EQ(FindWord(row, w.word), &w);
+            EXPECT_EQ(FindWordOf(row, w.value), &w);
+        }
+        if (!row.words.empty() || row.valueName == "N") {
+            EXPECT_FALSE(row.valueWhat.empty()) << head;
+        }
+        EXPECT_EQ(row.argument == kArgAttached, !row.bareValue.empty()) << head;
+        if (!row.bareValue.empty()) {
+            EXPECT_NE(FindWord(row, row.bareValue), nullptr) << head;
+        }
+        paragraphs += row.help;
+    }
+    EXPECT_EQ(ids.size(), size_t(kOptVersion) + 1);  // every OptionId has its row
+    // --help: its opening, the paragraphs in the table's order, the rest.
+    const std::string& text = HelpText();
+    ASSERT_EQ(text.rfind("Usage: arbolin [options] [FOLDER]\n", 0), 0u);
+    EXPECT_NE(text.find("\n\n" + paragraphs + "\nIn each folder,"), std::string::npos);
 }
 
 // The line goes to a pipe here, standing in for the terminal.

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Checks that `arbolin --help`, the option table of src/cli/options.cpp, the man page and the bash, zsh
-and fish completions name the same options and the same value words, that the bash completion completes
-them when bash runs it, and that the program, the built man page and the About box show one version.
-Usage: option_lists_test.py ARBOLIN SOURCE_DIR BUILD_DIR. Exit status 0 when all agree."""
+"""Checks that `arbolin --help`, the option table (as arbolin_option_list prints it), the man page and the
+bash, zsh and fish completions name the same options and the same value words, that the bash completion
+completes them when bash runs it, and that the program, the built man page and the About box show one
+version. Usage: option_lists_test.py ARBOLIN OPTION_LIST SOURCE_DIR BUILD_DIR. Exit status 0 when all agree."""
 import re
 import shutil
 import subprocess
@@ -30,20 +30,26 @@ def help_options(text):
                 if re.fullmatch(r"[a-z0-9-]+(\|[a-z0-9-]+)+", value):
                     words = set(value.split("|"))
             for name in [head.group(1)] + re.findall(r"--[a-z0-9-]+", head.group(2)):
-                found[name] = words
+                if words or name not in found:  # "--format html" goes on about one of --format's words
+                    found[name] = words
     return found
 
 
-def table_options(source):
-    """The names of the parser's table: {"long-name", 'c' or 0, takesValue, id}."""
-    names = set()
-    for long_name, short in re.findall(r'\{"([a-z0-9-]*)", (0|\'.\'), (?:true|false), kOpt\w+(?:, (?:true|false))?\}',
-                                       source):
-        if long_name:  # "" for an option that has only its letter (-t)
-            names.add("--" + long_name)
-        if short != "0":
-            names.add("-" + short[1])
-    return names
+def table_options(listing):
+    """{name: value words} of the option table: arbolin_option_list's lines, fields separated by tabs
+    (short, long, argument, value name, words with their refusals after ':', ...)."""
+    found = {}
+    for line in listing.splitlines():
+        fields = line.split("\t")
+        words = {w.split(":")[0] for w in fields[4].split()}
+        for name in ["-" + fields[0]] * bool(fields[0]) + ["--" + fields[1]] * bool(fields[1]):
+            found[name] = words
+    return found
+
+
+def table_attached(listing):
+    """The long names whose value only follows an '=' (--color=WHEN)."""
+    return {"--" + f[1] for f in (line.split("\t") for line in listing.splitlines()) if f[2] == "attached"}
 
 
 def man_options(page):
@@ -97,18 +103,15 @@ def complete(bash_file, words, cwd):
     return sorted(w for w in out.stdout.split("\n") if w)
 
 
-# Option lines of the forms the help may use, and what bash must then offer ('' completes an empty word).
-FORMS_HELP = """Usage: arbolin [options] [FOLDER]
-
-  --color[=WHEN]      colour; WHEN: auto|always|never (default: auto)
-  --fromfile [FILE]   read the paths from FILE
-  --sort name|size    the order
-  -0, --null          NUL ends
-  -L, --depth N       depth
-
-Exit status:
-  - not an option: a list item of the prose
-"""
+# Option rows of the forms the table may hold (as arbolin_option_list prints them), and what bash must then
+# offer ('' completes an empty word).
+FORMS_TABLE = "".join("\t".join(row) + "\n" for row in [
+    ("", "color", "attached", "WHEN", "always auto never", "compat", "0", "colour"),
+    ("", "fromfile", "none", "FILE", "", "", "0", "read the paths from FILE"),
+    ("", "sort", "required", "", "name size:fromfile,parse", "", "0", "the order"),
+    ("0", "null", "none", "", "", "", "0", "NUL ends"),
+    ("L", "depth", "required", "N", "", "", "0", "depth"),
+])
 FORMS_CASES = [
     (["--color", "=", ""], ["always", "auto", "never"]),
     (["--color", "=", "al"], ["always"]),
@@ -124,30 +127,32 @@ FORMS_CASES = [
 
 
 def check_forms(script, scratch):
-    """completions.py reads each form of option line, and refuses a head it cannot read."""
+    """completions.py reads each form of row, and refuses a line it cannot read."""
     out = Path(tempfile.mkdtemp())
-    run = subprocess.run([sys.executable, script, "-", str(out)], input=FORMS_HELP, capture_output=True, text=True)
-    check(run.returncode == 0, "completions.py refuses the forms' help: " + run.stderr)
+    run = subprocess.run([sys.executable, script, "-", str(out)], input=FORMS_TABLE, capture_output=True, text=True)
+    check(run.returncode == 0, "completions.py refuses the forms' table: " + run.stderr)
     if run.returncode == 0:
         for words, expected in FORMS_CASES:
             got = complete(out / "arbolin.bash", ["arbolin"] + words, scratch)
             check(got == expected, "forms: bash offers %s for %r, not %s" % (got, words, expected))
-    bad = subprocess.run([sys.executable, script, "-", str(out)], input="  --pieces utf8|ascii the pieces\n",
-                         capture_output=True, text=True)
-    check(bad.returncode == 1 and "--pieces" in bad.stderr, "completions.py accepts a head without two spaces")
+    for bad in ("\tpieces\trequired\t\tutf8 ascii\n", "\tpieces\tmaybe\t\t\t\t0\tthe pieces\n", ""):
+        refused = subprocess.run([sys.executable, script, "-", str(out)], input=bad, capture_output=True, text=True)
+        check(refused.returncode == 1 and "completions.py: " in refused.stderr,
+              "completions.py accepts the table %r" % bad)
     shutil.rmtree(out)
 
 
-def main(arbolin, source_dir, build_dir):
+def main(arbolin, option_list, source_dir, build_dir):
     source_dir, build_dir = Path(source_dir).resolve(), Path(build_dir).resolve()
     packaging = build_dir / "packaging"
     helped = help_options(subprocess.run([arbolin, "--help"], capture_output=True, text=True, check=True).stdout)
-    man = man_options((source_dir / "doc/arbolin.1").read_text())
+    man = man_options((source_dir / "docs/man/arbolin.1").read_text())
+    listing = subprocess.run([option_list], capture_output=True, text=True, check=True).stdout
+    table = table_options(listing)
     bash_file = packaging / "arbolin.bash"
     lists = {
-        "the option table of src/cli/options.cpp": table_options(
-            (source_dir / "src/cli/options.cpp").read_text()),
-        "doc/arbolin.1": set(man),
+        "the option table": set(table),
+        "docs/man/arbolin.1": set(man),
         "the bash completion": bash_options(bash_file.read_text()),
         "the zsh completion": zsh_options((packaging / "_arbolin").read_text()),
         "the fish completion": fish_options((packaging / "arbolin.fish").read_text()),
@@ -168,9 +173,12 @@ def main(arbolin, source_dir, build_dir):
                 continue
             if man.get(name):
                 check(man[name] == words, "%s: --help offers %s, the man page %s" % (name, words, man[name]))
-            attached = bool(re.search(re.escape(name) + r"\[=", subprocess.run(
-                [arbolin, "--help"], capture_output=True, text=True).stdout))
-            if not attached:
+            check(table.get(name) == words, "%s: --help offers %s, the table %s" % (name, words, table.get(name)))
+        # Every word of the table, in both spellings (--x w and --x=w; only the latter for --color=WHEN).
+        for name, words in sorted(table.items()):
+            if not words:
+                continue
+            if name not in table_attached(listing):
                 check(complete(bash_file, ["arbolin", name, ""], scratch) == sorted(words),
                       "bash: %s '' does not offer %s" % (name, sorted(words)))
             if name.startswith("--"):
@@ -204,4 +212,4 @@ def main(arbolin, source_dir, build_dir):
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:4]) if len(sys.argv) == 4 else 64)
+    sys.exit(main(*sys.argv[1:5]) if len(sys.argv) == 5 else 64)

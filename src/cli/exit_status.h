@@ -3,10 +3,11 @@
 #pragma once
 
 // 0: the listing is complete; 1: listed, with problems (each one reported as it was met); 2: no listing,
-// or it could not be written. A usage error is kExitUsage (64), the argument parser's.
+// or it could not be written; 64: a usage error (the argument parser's verdict, before any run).
 inline constexpr int kExitComplete = 0;
 inline constexpr int kExitListedWithProblems = 1;
 inline constexpr int kExitNoListing = 2;
+inline constexpr int kExitUsage = 64;
 
 // What can go wrong after the arguments were accepted.
 enum class ExitCause {

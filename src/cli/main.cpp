@@ -31,12 +31,12 @@ int main(int argc, char** argv) {
     CliOptions options;
     std::string error;
     switch (ParseArguments(argc, argv, options, error)) {
-        case kParseHelp: return PrintText(kHelpText);
-        case kParseVersion: return PrintText(kVersionText);
-        case kParseUsageError:
+        case kActionHelp: return PrintText(HelpText().c_str());
+        case kActionVersion: return PrintText(kVersionText);
+        case kActionUsageError:
             PrintMessage(error + " (see 'arbolin --help')");
             return kExitUsage;
-        case kParseRun: break;
+        case kActionRun: break;
     }
     int status = options.parse ? RunParse(options) : RunCommandLine(options);
     FlushCappedMessages();

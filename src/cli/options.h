@@ -40,15 +40,14 @@ struct CliOptions {
     std::string baseHref;              // --format html: links under this URL; empty: relative to FOLDER
 };
 
-enum ParseResult { kParseRun = 0, kParseHelp = 1, kParseVersion = 2, kParseUsageError = 3 };
-
-// Exit status of a usage error.
-inline constexpr int kExitUsage = 64;
+// What the command line asks for.
+enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError };
 
 // Parses argv[1] ... argv[argc - 1]. Options and FOLDER may come in any order; "--" ends the options.
-// On kParseUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
+// On kActionUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
 // end the parsing where they stand.
-ParseResult ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
+CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
 
-extern const char kHelpText[];
+// The text of --help (written from the option table) and of --version.
+const std::string& HelpText();
 extern const char kVersionText[];
