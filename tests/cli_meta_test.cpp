@@ -136,8 +136,16 @@ TEST(CliMetaOptions, ImpliedChoicesAndColourOnlyAfterEquals) {
     ASSERT_EQ(Parse({"--color=never", "-t", "-r", "--human"}, p, error), kActionRun) << error;
     EXPECT_EQ(p.color, CliOptions::kColorNever);
     EXPECT_TRUE(p.meta.sortMtime && p.reverse && p.meta.size && p.meta.human);
-    CliOptions h;
-    EXPECT_EQ(Parse({"-h"}, h, error), kActionHelp);  // -h stays --help
+    // -h is --human, and the last of --human and --si counts.
+    for (const auto& [args, human] : {std::pair{std::vector<const char*>{"-h"}, true},
+                                      std::pair{std::vector<const char*>{"-h", "--si"}, false},
+                                      std::pair{std::vector<const char*>{"--si", "-sh"}, true}}) {
+        CliOptions h;
+        ASSERT_EQ(Parse(args, h, error), kActionRun) << error;
+        EXPECT_TRUE(h.meta.size);
+        EXPECT_EQ(h.meta.human, human) << args.size();
+        EXPECT_EQ(h.meta.si, !human) << args.size();
+    }
 }
 
 // ---- Sizes and dates as text.

@@ -156,15 +156,18 @@ constexpr OptionRow kRows[] = {
     {kOptFromFile, 0, "fromfile", kArgNone, "FILE", "", {}, kFineEverywhere, false,
      "list the paths in FILE, one a line (LF or CRLF), instead of a folder",
      "  --fromfile [FILE]   list the paths in FILE, one a line (LF or CRLF), instead\n"
-     "                      of a folder; FILE '-' or none: standard input, and the\n"
-     "                      root line shows '.'. Each component is a folder, the\n"
-     "                      last one a file unless the path ends in '/' or another\n"
-     "                      path goes on below it; empty lines, './', '//' and '.'\n"
-     "                      are ignored; absolute paths go under a '/' folder; '..'\n"
-     "                      is a plain name. Nothing on disk is read. A path listed\n"
-     "                      again is one entry (a folder wins), reported with its\n"
-     "                      line number, exit 1. Every view, filter and format\n"
-     "                      works; --gitignore and --compat do not.\n"
+     "                      of a folder; FILE '-', '.' or none: standard input, and\n"
+     "                      the root line shows '.'; several FILEs: one listing\n"
+     "                      each, one after another (text views). Each component\n"
+     "                      is a folder, the last one a file unless the path ends\n"
+     "                      in '/' or another path goes on below it; empty lines,\n"
+     "                      './', '//' and '.' are ignored; absolute paths go under\n"
+     "                      a '/' folder; '..' is a plain name. Nothing on disk is\n"
+     "                      read. A path listed again is one entry (a folder\n"
+     "                      wins), reported with its line number, exit 1. Every\n"
+     "                      view, filter and format works; --gitignore and\n"
+     "                      --compat do not. With --fflinks, \"path -> target\"\n"
+     "                      names the link \"path\".\n"
      "                      Example: git ls-files | arbolin --fromfile\n"},
     {kOptNul, '0', "null", kArgNone, "", "", {}, kFineEverywhere, false,
      "--fromfile reads and --parse writes NUL-separated paths",
