@@ -185,7 +185,7 @@ TEST(CliOptions, RefusedByMode) {
         {{"--filelimit", "0"}, "invalid file limit '0': expected a whole number of at least 1"},
         {{"--=x"}, "unknown option '--'"},  // no option has an empty long name
         {{"--fromfile=x"}, "option '--fromfile' takes no value"},
-        {{"-sx"}, "unknown option '-x' in '-sx'"},
+        {{"-sy"}, "unknown option '-y' in '-sy'"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -222,7 +222,10 @@ TEST(OptionTable, RowsAgreeWithTheirHelp) {
     std::string paragraphs;
     for (const OptionRow& row : OptionTable()) {
         std::string head = HelpHead(row);
-        EXPECT_EQ(ids.insert(row.id).second, row.id != kOptRefused && !secondNames.count(row.longName)) << head;
+        bool own = ids.insert(row.id).second;
+        if (row.id != kOptRefused && !secondNames.count(row.longName)) {
+            EXPECT_TRUE(own) << head;
+        }
         EXPECT_EQ(row.id == kOptRefused, !row.refusal.empty()) << head;
         if (row.shortName != 0) {
             EXPECT_TRUE(names.insert(std::string{'-', row.shortName}).second) << head;
@@ -249,14 +252,16 @@ TEST(OptionTable, RowsAgreeWithTheirHelp) {
         EXPECT_FALSE(row.summary.empty()) << head;
         EXPECT_LE(row.summary.size(), 70u) << head;
         EXPECT_EQ(row.summary.find_first_of("\t\n"), std::string_view::npos) << head;
-        // Words: each once, each standing for its own value; a message can say what the value is.
+        // Words: each once; a value's first word names it (--color's yes and force are always); a
+        // message can say what the value is.
         std::set<std::string_view> words;
         std::set<int> values;
         for (const ValueWord& w : row.words) {
             EXPECT_TRUE(words.insert(w.word).second) << head << " " << w.word;
-            EXPECT_TRUE(values.insert(w.value).second) << head << " " << w.word;
             EXPECT_EQ(FindWord(row, w.word), &w);
-            EXPECT_EQ(FindWordOf(row, w.value), &w);
+            if (values.insert(w.value).second) {
+                EXPECT_EQ(FindWordOf(row, w.value), &w);
+            }
         }
         if (!row.words.empty() || row.valueName == "N") {
             EXPECT_FALSE(row.valueWhat.empty()) << head;

@@ -346,11 +346,11 @@ constexpr OptionRow kRows[] = {
      "  --ignore-case       -I and -P patterns match names whatever their letter\n"
      "                      case\n"},
     {kOptMatchDirs, 0, "matchdirs", kArgNone, "", "", {}, kFineEverywhere, false,
-     "-P also matches folder names: all of a matching folder's files are listed",
+     "-P also matches folder names: a matching folder's files all stay",
      "  --matchdirs         -P also matches folder names: all of a matching\n"
      "                      folder's files are listed, at any depth below it\n"},
     {kOptGitFile, 0, "gitfile", kArgRequired, "FILE", "", {}, kNotWithCompat | kNeedsFolder, true,
-     "leave out what the ignore rules in FILE match, as a .gitignore in FOLDER",
+     "leave out what FILE's ignore rules match, as a .gitignore in FOLDER",
      "  --gitfile FILE      leave out what the ignore rules in FILE (gitignore's\n"
      "                      form) match, as if FILE were a .gitignore in FOLDER;\n"
      "                      inside a repository or outside. Repeatable.\n"},
@@ -366,7 +366,7 @@ constexpr OptionRow kRows[] = {
      {}, "arbolin never writes control characters raw (they could forge lines or move the cursor): "
          "names are escaped by default, or use -q for '?'"},
     {kOptRefused, 'R', "", kArgNone, "", "", {}, kFineEverywhere, false,
-     "refused: arbolin writes only its output, never files in the listed folders",
+     "refused: arbolin never writes files in the listed folders",
      "  -R                  refused: arbolin writes only its output, never files in\n"
      "                      the listed folders; run it again on a subfolder\n",
      {}, "arbolin writes only its output, never files in the listed folders: run it on the subfolder "

@@ -69,7 +69,7 @@ void AppendUnit(std::string& text, const uint8_t* s, int32_t start, int32_t end,
     } else if (c < 0 || c < 0x20 || c == 0x7F || c == '\\' || (c >= 0x80 && c <= 0x9F)) {
         if (question && c != '\\') {
             text.append(c < 0 ? size_t(end - start) : 1, '?');
-        } else if (c < 0x80) {
+        } else if (c >= 0 && c < 0x80) {
             AppendEscapedByte(text, uint8_t(c));
         } else {  // invalid bytes and the C1 controls: each byte escaped
             for (int32_t k = start; k < end; ++k) AppendEscapedByte(text, s[k]);
