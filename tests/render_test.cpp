@@ -240,6 +240,14 @@ TEST(AppendBounded, AppendsAtMostNBytesAndStopsAtTheTerminator) {
     }
 }
 
+// What a name writer writes for one name.
+std::string Written(NameWriter writer, std::string_view name, bool limit) {
+    TextBuffer b;
+    InitTextBuffer(b, kNoLimits);
+    writer(b, name, limit);
+    return b.text;
+}
+
 TEST(NameWriters, EscapeWhatCouldForgeALine) {
     struct Case {
         NameWriter writer;
@@ -283,13 +291,7 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameSjisEscaped, "abcdefghijk\n\x93\xfa" "xyz", true, "abcdefghijk\\n\x20\x81\x63"},
         {AppendName, "a\\b\nc", false, "a\\b\nc"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextBuffer b;
-        InitTextBuffer(b, kNoLimits);
-        c.writer(b, c.name, c.limit);
-        EXPECT_EQ(b.text, c.expected);
-    }
+    for (const auto& c : cases) EXPECT_EQ(Written(c.writer, c.name, c.limit), c.expected) << c.name;
 }
 
 // tree's -q and -Q forms: what the writer would escape becomes '?' (each invalid byte one), a '"' inside
@@ -323,13 +325,7 @@ TEST(NameWriters, TreeForms) {
         {both, "q\"\x1b\\", false, "\"q\\\"?\\\\\""},  // quoted, a backslash stays escaped
         {both, "abcdefghijklmnopqr", true, "\"abcdefghijklmn..\""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextBuffer b;
-        InitTextBuffer(b, kNoLimits);
-        c.writer(b, c.name, c.limit);
-        EXPECT_EQ(b.text, c.expected);
-    }
+    for (const auto& c : cases) EXPECT_EQ(Written(c.writer, c.name, c.limit), c.expected) << c.name;
 }
 
 // tree -f and -i: each entry's path from the root in both views (a root ending in '/' adds no second
