@@ -356,8 +356,8 @@ constexpr OptionRow kRows[] = {
      "                      inside a repository or outside. Repeatable.\n"},
     {kOptFollowListLinks, 0, "fflinks", kArgNone, "", "", {}, kFineEverywhere, false,
      "--fromfile: \"path -> target\" lines are links",
-     "  --fflinks           --fromfile: a line \"path -> target\" is the link\n"
-     "                      \"path\" (listed as a link, the target left out)\n"},
+     "  --fflinks           --fromfile: a line \"path -> target\" names the link\n"
+     "                      \"path\", listed without its target\n"},
     {kOptRefused, 'N', "", kArgNone, "", "", {}, kFineEverywhere, false,
      "refused: control characters are never written raw",
      "  -N                  refused: control characters are never written raw (they\n"
