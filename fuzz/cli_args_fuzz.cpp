@@ -81,12 +81,17 @@ bool Same(const CliOptions& a, const CliOptions& b) {
            a.compat == b.compat && a.folder == b.folder && a.output == b.output && SameMeta(a, b) &&
            a.format == b.format && a.fromFile == b.fromFile && a.parse == b.parse && a.nul == b.nul &&
            a.listFile == b.listFile && a.parseEncoding == b.parseEncoding && a.title == b.title &&
-           a.baseHref == b.baseHref;
+           a.baseHref == b.baseHref && a.fullPath == b.fullPath && a.noPieces == b.noPieces &&
+           a.hideControl == b.hideControl && a.quoteName == b.quoteName && a.noLinks == b.noLinks &&
+           a.htmlIntro == b.htmlIntro && a.htmlOutro == b.htmlOutro && a.ignoreCase == b.ignoreCase &&
+           a.matchDirs == b.matchDirs && a.gitFiles == b.gitFiles && a.listLinks == b.listLinks &&
+           a.listFiles == b.listFiles && a.filesFirst == b.filesFirst;
 }
 
 // "--name=word" for the word of the option table that stands for `value`.
 std::string WordOf(std::string_view name, int value) {
-    const OptionRow* row = FindLongOption(name);
+    std::string candidates;
+    const OptionRow* row = FindLongOption(name, candidates);
     const ValueWord* word = row != nullptr ? FindWordOf(*row, value) : nullptr;
     if (word == nullptr) Fail("a value without its word", {std::string(name)}, std::to_string(value));
     return "--" + std::string(name) + "=" + std::string(word->word);
@@ -114,7 +119,13 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
                               {"--date", m.date ? "1" : nullptr},   {"--perms", m.perms ? "1" : nullptr},
                               {"--classify", m.classify ? "1" : nullptr}, {"--follow", m.follow ? "1" : nullptr},
                               {"--one-file-system", m.oneFileSystem ? "1" : nullptr},
-                              {"--reverse", o.reverse ? "1" : nullptr}, {"--natural", o.natural ? "1" : nullptr}};
+                              {"--reverse", o.reverse ? "1" : nullptr}, {"--natural", o.natural ? "1" : nullptr},
+                              {"--full-path", o.fullPath ? "1" : nullptr}, {"--no-pieces", o.noPieces ? "1" : nullptr},
+                              {"--hide-control-chars", o.hideControl ? "1" : nullptr},
+                              {"--quote-name", o.quoteName ? "1" : nullptr}, {"--nolinks", o.noLinks ? "1" : nullptr},
+                              {"--ignore-case", o.ignoreCase ? "1" : nullptr},
+                              {"--matchdirs", o.matchDirs ? "1" : nullptr}, {"--fflinks", o.listLinks ? "1" : nullptr},
+                              {"--files-first", o.filesFirst ? "1" : nullptr}};
     for (const auto& f : flags)
         if (f[1] != nullptr) args.push_back(f[0]);
     if (m.timeFormat != MetaWants{}.timeFormat) args.push_back("--timefmt=" + m.timeFormat);
@@ -123,6 +134,9 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
     if (o.format != CliOptions::kFormatText) args.push_back(WordOf("format", o.format));
     if (!o.title.empty()) args.push_back("--title=" + o.title);
     if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
+    if (!o.htmlIntro.empty()) args.push_back("--hintro=" + o.htmlIntro);
+    if (!o.htmlOutro.empty()) args.push_back("--houtro=" + o.htmlOutro);
+    for (const std::string& file : o.gitFiles) args.push_back("--gitfile=" + file);
     if (o.fromFile) args.push_back("--fromfile");
     if (o.parse) args.push_back("--parse");
     if (o.nul) args.push_back("-0");
@@ -130,7 +144,8 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
         args.push_back(o.parseEncoding == CliOptions::kInputSjis ? "--encoding=sjis" : "--encoding=utf8");
     if (o.fromFile || o.parse) {
         args.push_back("--");
-        args.push_back(o.listFile);
+        if (o.listFiles.empty()) args.push_back(o.listFile);
+        for (const std::string& file : o.listFiles) args.push_back(file);
         return args;
     }
     args.push_back("--");
@@ -179,7 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const MetaWants& meta = options.meta;
     bool anyMeta = meta.size || meta.date || meta.perms || meta.classify || meta.follow || meta.oneFileSystem ||
-                   options.sort != CliOptions::kSortName || options.reverse || options.color != CliOptions::kColorAuto;
+                   options.sort != CliOptions::kSortName || options.reverse || options.fullPath || options.noPieces ||
+                   options.hideControl || options.quoteName || options.filesFirst;
     if (options.compat && anyMeta) Fail("--compat with a metadata option", args, "");
     if ((meta.human || meta.si || meta.du) && !meta.size) Fail("--human, --si or --du without -s", args, "");
     if (meta.timeFormat.empty()) Fail("an empty --timefmt", args, "");

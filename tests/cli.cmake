@@ -32,3 +32,11 @@ if(Python3_Interpreter_FOUND)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/html_browser_check.py $<TARGET_FILE:arbolin>)
   set_tests_properties(html_browser_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
+
+# tree's command lines run by tree and by arbolin on the same folders, compared as entries and values
+# (skipped without tree).
+if(Python3_Interpreter_FOUND)
+  add_test(NAME tree_compat COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/tree_compat_test.py
+                                    $<TARGET_FILE:arbolin>)
+  set_tests_properties(tree_compat PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+endif()

@@ -115,7 +115,43 @@ TEST_F(CliFeatures, ExcludeIncludeAndPrune) {
          "      util.h\n"
          "   README.md\n"},
         {"include nothing and prune: the root stays", {"-P", "*.none", "--prune", "P"}, "[ P ]\n"},
+        {"--ignore-case: patterns match whatever the case", {"--ignore-case", "-P", "*.C|*.MD", "-I", ".GIT|NODE*", "P"},
+         "[ P ]\n"
+         " ├[ empty ]\n"
+         " │ └[ deeper ]\n"
+         " ├[ src ]\n"
+         " │ └main.c\n"
+         " └README.md\n"},
+        {"--matchdirs: a matching folder keeps all its files, at any depth",
+         {"--matchdirs", "-P", "node*|*.h", "-I", ".git", "--prune", "P"},
+         "[ P ]\n"
+         " ├[ node_modules ]\n"
+         " │ └[ left ]\n"
+         " │   └index.js\n"
+         " └[ src ]\n"
+         "   └util.h\n"},
+        {"--matchdirs does not match FOLDER itself", {"--matchdirs", "-P", "P", "-I", ".git", "--prune", "P"},
+         "[ P ]\n"},
     });
+}
+
+// --gitfile: gitignore's rules from a file, applied as FOLDER's .gitignore, with or without a repository.
+TEST_F(CliFeatures, GitFileRules) {
+    Project();
+    WriteFile(At("rules"), "# generated\nnode_modules/\n*.txt\n!notes.txt\n/README.md\nempty/deeper/\n");
+    WriteFile(At("more"), "*.h\n");
+    ExpectListings({
+        {"rules of two files, negation and anchoring", {"--gitfile", At("rules"), "--gitfile=" + At("more"), "P"},
+         "[ P ]\n"
+         " ├[ empty ]\n"
+         " └[ src ]\n"
+         "   ├main.c\n"
+         "   └notes.txt\n"},
+    });
+    RunResult missing = Arbolin({"--gitfile", At("none"), "P"});
+    EXPECT_EQ(missing.status, 2);
+    ExpectMessages(missing.err, 1);
+    EXPECT_NE(missing.err.find("cannot read the --gitfile"), std::string::npos) << missing.err;
 }
 
 TEST_F(CliFeatures, ExcludedFolderIsNotEntered) {

@@ -120,7 +120,7 @@ TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {
     RunResult r = WithInput("real\n", {"--fromfile"});
     EXPECT_EQ(r.out, "[ " + At("in") + " ]\n └real\n");
     for (std::vector<std::string> args : {std::vector<std::string>{"--fromfile", "--gitignore"},
-                                          {"--fromfile", "--compat"}, {"--fromfile", "a", "b"},
+                                          {"--fromfile", "--compat"}, {"--fromfile", "a", "b", "--format=json"},
                                           {"--parse", "--fromfile"}, {"-0"}, {"--title", "x"},
                                           {"--format", "html", "--encoding", "sjis"},
                                           {"--parse", "--format", "markdown"}}) {
@@ -130,6 +130,38 @@ TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {
     }
     RunResult missing = Arbolin({"--fromfile", "no-such-list"});
     EXPECT_EQ(missing.status, 2);
+}
+
+// --color in every mode, for a shell alias such as alias tree='arbolin --color=always': where a mode
+// cannot colour, the bytes are those without the option, whatever its word.
+TEST_F(CliIo, ColourIsAcceptedEverywhereAndChangesNothingWhereItCannotColour) {
+    File("tree/run.sh", "#!/bin/sh\n");
+    std::filesystem::permissions(At("tree/run.sh"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    Folder("tree/sub");
+    WriteFile(At("list"), "a/b\nc\n");
+    WriteFile(At("pasted"), "[ x ]\n \xE2\x94\x94y\n");
+    const std::vector<std::vector<std::string>> modes = {
+        {"--compat", "tree"},       {"--format=json", "tree"},  {"--format=markdown", "tree"},
+        {"--format=html", "tree"},  {"--fromfile", "list"},     {"--parse", "pasted"},
+        {"--fromfile", "list", "list"},
+    };
+    for (const auto& mode : modes) {
+        RunResult plain = Arbolin(mode);
+        ASSERT_EQ(plain.status, 0) << mode[0] << plain.err;
+        for (std::string colour : {"--color", "--color=always", "--color=yes", "--color=force", "-C", "-n",
+                                   "--color=none", "--color=if-tty", "--col=tty"}) {
+            std::vector<std::string> args = mode;
+            args.insert(args.begin(), colour);
+            RunResult r = Arbolin(args);
+            EXPECT_EQ(r.status, 0) << mode[0] << " " << colour << ": " << r.err;
+            EXPECT_EQ(r.out, plain.out) << mode[0] << " " << colour;
+        }
+    }
+    // The text view does colour the executable with it (the sequences are compared with ls elsewhere).
+    RunResult coloured = Arbolin({"-C", "tree"});
+    EXPECT_NE(coloured.out.find("\x1b["), std::string::npos) << coloured.out;
+    EXPECT_EQ(Arbolin({"-Cn", "tree"}).out.find('\x1b'), std::string::npos);
 }
 
 // A tree of awkward names: spaces, escapes, wide characters, names like pieces and marks, deep and
@@ -398,8 +430,8 @@ TEST_F(CliIo, RoundTripsWithMetadataFields) {
 TEST_F(CliIo, FromFileRefusesTheOptionsThatLookAtEntries) {
     WriteFile(At("list"), "b10\nb9\na/c\n");
     const std::vector<std::vector<std::string>> refused = {
-        {"-s"}, {"--human"}, {"--si"}, {"--du"}, {"-D"}, {"--timefmt", "%Y"}, {"-p"}, {"-F"}, {"--color"},
-        {"--color=always"}, {"-l"}, {"-x"}, {"-t"}, {"--sort", "size"}, {"--sort", "mtime"},
+        {"-s"}, {"--human"}, {"--si"}, {"--du"}, {"-D"}, {"--timefmt", "%Y"}, {"-p"}, {"-F"},
+        {"-l"}, {"-x"}, {"-t"}, {"--sort", "size"}, {"--sort", "mtime"},
     };
     for (const auto& option : refused) {
         for (bool optionFirst : {false, true}) {

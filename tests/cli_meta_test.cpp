@@ -103,7 +103,6 @@ TEST(CliMetaOptions, UsageErrors) {
         {{"--compat", "-s"}, "cannot be combined with '--size'"},
         {{"-D", "--compat"}, "cannot be combined with '--date'"},
         {{"--compat", "-t"}, "cannot be combined with '-t'"},
-        {{"--compat", "--color=never"}, "cannot be combined with '--color'"},
         {{"--compat", "-l"}, "cannot be combined with '--follow'"},
         {{"--timefmt", ""}, "the format of '--timefmt' is empty"},
         {{"--timefmt=%Y %"}, "ends in a lone '%'"},
@@ -113,7 +112,7 @@ TEST(CliMetaOptions, UsageErrors) {
         {{"--sort="}, "invalid sort order ''"},
         {{"--color="}, "invalid colour choice ''"},
         {{"--color=sometimes"}, "invalid colour choice 'sometimes'"},
-        {{"-s3"}, "unknown option '-s3'"},
+        {{"-s3"}, "unknown option '-3' in '-s3'"},
         {{"--size=1"}, "takes no value"},
     };
     for (const auto& c : cases) {
@@ -136,8 +135,16 @@ TEST(CliMetaOptions, ImpliedChoicesAndColourOnlyAfterEquals) {
     ASSERT_EQ(Parse({"--color=never", "-t", "-r", "--human"}, p, error), kActionRun) << error;
     EXPECT_EQ(p.color, CliOptions::kColorNever);
     EXPECT_TRUE(p.meta.sortMtime && p.reverse && p.meta.size && p.meta.human);
-    CliOptions h;
-    EXPECT_EQ(Parse({"-h"}, h, error), kActionHelp);  // -h stays --help
+    // -h is --human, and the last of --human and --si counts.
+    for (const auto& [args, human] : {std::pair{std::vector<const char*>{"-h"}, true},
+                                      std::pair{std::vector<const char*>{"-h", "--si"}, false},
+                                      std::pair{std::vector<const char*>{"--si", "-sh"}, true}}) {
+        CliOptions h;
+        ASSERT_EQ(Parse(args, h, error), kActionRun) << error;
+        EXPECT_TRUE(h.meta.size);
+        EXPECT_EQ(h.meta.human, human) << args.size();
+        EXPECT_EQ(h.meta.si, !human) << args.size();
+    }
 }
 
 // ---- Sizes and dates as text.

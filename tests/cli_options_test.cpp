@@ -53,7 +53,13 @@ TEST(CliOptions, AcceptedCommandLines) {
         {{"-o", "f"}, true, true, true, true, false, INT32_MAX, false, false, ".", "f"},
         {{"-of"}, true, true, true, true, false, INT32_MAX, false, false, ".", "f"},
         {{"--output=f", "d"}, true, true, true, true, false, INT32_MAX, false, false, "d", "f"},
-        {{"--output", "-"}, true, true, true, true, false, INT32_MAX, false, false, ".", "-"},
+        {{"--output", "-"}, true, true, true, true, false, INT32_MAX, false, false, ".", ""},  // standard output
+        {{"-o-"}, true, true, true, true, false, INT32_MAX, false, false, ".", ""},
+        {{"-o", "./-"}, true, true, true, true, false, INT32_MAX, false, false, ".", "./-"},
+        {{"-diL2"}, true, true, false, true, false, 2},                   // bundled, the value attached
+        {{"-dL", "2", "x"}, true, true, false, true, false, 2, false, false, "x"},  // ... or the next word
+        {{"-do", "f", "-L4", "--dep=5"}, true, true, false, true, false, 5, false, false, ".", "f"},
+        {{"--no-sub", "--ind", "--name"}, false, true, true, false, true},  // starts of one name each
     };
     for (const Parsed& c : cases) {
         std::string joined;
@@ -81,9 +87,16 @@ TEST(CliOptions, UsageErrors) {
     } cases[] = {
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"--bogus=1"}, "unknown option '--bogus'"},
-        {{"--no-sub"}, "unknown option '--no-sub'"},
+        {{"--no-"}, "option '--no-' is ambiguous; it could be --no-subfolders, --no-folder-names, --no-file-names, --no-pieces"},
+        {{"--s=1"}, "option '--s' is ambiguous; it could be --summary, --size, --si, --sort"},
         {{"-y"}, "unknown option '-y'"},
-        {{"-hL"}, "unknown option '-hL'"},
+        {{"-dyL2"}, "unknown option '-y' in '-dyL2'"},
+        {{"-hL"}, "option '-L' needs a value"},
+        {{"-N"}, "-N is not taken: arbolin never writes control characters raw"},
+        {{"-dR"}, "-R is not taken: arbolin writes only its output"},
+        {{"--info"}, "--info is not taken: .info files are not read"},
+        {{"-A"}, "use --charset utf-8 or --charset ascii"},
+        {{"-S"}, "code page 437"},
         {{"-L"}, "option '-L' needs a value"},
         {{"--depth"}, "option '--depth' needs a value"},
         {{"-L", "0"}, "invalid depth '0': expected a whole number of at least 1"},
@@ -113,7 +126,9 @@ TEST(CliOptions, UsageErrors) {
 TEST(CliOptions, HelpAndVersionStopTheParsing) {
     CliOptions o;
     std::string error;
-    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--help", "--bogus"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"--he"}, o, error), kActionHelp);
+    EXPECT_EQ(Parse({"-h", "--bogus"}, o, error), kActionUsageError);  // -h is --human
     EXPECT_EQ(Parse({"--indented", "--help"}, o, error), kActionHelp);
     EXPECT_EQ(Parse({"--version", "-L", "0"}, o, error), kActionVersion);
     EXPECT_EQ(Parse({"--compat", "-L", "9", "--version"}, o, error), kActionVersion);
@@ -136,7 +151,24 @@ TEST(CliOptions, RefusedByMode) {
         {{"--fromfile", "--sort", "mtime", "--sort", "name"}, "cannot be combined with '--sort'"},
         {{"--fromfile", "--sort", "version", "-r", "-v"}, nullptr},
         {{"--parse", "-t"}, "--parse reads no file system and cannot be combined with '-t'"},
-        {{"--fromfile", "--color=never"}, "--fromfile reads no file system and cannot be combined with '--color'"},
+        {{"--fromfile", "--color=never"}, nullptr},  // colours nothing there, as documented
+        {{"--compat", "--color=always", "-C", "-n", "-a", "--noreport", "--dirsfirst"}, nullptr},
+        {{"--parse", "--color=force"}, nullptr},
+        {{"--compat", "-U"}, "--compat prints the Windows program's text and cannot be combined with '-U'"},
+        {{"--compat", "-f"}, "cannot be combined with '--full-path'"},
+        {{"--compat", "--filesfirst"}, "cannot be combined with '--filesfirst'"},
+        {{"--compat", "--charset", "ascii"}, "cannot be combined with '--charset'"},
+        {{"-f", "--format", "json"}, "'--full-path' applies to the text views only"},
+        {{"-Q", "--format=html"}, "'--quote-name' applies to the text views only"},
+        {{"-q", "--encoding", "sjis"}, "-q writes UTF-8 names and cannot be combined with --encoding sjis"},
+        {{"--nolinks"}, "'--nolinks' applies to --format html only"},
+        {{"-H", "x", "--format", "json"}, "'-H' applies to --format html only"},
+        {{"--hintro", "i", "-H", "."}, nullptr},
+        {{"--fflinks"}, "--fflinks applies to --fromfile only"},
+        {{"--fromfile", "a", "b", "--format", "json"}, "--fromfile with several files writes the text views only"},
+        {{"--parse", "a", "b"}, "--parse reads one listing, not also 'b'"},
+        {{"--fromfile", "--gitfile", "g"}, "--fromfile lists no folder and cannot be combined with '--gitfile'"},
+        {{"--charset", "latin1"}, "invalid character set 'latin1': expected utf-8, utf8, ascii or us-ascii"},
         {{"--fromfile", "--timefmt", "%Y"}, "--fromfile reads no file system and cannot be combined with '--timefmt'"},
         {{"--fromfile", "--timefmt", "%Y", "-p"}, "cannot be combined with '--perms'"},
         {{"--parse", "--timefmt", "%Y"}, nullptr},
@@ -146,14 +178,14 @@ TEST(CliOptions, RefusedByMode) {
         {{"--parse", "--format", "markdown"}, "--parse prints paths or, with --format json, the JSON tree"},
         {{"--parse", "--format", "html", "--format", "json"}, nullptr},
         {{"--color"}, nullptr},
-        {{"--color="}, "invalid colour choice '': expected always, auto or never"},
+        {{"--color="}, "invalid colour choice '': expected always, yes, force, never, no, none, auto, tty or if-tty"},
         {{"--sort", "big"}, "invalid sort order 'big': expected name, version, size, mtime or none"},
         {{"--format", "yaml"}, "invalid format 'yaml': expected text, json, markdown or html"},
         {{"--pieces=x"}, "invalid pieces 'x': expected utf8 or ascii"},
         {{"--filelimit", "0"}, "invalid file limit '0': expected a whole number of at least 1"},
         {{"--=x"}, "unknown option '--'"},  // no option has an empty long name
         {{"--fromfile=x"}, "option '--fromfile' takes no value"},
-        {{"-sx"}, "unknown option '-sx'"},  // switches do not bundle
+        {{"-sy"}, "unknown option '-y' in '-sy'"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -185,17 +217,24 @@ std::string HelpHead(const OptionRow& row) {
 TEST(OptionTable, RowsAgreeWithTheirHelp) {
     std::set<std::string> names;
     std::set<int> ids;
+    // Rows that share their id: a second name of one option, and the options of tree's that are refused.
+    const std::set<std::string_view> secondNames{"filesfirst", "charset"};
     std::string paragraphs;
     for (const OptionRow& row : OptionTable()) {
         std::string head = HelpHead(row);
-        EXPECT_TRUE(ids.insert(row.id).second) << head;
+        bool own = ids.insert(row.id).second;
+        if (row.id != kOptRefused && !secondNames.count(row.longName)) {
+            EXPECT_TRUE(own) << head;
+        }
+        EXPECT_EQ(row.id == kOptRefused, !row.refusal.empty()) << head;
         if (row.shortName != 0) {
             EXPECT_TRUE(names.insert(std::string{'-', row.shortName}).second) << head;
         }
         if (!row.longName.empty()) {
             EXPECT_TRUE(names.insert(std::string(row.longName)).second) << head;
         }
-        EXPECT_EQ(FindLongOption(row.longName), row.longName.empty() ? nullptr : &row) << head;
+        std::string candidates;
+        EXPECT_EQ(FindLongOption(row.longName, candidates), row.longName.empty() ? nullptr : &row) << head;
         // The head, then two spaces or the end of its line; each further line continues the description
         // (22 columns in) or starts again with the option's name ("--format html").
         std::string_view help = row.help;
@@ -213,14 +252,16 @@ TEST(OptionTable, RowsAgreeWithTheirHelp) {
         EXPECT_FALSE(row.summary.empty()) << head;
         EXPECT_LE(row.summary.size(), 70u) << head;
         EXPECT_EQ(row.summary.find_first_of("\t\n"), std::string_view::npos) << head;
-        // Words: each once, each standing for its own value; a message can say what the value is.
+        // Words: each once; a value's first word names it (--color's yes and force are always); a
+        // message can say what the value is.
         std::set<std::string_view> words;
         std::set<int> values;
         for (const ValueWord& w : row.words) {
             EXPECT_TRUE(words.insert(w.word).second) << head << " " << w.word;
-            EXPECT_TRUE(values.insert(w.value).second) << head << " " << w.word;
             EXPECT_EQ(FindWord(row, w.word), &w);
-            EXPECT_EQ(FindWordOf(row, w.value), &w);
+            if (values.insert(w.value).second) {
+                EXPECT_EQ(FindWordOf(row, w.value), &w);
+            }
         }
         if (!row.words.empty() || row.valueName == "N") {
             EXPECT_FALSE(row.valueWhat.empty()) << head;
@@ -231,7 +272,7 @@ TEST(OptionTable, RowsAgreeWithTheirHelp) {
         }
         paragraphs += row.help;
     }
-    EXPECT_EQ(ids.size(), size_t(kOptVersion) + 1);  // every OptionId has its row
+    EXPECT_EQ(ids.size(), size_t(kOptRefused) + 1);  // every OptionId has its row
     // --help: its opening, the paragraphs in the table's order, the rest.
     const std::string& text = HelpText();
     ASSERT_EQ(text.rfind("Usage: arbolin [options] [FOLDER]\n", 0), 0u);

@@ -347,8 +347,8 @@ TEST_F(CliRun, UsageErrorsAreOneLineAndExit64) {
 TEST_F(CliRun, HelpAndVersion) {
     RunResult v = Arbolin({"--version"});
     EXPECT_EQ(v.status, 0);
-    EXPECT_EQ(v.out, "arbolin 2.01\n");
-    for (const char* help : {"--help", "-h"}) {
+    EXPECT_EQ(v.out, "arbolin 2.10\n");
+    for (const char* help : {"--help", "--hel"}) {
         RunResult h = Arbolin({"--bogus", help});
         EXPECT_EQ(h.status, 64);
         h = Arbolin({help, "--bogus"});

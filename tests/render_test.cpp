@@ -240,6 +240,14 @@ TEST(AppendBounded, AppendsAtMostNBytesAndStopsAtTheTerminator) {
     }
 }
 
+// What a name writer writes for one name.
+std::string Written(NameWriter writer, std::string_view name, bool limit) {
+    TextBuffer b;
+    InitTextBuffer(b, kNoLimits);
+    writer(b, name, limit);
+    return b.text;
+}
+
 TEST(NameWriters, EscapeWhatCouldForgeALine) {
     struct Case {
         NameWriter writer;
@@ -283,12 +291,75 @@ TEST(NameWriters, EscapeWhatCouldForgeALine) {
         {AppendNameSjisEscaped, "abcdefghijk\n\x93\xfa" "xyz", true, "abcdefghijk\\n\x20\x81\x63"},
         {AppendName, "a\\b\nc", false, "a\\b\nc"},
     };
+    for (const auto& c : cases) EXPECT_EQ(Written(c.writer, c.name, c.limit), c.expected) << c.name;
+}
+
+// tree's -q and -Q forms: what the writer would escape becomes '?' (each invalid byte one), a '"' inside
+// quotes is escaped, and the limit still counts what is written (the quotes stand outside it).
+TEST(NameWriters, TreeForms) {
+    const NameWriter questions = Utf8NameWriter(kNameQuestionMarks, false);
+    const NameWriter quoted = Utf8NameWriter(kNameQuoted, false);
+    const NameWriter both = Utf8NameWriter(kNameQuestionMarks | kNameQuoted, true);
+    EXPECT_EQ(Utf8NameWriter(kNameEscaped, false), AppendNameUtf8);
+    EXPECT_EQ(Utf8NameWriter(kNameEscaped, true), AppendNameUtf8Ascii);
+    const struct {
+        NameWriter writer;
+        std::string name;
+        bool limit;
+        std::string expected;
+    } cases[] = {
+        {questions, "plain.txt", false, "plain.txt"},
+        {questions, "a\nb\x1b[31m\x7f", false, "a?b?[31m?"},
+        {questions, "bad\xff\xfe.c", false, "bad??.c"},
+        {questions, "c1\xc2\x85", false, "c1?"},
+        {questions, "a\u202etxt.exe\u2028", false, "a?txt.exe?"},
+        {questions, "back\\slash", false, "back\\slash"},  // written as it is: nothing is escaped
+        {questions, "\x01\x02\x03\x04\x05\x06\x07\x08\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17", true,
+         "?????????????? \xE2\x80\xA6"},
+        {questions, "日本語?", false, "日本語?"},
+        {quoted, "plain", false, "\"plain\""},
+        {quoted, "q\"uote", false, "\"q\\\"uote\""},
+        {quoted, "tab\there\\", false, "\"tab\\there\\\\\""},
+        {quoted, "abcdefghijklmnopqr", true, "\"abcdefghijklmn \xE2\x80\xA6\""},
+        {quoted, "abcdefghijklmnop\"", true, "\"abcdefghijklmn \xE2\x80\xA6\""},  // \" counts two
+        {both, "q\"\x1b\\", false, "\"q\\\"?\\\\\""},  // quoted, a backslash stays escaped
+        {both, "abcdefghijklmnopqr", true, "\"abcdefghijklmn..\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Written(c.writer, c.name, c.limit), c.expected) << c.name;
+}
+
+// tree -f and -i: each entry's path from the root in both views (a root ending in '/' adds no second
+// one), and no pieces at all.
+TEST(Listings, FullPathsAndNoPieces) {
+    Pieces none = kUtf8Pieces;
+    none.branch = none.blank = none.tee = none.last = none.indent = "";
+    TextStyle paths{&kUtf8Pieces, AppendNameUtf8};
+    paths.fullPaths = true;
+    TextStyle flat = paths;
+    flat.pieces = &none;
+    TextStyle filesFirst = paths;
+    filesFirst.filesFirst = true;
+    ListOptions indented;
+    indented.treeView = false;
+    const struct {
+        const char* root;
+        ListOptions options;
+        const TextStyle* style;
+        const char* expected;
+    } cases[] = {
+        {"w", {}, &paths, "[ w ]\n ├[ w/Docs ]\n │ ├w/Docs/a.txt\n │ └w/Docs/b.txt\n ├[ w/Src ]\n │ ├[ w/Src/Lib ]\n"
+                          " │ └w/Src/main.c\n └w/readme.txt\n"},
+        {"w/", {}, &flat, "[ w/ ]\n[ w/Docs ]\nw/Docs/a.txt\nw/Docs/b.txt\n[ w/Src ]\n[ w/Src/Lib ]\nw/Src/main.c\n"
+                          "w/readme.txt\n"},
+        {"w", {}, &filesFirst, "[ w ]\n ├w/readme.txt\n ├[ w/Docs ]\n │ ├w/Docs/a.txt\n │ └w/Docs/b.txt\n"
+                               " └[ w/Src ]\n   ├w/Src/main.c\n   └[ w/Src/Lib ]\n"},
+        {"w", indented, &paths, "[ w ]\n   [ w/Docs ]\n      w/Docs/a.txt\n      w/Docs/b.txt\n   [ w/Src ]\n"
+                                "      [ w/Src/Lib ]\n      w/Src/main.c\n   w/readme.txt\n"},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextBuffer b;
-        InitTextBuffer(b, kNoLimits);
-        c.writer(b, c.name, c.limit);
-        EXPECT_EQ(b.text, c.expected);
+        SCOPED_TRACE(c.expected);
+        MemoryTree tree = MemoryTree::Parse(c.root, kWork);
+        EXPECT_EQ(Render(tree, c.options, kNoLimits, *c.style).text, c.expected);
     }
 }
 

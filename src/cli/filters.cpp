@@ -3,7 +3,7 @@
 
 #include "platform/patterns.h"
 
-bool MatchesPattern(std::string_view pattern, std::string_view name) {
+bool MatchesPattern(std::string_view pattern, std::string_view name, bool ignoreCase) {
     std::string subject(name);
     std::string alternative;
     size_t start = 0;
@@ -11,20 +11,39 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
         size_t bar = pattern.find('|', start);
         if (bar == std::string_view::npos) bar = pattern.size();
         alternative.assign(pattern.substr(start, bar - start));
-        if (!alternative.empty() && MatchShellPattern(alternative, subject)) return true;
+        if (!alternative.empty() && MatchShellPattern(alternative, subject, ignoreCase)) return true;
         start = bar + 1;
     }
     return false;
 }
 
-bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name) {
+bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name, bool ignoreCase) {
     for (const std::string& p : patterns)
-        if (MatchesPattern(p, name)) return true;
+        if (MatchesPattern(p, name, ignoreCase)) return true;
     return false;
 }
 
-void FilterEntries(EntryFilter& filter, EntryList& list, size_t first) {
+namespace {
+
+// --matchdirs: true when a folder on the way from the filter's root to `path` (itself included, the root
+// not) has a name -P matches.
+bool InMatchedFolder(const EntryFilter& filter, const std::string& path) {
+    if (!filter.matchDirs || !path.starts_with(filter.root)) return false;
+    std::string_view rest = std::string_view(path).substr(filter.root.size());
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view part = rest.substr(0, slash);
+        if (!part.empty() && MatchesAny(filter.include, part, filter.ignoreCase)) return true;
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
+void FilterEntries(EntryFilter& filter, const std::string& path, EntryList& list, size_t first) {
     if (filter.exclude.empty() && filter.include.empty()) return;
+    bool includeAll = filter.include.empty() || InMatchedFolder(filter, path);
     size_t kept = first;
     for (size_t i = first; i < list.entries.size(); ++i) {
         const EntryList::Entry& e = list.entries[i];
@@ -32,8 +51,8 @@ void FilterEntries(EntryFilter& filter, EntryList& list, size_t first) {
         bool folder = e.kind == kEntryFolder || e.kind == kEntryFolderLink;
         bool drop = false;
         if (raw != "." && raw != "..") {
-            drop = MatchesAny(filter.exclude, raw) ||
-                   (!folder && !filter.include.empty() && !MatchesAny(filter.include, raw));
+            drop = MatchesAny(filter.exclude, raw, filter.ignoreCase) ||
+                   (!folder && !includeAll && !MatchesAny(filter.include, raw, filter.ignoreCase));
         }
         if (drop) {
             ++filter.leftOut;

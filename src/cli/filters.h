@@ -10,20 +10,26 @@
 #include "listing/listing.h"
 
 // Shell-style wildcards (MatchShellPattern: * ? [...]), with '|' between alternatives as in "node_modules|.git".
-// An empty alternative matches nothing.
-bool MatchesPattern(std::string_view pattern, std::string_view name);
+// An empty alternative matches nothing. `ignoreCase`: letters match whatever their case.
+bool MatchesPattern(std::string_view pattern, std::string_view name, bool ignoreCase = false);
 // True when any pattern in `patterns` matches.
-bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name);
+bool MatchesAny(const std::vector<std::string>& patterns, std::string_view name, bool ignoreCase = false);
 
 struct EntryFilter {
     std::vector<std::string> exclude;  // any entry matching one is dropped (a folder is then not entered)
     std::vector<std::string> include;  // when not empty, files (and links) must match one to stay
+    bool ignoreCase = false;           // --ignore-case
+    // --matchdirs: `include` also matches the folders below `root`; in a folder whose path from `root`
+    // has a matching name, every file stays.
+    bool matchDirs = false;
+    std::string root;
     int64_t leftOut = 0;               // entries dropped so far
 };
 
-// Drops the entries of list.entries[first ...] the filter leaves out, keeping the others in order. The
-// names are matched as the platform opens them (raw). "." and ".." always stay.
-void FilterEntries(EntryFilter& filter, EntryList& list, size_t first);
+// Drops the entries of list.entries[first ...] (read from the folder at `path`) the filter leaves out,
+// keeping the others in order. The names are matched as the platform opens them (raw). "." and ".."
+// always stay.
+void FilterEntries(EntryFilter& filter, const std::string& path, EntryList& list, size_t first);
 
 // Takes out the folder rows (never the root) whose subtree holds no file, and renumbers the ids that stay
 // so the tables read as if those folders had never been found. Call after ScanFolder and before

@@ -29,10 +29,18 @@ constexpr ValueWord kSortWords[] = {
     {"mtime", CliOptions::kSortMtime, kNotWithList},
     {"none", CliOptions::kSortNone},
 };
+// As GNU ls takes them.
 constexpr ValueWord kColorWords[] = {
-    {"always", CliOptions::kColorAlways},
-    {"auto", CliOptions::kColorAuto},
-    {"never", CliOptions::kColorNever},
+    {"always", CliOptions::kColorAlways}, {"yes", CliOptions::kColorAlways}, {"force", CliOptions::kColorAlways},
+    {"never", CliOptions::kColorNever},   {"no", CliOptions::kColorNever},   {"none", CliOptions::kColorNever},
+    {"auto", CliOptions::kColorAuto},     {"tty", CliOptions::kColorAuto},   {"if-tty", CliOptions::kColorAuto},
+};
+// tree's --charset: the character sets whose pieces arbolin draws (the value is read in lower case).
+constexpr ValueWord kCharsetWords[] = {
+    {"utf-8", kPiecesUtf8},
+    {"utf8", kPiecesUtf8},
+    {"ascii", kPiecesAscii},
+    {"us-ascii", kPiecesAscii},
 };
 
 // Each row: id, letter, long name, argument, the value's name and what it is (for messages), its words,
@@ -44,9 +52,9 @@ constexpr OptionRow kRows[] = {
     {kOptNoFolderNames, 0, "no-folder-names", kArgNone, "", "", {}, kFineEverywhere, false,
      "no folder lines (files of the whole subtree as one list)",
      "  --no-folder-names   no folder lines (files of the whole subtree as one list)\n"},
-    {kOptNoFileNames, 0, "no-file-names", kArgNone, "", "", {}, kFineEverywhere, false,
+    {kOptNoFileNames, 'd', "no-file-names", kArgNone, "", "", {}, kFineEverywhere, false,
      "folders only",
-     "  --no-file-names     folders only\n"},
+     "  -d, --no-file-names  folders only\n"},
     {kOptIndented, 0, "indented", kArgNone, "", "", {}, kFineEverywhere, false,
      "indented outline instead of the tree",
      "  --indented          indented outline instead of the tree\n"},
@@ -138,9 +146,9 @@ constexpr OptionRow kRows[] = {
      "                      escaped as text. Links are relative to FOLDER, right\n"
      "                      when the page is saved in FOLDER, unless --base-href.\n"
      "                      Example: arbolin --format html -o index.html .\n"},
-    {kOptTitle, 0, "title", kArgRequired, "TEXT", "", {}, kFineEverywhere, false,
+    {kOptTitle, 'T', "title", kArgRequired, "TEXT", "", {}, kFineEverywhere, false,
      "the page's title (default: the root's name)",
-     "  --title TEXT        the page's title (default: the root's name)\n"},
+     "  -T, --title TEXT    the page's title (default: the root's name)\n"},
     {kOptBaseHref, 0, "base-href", kArgRequired, "URL", "", {}, kFineEverywhere, false,
      "links to URL/path/of/entry instead (each component percent-encoded)",
      "  --base-href URL     links to URL/path/of/entry instead (each component\n"
@@ -148,15 +156,18 @@ constexpr OptionRow kRows[] = {
     {kOptFromFile, 0, "fromfile", kArgNone, "FILE", "", {}, kFineEverywhere, false,
      "list the paths in FILE, one a line (LF or CRLF), instead of a folder",
      "  --fromfile [FILE]   list the paths in FILE, one a line (LF or CRLF), instead\n"
-     "                      of a folder; FILE '-' or none: standard input, and the\n"
-     "                      root line shows '.'. Each component is a folder, the\n"
-     "                      last one a file unless the path ends in '/' or another\n"
-     "                      path goes on below it; empty lines, './', '//' and '.'\n"
-     "                      are ignored; absolute paths go under a '/' folder; '..'\n"
-     "                      is a plain name. Nothing on disk is read. A path listed\n"
-     "                      again is one entry (a folder wins), reported with its\n"
-     "                      line number, exit 1. Every view, filter and format\n"
-     "                      works; --gitignore and --compat do not.\n"
+     "                      of a folder; FILE '-', '.' or none: standard input, and\n"
+     "                      the root line shows '.'; several FILEs: one listing\n"
+     "                      each, one after another (text views). Each component\n"
+     "                      is a folder, the last one a file unless the path ends\n"
+     "                      in '/' or another path goes on below it; empty lines,\n"
+     "                      './', '//' and '.' are ignored; absolute paths go under\n"
+     "                      a '/' folder; '..' is a plain name. Nothing on disk is\n"
+     "                      read. A path listed again is one entry (a folder\n"
+     "                      wins), reported with its line number, exit 1. Every\n"
+     "                      view, filter and format works; --gitignore and\n"
+     "                      --compat do not. With --fflinks, \"path -> target\"\n"
+     "                      names the link \"path\".\n"
      "                      Example: git ls-files | arbolin --fromfile\n"},
     {kOptNul, '0', "null", kArgNone, "", "", {}, kFineEverywhere, false,
      "--fromfile reads and --parse writes NUL-separated paths",
@@ -204,10 +215,10 @@ constexpr OptionRow kRows[] = {
      "each entry's size in bytes before its name",
      "  -s, --size          each entry's size in bytes before its name (a folder's\n"
      "                      own size, as ls -l shows it), right-aligned\n"},
-    {kOptHuman, 0, "human", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+    {kOptHuman, 'h', "human", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "sizes in 1,024-based units as ls -lh rounds them: 1.1K, 10K, 1.0M",
-     "  --human             sizes in 1,024-based units as ls -lh rounds them: 1.1K,\n"
-     "                      10K, 1.0M (implies -s)\n"},
+     "  -h, --human         sizes in 1,024-based units as ls -lh rounds them: 1.1K,\n"
+     "                      10K, 1.0M (implies -s; the last of -h and --si counts)\n"},
     {kOptSi, 0, "si", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "the same in powers of 1,000: k, M, G (implies -s)",
      "  --si                the same in powers of 1,000: k, M, G (implies -s)\n"},
@@ -248,12 +259,15 @@ constexpr OptionRow kRows[] = {
     {kOptVersionSort, 'v', "", kArgNone, "", "", {}, kNotWithCompat, false,
      "--sort version",
      "  -v                  --sort version\n"},
-    {kOptColor, 0, "color", kArgAttached, "WHEN", "colour choice", kColorWords, kNotWithCompat | kNotWithList, false,
+    {kOptColor, 0, "color", kArgAttached, "WHEN", "colour choice", kColorWords, kFineEverywhere, false,
      "colour names as ls does, from LS_COLORS",
      "  --color[=WHEN]      colour names as ls does, from LS_COLORS: WHEN auto (the\n"
      "                      default: only on a terminal, not with NO_COLOR or\n"
-     "                      TERM=dumb), always (also --color alone) or never. -o FILE\n"
-     "                      gets colour only with always; JSON and Markdown never.\n",
+     "                      TERM=dumb; also tty, if-tty), always (also --color\n"
+     "                      alone, yes, force) or never (no, none); the last one\n"
+     "                      given counts. -o FILE gets colour only with always.\n"
+     "                      Accepted everywhere; --compat, JSON, Markdown, HTML,\n"
+     "                      --fromfile and --parse colour nothing.\n",
      "always"},
     {kOptFollow, 'l', "follow", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "enter symbolic links to folders",
@@ -264,9 +278,125 @@ constexpr OptionRow kRows[] = {
      "folders on another file system than FOLDER's are listed, not entered",
      "  -x, --one-file-system  folders on another file system than FOLDER's are\n"
      "                      listed, not entered\n"},
-    {kOptHelp, 'h', "help", kArgNone, "", "", {}, kFineEverywhere, false,
-     "show this help and exit (-h is not --human)",
-     "  -h, --help          show this help and exit (-h is not --human)\n"},
+    // tree's options. The ones that mean what an option above means are its letters (-d, -h, -T); these
+    // are the rest: taken with tree's meaning, or refused with the reason.
+    {kOptAll, 'a', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "accepted, no effect: hidden entries are always listed",
+     "  -a                  accepted, no effect: hidden entries are always listed\n"},
+    {kOptNoReport, 0, "noreport", kArgNone, "", "", {}, kFineEverywhere, false,
+     "accepted, no effect: the count is printed only with --summary",
+     "  --noreport          accepted, no effect: the count is printed only with\n"
+     "                      --summary\n"},
+    {kOptFullPath, 'f', "full-path", kArgNone, "", "", {}, kNotWithCompat, false,
+     "each entry's path from FOLDER instead of its name (text views)",
+     "  -f, --full-path     each entry's path from FOLDER instead of its name, as\n"
+     "                      tree -f: \"[ src/cli ]\", \"src/cli/run.cpp\" (text views)\n"},
+    {kOptNoPieces, 'i', "no-pieces", kArgNone, "", "", {}, kNotWithCompat, false,
+     "no pieces and no indentation: one entry a line, as tree -i",
+     "  -i, --no-pieces     no pieces and no indentation: one entry a line, as\n"
+     "                      tree -i (with -f: a list of paths)\n"},
+    {kOptHideControl, 'q', "hide-control-chars", kArgNone, "", "", {}, kNotWithCompat, false,
+     "'?' for each character that would be escaped (text views, UTF-8)",
+     "  -q, --hide-control-chars  '?' for each character that would be escaped\n"
+     "                      (control characters, invalid bytes, U+2028, the\n"
+     "                      bidirectional controls); a backslash is written as it is\n"
+     "                      (text views, UTF-8)\n"},
+    {kOptQuoteName, 'Q', "quote-name", kArgNone, "", "", {}, kNotWithCompat, false,
+     "names in double quotes, '\"' inside them as \\\" (text views, UTF-8)",
+     "  -Q, --quote-name    names in double quotes, '\"' inside them as \\\" and the\n"
+     "                      rest escaped as always (text views, UTF-8)\n"},
+    {kOptUnsorted, 'U', "", kArgNone, "", "", {}, kNotWithCompat, false,
+     "--sort none",
+     "  -U                  --sort none (folders still before files)\n"},
+    {kOptDirsFirst, 0, "dirsfirst", kArgNone, "", "", {}, kFineEverywhere, false,
+     "a folder's subfolders before its files (the default)",
+     "  --dirsfirst         a folder's subfolders before its files (the default;\n"
+     "                      the last of --dirsfirst and --filesfirst counts)\n"},
+    {kOptFilesFirst, 0, "filesfirst", kArgNone, "", "", {}, kNotWithCompat, false,
+     "--files-first",
+     "  --filesfirst        --files-first\n"},
+    {kOptColorAlways, 'C', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "--color=always",
+     "  -C                  --color=always\n"},
+    {kOptColorNever, 'n', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "--color=never",
+     "  -n                  --color=never\n"},
+    {kOptPieces, 0, "charset", kArgRequired, "", "character set", kCharsetWords, kNotWithCompat, false,
+     "--pieces ascii for ascii and us-ascii, --pieces utf8 for utf-8",
+     "  --charset utf-8|utf8|ascii|us-ascii  --pieces utf8 for utf-8, --pieces\n"
+     "                      ascii for ascii and us-ascii (any letter case); other\n"
+     "                      character sets are refused\n"},
+    {kOptHtmlBase, 'H', "", kArgRequired, "URL", "", {}, kNotWithCompat, false,
+     "--format html --base-href URL",
+     "  -H URL              --format html --base-href URL (-H . for links relative\n"
+     "                      to the page)\n"},
+    {kOptNoLinks, 0, "nolinks", kArgNone, "", "", {}, kFineEverywhere, false,
+     "--format html: names without links",
+     "  --nolinks           --format html: names without links\n"},
+    {kOptHtmlIntro, 0, "hintro", kArgRequired, "FILE", "", {}, kFineEverywhere, false,
+     "--format html: FILE's text instead of the page's start",
+     "  --hintro FILE       --format html: FILE's text instead of the page's start\n"
+     "                      (up to and including the <h1> line)\n"},
+    {kOptHtmlOutro, 0, "houtro", kArgRequired, "FILE", "", {}, kFineEverywhere, false,
+     "--format html: FILE's text instead of the page's end",
+     "  --houtro FILE       --format html: FILE's text instead of the page's end\n"
+     "                      (</body></html>)\n"},
+    {kOptIgnoreCase, 0, "ignore-case", kArgNone, "", "", {}, kFineEverywhere, false,
+     "-I and -P patterns match names whatever their letter case",
+     "  --ignore-case       -I and -P patterns match names whatever their letter\n"
+     "                      case\n"},
+    {kOptMatchDirs, 0, "matchdirs", kArgNone, "", "", {}, kFineEverywhere, false,
+     "-P also matches folder names: a matching folder's files all stay",
+     "  --matchdirs         -P also matches folder names: all of a matching\n"
+     "                      folder's files are listed, at any depth below it\n"},
+    {kOptGitFile, 0, "gitfile", kArgRequired, "FILE", "", {}, kNotWithCompat | kNeedsFolder, true,
+     "leave out what FILE's ignore rules match, as a .gitignore in FOLDER",
+     "  --gitfile FILE      leave out what the ignore rules in FILE (gitignore's\n"
+     "                      form) match, as if FILE were a .gitignore in FOLDER;\n"
+     "                      inside a repository or outside. Repeatable.\n"},
+    {kOptFollowListLinks, 0, "fflinks", kArgNone, "", "", {}, kFineEverywhere, false,
+     "--fromfile: \"path -> target\" lines are links",
+     "  --fflinks           --fromfile: a line \"path -> target\" names the link\n"
+     "                      \"path\", listed without its target\n"},
+    {kOptRefused, 'N', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "refused: control characters are never written raw",
+     "  -N                  refused: control characters are never written raw (they\n"
+     "                      could forge lines or move the cursor); names are\n"
+     "                      escaped, or use -q\n",
+     {}, "arbolin never writes control characters raw (they could forge lines or move the cursor): "
+         "names are escaped by default, or use -q for '?'"},
+    {kOptRefused, 'R', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "refused: arbolin never writes files in the listed folders",
+     "  -R                  refused: arbolin writes only its output, never files in\n"
+     "                      the listed folders; run it again on a subfolder\n",
+     {}, "arbolin writes only its output, never files in the listed folders: run it on the subfolder "
+         "with -L instead"},
+    {kOptRefused, 'A', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "refused: use --charset utf-8 or ascii",
+     "  -A                  refused: the terminal's line-drawing mode needs escape\n"
+     "                      sequences in the text; use --charset utf-8 or ascii\n",
+     {}, "the terminal's line-drawing mode needs escape sequences in the text: use --charset utf-8 or "
+         "--charset ascii"},
+    {kOptRefused, 'S', "", kArgNone, "", "", {}, kFineEverywhere, false,
+     "refused: use --charset ascii, or --encoding sjis",
+     "  -S                  refused: code page 437 is no encoding arbolin writes; use\n"
+     "                      --charset ascii, or --encoding sjis for code page 932\n",
+     {}, "code page 437 is no encoding arbolin writes: use --charset ascii, or --encoding sjis for code "
+         "page 932"},
+    {kOptRefused, 0, "info", kArgNone, "", "", {}, kFineEverywhere, false,
+     "refused: .info files are not read",
+     "  --info              refused: .info files are not read (their comments would\n"
+     "                      be lines no reader of the listing can tell from entries)\n",
+     {}, ".info files are not read: their comments would be lines no reader of the listing can tell from "
+         "entries; -I and --gitfile leave entries out"},
+    {kOptRefused, 0, "infofile", kArgRequired, "FILE", "", {}, kFineEverywhere, false,
+     "refused: .info files are not read",
+     "  --infofile FILE     refused, as --info\n",
+     {}, ".info files are not read: their comments would be lines no reader of the listing can tell from "
+         "entries; -I and --gitfile leave entries out"},
+    {kOptHelp, 0, "help", kArgNone, "", "", {}, kFineEverywhere, false,
+     "show this help and exit",
+     "  --help              show this help and exit (-h is --human)\n"},
     {kOptVersion, 0, "version", kArgNone, "", "", {}, kFineEverywhere, false,
      "show the version and exit",
      "  --version           show the version and exit\n"},
@@ -276,10 +406,23 @@ constexpr OptionRow kRows[] = {
 
 std::span<const OptionRow> OptionTable() { return kRows; }
 
-const OptionRow* FindLongOption(std::string_view name) {
-    for (const OptionRow& row : kRows)
-        if (!row.longName.empty() && row.longName == name) return &row;
-    return nullptr;
+const OptionRow* FindLongOption(std::string_view name, std::string& candidates) {
+    candidates.clear();
+    if (name.empty()) return nullptr;
+    const OptionRow* found = nullptr;
+    bool ambiguous = false;
+    for (const OptionRow& row : kRows) {
+        if (row.longName.empty() || !row.longName.starts_with(name)) continue;
+        if (row.longName == name) return &row;
+        candidates += (candidates.empty() ? "--" : ", --") + std::string(row.longName);
+        // Two names of one option (--filesfirst, --files-first) are not a choice to make.
+        if (found != nullptr && (found->id != row.id || found->argument != row.argument || row.id == kOptRefused))
+            ambiguous = true;
+        if (found == nullptr) found = &row;
+    }
+    if (ambiguous) return nullptr;
+    candidates.clear();
+    return found;
 }
 
 const OptionRow* FindShortOption(char name) {

@@ -20,6 +20,11 @@ enum OptionId {
     kOptSummary, kOptSize, kOptHuman, kOptSi, kOptDu, kOptDate, kOptTimeFormat, kOptPerms, kOptClassify,
     kOptSort, kOptReverse, kOptNewestFirst, kOptVersionSort, kOptColor, kOptFollow, kOptOneFileSystem,
     kOptHelp, kOptVersion,
+    // tree's options, under tree's letters and names
+    kOptAll, kOptNoReport, kOptFullPath, kOptNoPieces, kOptHideControl, kOptQuoteName, kOptUnsorted,
+    kOptDirsFirst, kOptColorAlways, kOptColorNever, kOptHtmlBase, kOptNoLinks, kOptHtmlIntro, kOptHtmlOutro,
+    kOptIgnoreCase, kOptMatchDirs, kOptGitFile, kOptFollowListLinks,
+    kOptRefused,  // an option of tree's that arbolin does not take: the row's `refusal` says why
 };
 
 // What the words of --encoding and --pieces stand for (the other words are CliOptions' own enums).
@@ -67,12 +72,15 @@ struct OptionRow {
     std::string_view summary;           // one line, for the completions that show one
     std::string_view help;              // its paragraph of --help, the option lines included
     std::string_view bareValue = {};    // kArgAttached: the word the option alone stands for
+    std::string_view refusal = {};      // kOptRefused: why, and what to use instead
 };
 
 std::span<const OptionRow> OptionTable();
 
-// The row of --NAME or of -C; nullptr for none. A long name matches whole (no abbreviations).
-const OptionRow* FindLongOption(std::string_view name);
+// The row of --NAME or of -C; nullptr for none. A long name matches whole, or as the start of one name
+// only (--hum for --human; names of one option, --filesfirst and --files-first, count once). When the
+// start fits several, `candidates` lists them ("--si, --size") and the result is nullptr.
+const OptionRow* FindLongOption(std::string_view name, std::string& candidates);
 const OptionRow* FindShortOption(char name);
 
 // The row's word that is `text`, or nullptr; the row's word that stands for `value`, or nullptr.

@@ -1,10 +1,12 @@
-// Parses the arguments of `arbolin` into CliOptions: GNU-style long options (--depth N, --depth=N) and
-// short ones (-L N, -LN, -o FILE, -oFILE), FOLDER anywhere, "--" ending the options. The options themselves,
+// Parses the arguments of `arbolin` into CliOptions as POSIX and GNU tools take them: long options
+// (--depth N, --depth=N, --dep 3), short ones bundled or not (-L N, -LN, -sDp, -oFILE), FOLDER anywhere,
+// "--" ending the options; where two options set one thing, the last one counts. The options themselves,
 // their values and where they apply are rows of the option table (cli/option_table.h).
 #include "cli/options.h"
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "cli/option_table.h"
 #include "platform/messages.h"
@@ -29,9 +31,10 @@ struct ParseState {
     int64_t depth = 0;  // 0: not given
     EncodingChoice encoding = kEncodingDefault;
     bool utf8Pieces = false;  // --pieces utf8 asked for explicitly
-    bool folderGiven = false;
+    std::vector<std::string_view> operands;  // FOLDER, or --fromfile's FILEs
     Refused refused;
-    std::string_view htmlOnly;  // the last of --title and --base-href given
+    std::string htmlOnly;  // the last option given that only --format html takes
+    std::string textOnly;  // the last option given that only the text views take
 };
 
 void NoteRefusals(uint8_t refusedWith, const OptionRow& row, Refused& refused) {
@@ -69,7 +72,20 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
         error = std::string(mode) + " lists no folder and cannot be combined with '" + refused.needsFolder + "'";
         return false;
     }
-    options.listFile = state.folderGiven ? options.folder : "-";
+    if (state.operands.size() > 1) {
+        if (options.parse) {
+            error = "--parse reads one listing, not also " + Quoted(state.operands[1]);
+            return false;
+        }
+        if (options.format != CliOptions::kFormatText) {
+            error = "--fromfile with several files writes the text views only (one listing each)";
+            return false;
+        }
+        // tree's form: "." is standard input, as "-" is.
+        for (std::string_view file : state.operands) options.listFiles.emplace_back(file == "." ? "-" : file);
+    }
+    options.listFile = state.operands.empty() ? "-" : options.folder;
+    if (options.fromFile && options.listFile == ".") options.listFile = "-";
     if (options.listFile == "-") options.folder = ".";
     if (options.parse) {
         if (options.format != CliOptions::kFormatText && options.format != CliOptions::kFormatJson) {
@@ -140,7 +156,7 @@ bool Apply(const OptionRow& row, std::string_view value, const ValueWord* word, 
         case kOptColor: options.color = static_cast<CliOptions::Color>(word->value); return true;
         case kOptOutput:
             if (!value.empty()) {
-                options.output = value;
+                options.output = value == "-" ? std::string() : std::string(value);  // "-": standard output
                 return true;
             }
             error = "the output file name is empty";
@@ -164,11 +180,63 @@ bool Apply(const OptionRow& row, std::string_view value, const ValueWord* word, 
         case kOptTitle:
         case kOptBaseHref:
             (row.id == kOptTitle ? options.title : options.baseHref) = value;
-            state.htmlOnly = row.longName;
+            state.htmlOnly = ShownName(row);
             return true;
+        case kOptHtmlBase:
+            options.format = CliOptions::kFormatHtml;
+            options.baseHref = value;
+            state.htmlOnly = "-H";
+            return true;
+        case kOptNoLinks:
+            options.noLinks = true;
+            state.htmlOnly = ShownName(row);
+            return true;
+        case kOptHtmlIntro:
+        case kOptHtmlOutro:
+        case kOptGitFile:
+            if (value.empty()) {
+                error = "the file name of " + ShownName(row) + " is empty";
+                return false;
+            }
+            if (row.id == kOptGitFile) {
+                options.gitFiles.emplace_back(value);
+                return true;
+            }
+            (row.id == kOptHtmlIntro ? options.htmlIntro : options.htmlOutro) = value;
+            state.htmlOnly = ShownName(row);
+            return true;
+        case kOptFullPath:
+        case kOptNoPieces:
+        case kOptHideControl:
+        case kOptQuoteName:
+            (row.id == kOptFullPath      ? options.fullPath
+             : row.id == kOptNoPieces    ? options.noPieces
+             : row.id == kOptHideControl ? options.hideControl
+                                         : options.quoteName) = true;
+            state.textOnly = ShownName(row);
+            return true;
+        case kOptAll:
+        case kOptNoReport: return true;  // what they ask for is arbolin's default
+        case kOptUnsorted: options.sort = CliOptions::kSortNone; return true;
+        case kOptDirsFirst: options.filesFirst = false; return true;
+        case kOptColorAlways: options.color = CliOptions::kColorAlways; return true;
+        case kOptColorNever: options.color = CliOptions::kColorNever; return true;
+        case kOptIgnoreCase: options.ignoreCase = true; return true;
+        case kOptMatchDirs: options.matchDirs = true; return true;
+        case kOptFollowListLinks: options.listLinks = true; return true;
+        case kOptRefused:
+            error = ShownName(row) + " is not taken: " + std::string(row.refusal);
+            return false;
         case kOptSize: options.meta.size = true; return true;
-        case kOptHuman: options.meta.human = options.meta.size = true; return true;
-        case kOptSi: options.meta.si = options.meta.size = true; return true;
+        // The last of --human and --si counts.
+        case kOptHuman:
+            options.meta.human = options.meta.size = true;
+            options.meta.si = false;
+            return true;
+        case kOptSi:
+            options.meta.si = options.meta.size = true;
+            options.meta.human = false;
+            return true;
         case kOptDu: options.meta.du = options.meta.size = true; return true;
         case kOptDate: options.meta.date = true; return true;
         case kOptTimeFormat:
@@ -215,8 +283,20 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
         }
     }
     if (!FinishListInput(options, state, error)) return false;
+    if (state.operands.size() > 1 && !options.fromFile) {
+        error = "only one FOLDER may be given, not also " + Quoted(state.operands[1]);
+        return false;
+    }
     if (!state.htmlOnly.empty() && options.format != CliOptions::kFormatHtml) {
-        error = "'--" + std::string(state.htmlOnly) + "' applies to --format html only";
+        error = "'" + state.htmlOnly + "' applies to --format html only";
+        return false;
+    }
+    if (!state.textOnly.empty() && options.format != CliOptions::kFormatText) {
+        error = "'" + state.textOnly + "' applies to the text views only (--format text)";
+        return false;
+    }
+    if (options.listLinks && !options.fromFile) {
+        error = "--fflinks applies to --fromfile only";
         return false;
     }
     // --parse reads Shift_JIS with --encoding sjis, and writes UTF-8 whatever it reads.
@@ -226,6 +306,11 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
     options.meta.sortMtime = options.sort == CliOptions::kSortMtime;
     if (options.sjis && options.format != CliOptions::kFormatText) {
         error = "--format json, markdown and html are UTF-8 and cannot be combined with --encoding sjis";
+        return false;
+    }
+    if (options.sjis && (options.hideControl || options.quoteName)) {
+        error = std::string(options.hideControl ? "-q" : "-Q") + " writes UTF-8 names and cannot be combined with "
+                "--encoding sjis";
         return false;
     }
     if (options.sjis && state.utf8Pieces) {
@@ -248,18 +333,18 @@ struct OptionUse {
 };
 
 // An option that takes a value and has none attached takes the next word; `i` is left on the last word used.
-bool TakeValue(int argc, const char* const* argv, int& i, OptionUse& use, std::string& error) {
+bool TakeValue(int argc, const char* const* argv, int& i, OptionUse& use, std::string_view shown,
+               std::string& error) {
     if (use.row->argument != kArgRequired || use.attached) return true;
     if (i + 1 >= argc) {
-        error = "option " + Quoted(argv[i]) + " needs a value";
+        error = "option " + Quoted(shown) + " needs a value";
         return false;
     }
     use.value = argv[++i];
     return true;
 }
 
-// "--name" or "--name=value". The name matches a row's long name whole: abbreviations would be resolved in
-// FindLongOption.
+// "--name" or "--name=value"; the name may be shortened to any start that names one option.
 bool ReadLongOption(std::string_view arg, OptionUse& use, std::string& error) {
     std::string_view name = arg.substr(2);
     size_t equals = name.find('=');
@@ -268,29 +353,17 @@ bool ReadLongOption(std::string_view arg, OptionUse& use, std::string& error) {
         use.attached = true;
         name = name.substr(0, equals);
     }
-    use.row = FindLongOption(name);
+    std::string candidates;
+    use.row = FindLongOption(name, candidates);
     if (use.row == nullptr) {
-        error = "unknown option " + Quoted(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
+        std::string shown = Quoted(arg.substr(0, equals == std::string_view::npos ? arg.size() : equals + 2));
+        error = candidates.empty() ? "unknown option " + shown
+                                   : "option " + shown + " is ambiguous; it could be " + candidates;
         return false;
     }
     if (use.attached && use.row->argument == kArgNone) {
         error = "option '--" + std::string(use.row->longName) + "' takes no value";
         return false;
-    }
-    return true;
-}
-
-// "-c" or "-cVALUE": the letter at arg[1], and the rest of the word as its value when it takes one. A word
-// of several switches (-sp) is refused as a whole; bundling them would read the next letter here instead.
-bool ReadShortOption(std::string_view arg, OptionUse& use, std::string& error) {
-    use.row = FindShortOption(arg[1]);
-    if (use.row == nullptr || (arg.size() > 2 && use.row->argument != kArgRequired)) {
-        error = "unknown option " + Quoted(arg);
-        return false;
-    }
-    if (arg.size() > 2) {
-        use.value = arg.substr(2);
-        use.attached = true;
     }
     return true;
 }
@@ -302,6 +375,11 @@ bool CheckWord(const OptionUse& use, const ValueWord*& word, std::string& error)
     if (use.row->words.empty()) return true;
     std::string_view value = use.value;
     if (use.row->argument == kArgAttached && !use.attached) value = use.row->bareValue;
+    std::string lowered;  // tree's --charset takes a character set's name in any letter case
+    if (use.row->longName == "charset") {
+        for (char c : value) lowered += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        value = lowered;
+    }
     word = FindWord(*use.row, value);
     if (word != nullptr) return true;
     std::string expected = WordList(*use.row);
@@ -319,6 +397,31 @@ CommandAction UseOption(const OptionUse& use, CliOptions& options, ParseState& s
     return kActionRun;
 }
 
+// One word of short options (-rt): each letter an option, until one that takes a value, whose value is
+// the rest of the word (-L2, -ofile) or else the next word. `i` is left on the last word used.
+CommandAction UseShortOptions(int argc, const char* const* argv, int& i, CliOptions& options, ParseState& state,
+                              std::string& error) {
+    std::string_view arg = argv[i];
+    for (size_t k = 1; k < arg.size(); ++k) {
+        const std::string shown{'-', arg[k]};
+        OptionUse use;
+        use.row = FindShortOption(arg[k]);
+        if (use.row == nullptr) {
+            error = "unknown option " + Quoted(shown) + (arg.size() > 2 ? " in " + Quoted(arg) : "");
+            return kActionUsageError;
+        }
+        if (use.row->argument == kArgRequired && k + 1 < arg.size()) {
+            use.value = arg.substr(k + 1);
+            use.attached = true;
+            k = arg.size();
+        }
+        if (!TakeValue(argc, argv, i, use, shown, error)) return kActionUsageError;
+        CommandAction action = UseOption(use, options, state, error);
+        if (action != kActionRun) return action;
+    }
+    return kActionRun;
+}
+
 }  // namespace
 
 CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error) {
@@ -332,21 +435,22 @@ CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& opti
         }
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
-            if (state.folderGiven) {
-                error = "only one FOLDER may be given, not also " + Quoted(arg);
-                return kActionUsageError;
-            }
             if (arg.empty()) {
                 error = "the FOLDER name is empty";
                 return kActionUsageError;
             }
-            options.folder = arg;
-            state.folderGiven = true;
+            if (state.operands.empty()) options.folder = arg;
+            state.operands.push_back(arg);
+            continue;
+        }
+        if (arg[1] != '-') {
+            CommandAction action = UseShortOptions(argc, argv, i, options, state, error);
+            if (action != kActionRun) return action;
             continue;
         }
         OptionUse use;
-        bool read = arg[1] == '-' ? ReadLongOption(arg, use, error) : ReadShortOption(arg, use, error);
-        if (!read || !TakeValue(argc, argv, i, use, error)) return kActionUsageError;
+        if (!ReadLongOption(arg, use, error) || !TakeValue(argc, argv, i, use, arg, error))
+            return kActionUsageError;
         CommandAction action = UseOption(use, options, state, error);
         if (action != kActionRun) return action;
     }

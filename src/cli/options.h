@@ -38,12 +38,26 @@ struct CliOptions {
     enum InputEncoding { kInputGuess, kInputUtf8, kInputSjis } parseEncoding = kInputGuess;
     std::string title;                 // --format html: the page's title; empty: the root's name
     std::string baseHref;              // --format html: links under this URL; empty: relative to FOLDER
+    // tree's options.
+    bool fullPath = false;             // -f: each entry's path from FOLDER instead of its name
+    bool noPieces = false;             // -i: no pieces, no indentation
+    bool hideControl = false;          // -q: '?' for what would be escaped
+    bool quoteName = false;            // -Q: names in double quotes
+    bool noLinks = false;              // --nolinks: HTML names without links
+    std::string htmlIntro, htmlOutro;  // --hintro, --houtro: files whose text starts and ends the page
+    bool ignoreCase = false;           // --ignore-case: -I and -P ignore letter case
+    bool matchDirs = false;            // --matchdirs: -P matches folders, whose files then all stay
+    std::vector<std::string> gitFiles; // --gitfile FILE: ignore rules read as FOLDER's .gitignore
+    bool listLinks = false;            // --fflinks: "path -> target" in a --fromfile list is a link
+    std::vector<std::string> listFiles;  // --fromfile with several files: each listed in turn
 };
 
 // What the command line asks for.
 enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError };
 
 // Parses argv[1] ... argv[argc - 1]. Options and FOLDER may come in any order; "--" ends the options.
+// Short options bundle (-rt, -sDp; a letter that takes a value takes the rest of the word, -L2, or the next
+// word); long ones may be shortened to any start that names one option (--hum).
 // On kActionUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
 // end the parsing where they stand.
 CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);

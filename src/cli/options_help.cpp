@@ -7,11 +7,13 @@ namespace {
 
 const char kHelpOpening[] =
     "Usage: arbolin [options] [FOLDER]\n"
-    "       arbolin --fromfile [options] [FILE]\n"
+    "       arbolin --fromfile [options] [FILE...]\n"
     "       arbolin --parse [-0] [--format json] [--encoding sjis] [--timefmt FORMAT]\n"
     "                       [FILE]\n"
     "Lists the folders and files under FOLDER (default: the current folder) as a\n"
     "tree, or as an indented outline. The first line shows FOLDER as given.\n"
+    "Short options bundle (-rt, -sDp, -L2); a long one may be shortened to any\n"
+    "start that names only it (--hum); the last of two that set one thing counts.\n"
     "\n";
 
 const char kHelpClosing[] =
@@ -25,7 +27,7 @@ const char kHelpClosing[] =
     "Symbolic links are listed as files and not followed unless -l (--compat: see\n"
     "below). The fields of -p, -s and -D stand between the piece and the name, in\n"
     "that order, one space apart: \" ├  12K 2026-05-01 10:00 [ Docs ]\"; the options\n"
-    "from -s on cannot be combined with --compat.\n"
+    "from -s on, but --color, cannot be combined with --compat.\n"
     "Names are written so that they cannot forge a line: control characters,\n"
     "invalid UTF-8 and the backslash are escaped C-style (\\n, \\t, \\x1b, \\xff,\n"
     "\\\\); U+2028/U+2029 and the bidirectional controls (U+061C, U+200E/U+200F,\n"

@@ -3,6 +3,7 @@
 // way. Every call into the system goes through platform/.
 #include "cli/run.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,6 +17,7 @@
 #include "listing/listing.h"
 #include "metadata/line_decor.h"
 #include "metadata/metadata.h"
+#include "platform/input_file.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
 #include "platform/source_posix.h"
@@ -34,6 +36,7 @@ struct ListingRun {
     explicit ListingRun(const CliOptions& o) : options(o) {}
     ~ListingRun() {
         CloseGitIgnore(gitignore);
+        CloseGitIgnore(gitfile);
         ClosePosixSource(source);
     }
     ListingRun(const ListingRun&) = delete;
@@ -57,6 +60,7 @@ struct ListingRun {
     std::unordered_map<uint32_t, int64_t> overLimit;  // name offset -> entries not listed
     int64_t overLimitFolders = 0, overLimitEntries = 0;
     GitIgnore* gitignore = nullptr;            // --gitignore, open during the scan
+    GitIgnore* gitfile = nullptr;              // --gitfile's rules, open during the scan
     std::string gitWarning;
     int64_t gitLeftOut = 0;
     std::unordered_set<std::string> links;     // --format json: LinkKey of each link read
@@ -65,6 +69,8 @@ struct ListingRun {
     MetaTable meta;
     bool looking = false;                      // the metadata options (or colour) look at each entry
     uint64_t totalSize = 0;                    // --du: the root's total
+    std::string htmlIntro, htmlOutro;          // --hintro and --houtro's text
+    Output* output = nullptr;                  // --fromfile with several files: the output they share
 };
 
 // ---- The seam's hooks, over the run.
@@ -102,7 +108,8 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     int error = run.inner.readFolder(run.inner.context, path, out);
     if (error != 0) return error;
     if (run.gitignore != nullptr) FilterIgnored(run.gitignore, path, out, before);
-    FilterEntries(run.filter, out, before);
+    if (run.gitfile != nullptr) FilterIgnored(run.gitfile, path, out, before);
+    FilterEntries(run.filter, path, out, before);
     ApplyFileLimit(run, path, out, before);
     if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
     if (run.options.format == CliOptions::kFormatJson)  // JSON tells links from files
@@ -153,6 +160,20 @@ void ReportTooMuchText(void*) {
 // ---- The steps, in the order the run takes them. Each prints what went wrong as it happens and
 // returns false where nothing can be listed.
 
+// --hintro and --houtro: the files' text, read before the scan so that a missing one fails at once.
+bool ReadHtmlParts(ListingRun& run, std::string& error) {
+    for (auto [file, text] : {std::pair{&run.options.htmlIntro, &run.htmlIntro},
+                              std::pair{&run.options.htmlOutro, &run.htmlOutro}}) {
+        if (file->empty()) continue;
+        int problem = ReadWholeInput(*file, *text);
+        if (problem != 0) {
+            error = "cannot read " + Quoted(*file) + ": " + Reason(problem);
+            return false;
+        }
+    }
+    return true;
+}
+
 // Names and collation for the locale, the output's destination checked before anything is read, and
 // --fromfile's list read.
 bool PrepareInputs(ListingRun& run) {
@@ -172,8 +193,9 @@ bool PrepareInputs(ListingRun& run) {
         PrintMessage("cannot set up natural order in the collation");
         return false;
     }
-    if (!CheckOutput(options.output, error) ||
-        (options.fromFile && !LoadPathList(options.listFile, options.nul, source, run.pathList, error))) {
+    if ((run.output == nullptr && !CheckOutput(options.output, error)) || !ReadHtmlParts(run, error) ||
+        (options.fromFile &&
+         !LoadPathList(options.listFile, options.nul, source, run.pathList, error, options.listLinks))) {
         PrintMessage(error);
         return false;
     }
@@ -201,8 +223,15 @@ bool PrepareScan(ListingRun& run) {
     ResetListing(run.tables, ShownName(run.source, options.folder));
     run.filter.exclude = options.exclude;
     run.filter.include = options.include;
-    if (!options.gitignore) return true;
+    run.filter.ignoreCase = options.ignoreCase;
+    run.filter.matchDirs = options.matchDirs;
+    run.filter.root = run.root;
     std::string error;
+    if (!options.gitFiles.empty() && (run.gitfile = OpenGitFiles(options.folder, options.gitFiles, error)) == nullptr) {
+        PrintMessage(error);
+        return false;
+    }
+    if (!options.gitignore) return true;
     run.gitignore = OpenGitIgnore(options.folder, error);
     if (run.gitignore == nullptr) {
         PrintMessage(error);
@@ -247,9 +276,11 @@ bool Scan(ListingRun& run, ScanResult& scan) {
     int32_t depth = 1;
     scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth, run.options.list);
     EraseProgress(run.progress);
-    run.gitLeftOut = GitIgnoreLeftOut(run.gitignore);
+    run.gitLeftOut = GitIgnoreLeftOut(run.gitignore) + GitIgnoreLeftOut(run.gitfile);
     CloseGitIgnore(run.gitignore);
     run.gitignore = nullptr;
+    CloseGitIgnore(run.gitfile);
+    run.gitfile = nullptr;
     std::string namesError = PosixNamesError(run.source);
     ClosePosixSource(run.source);
     if (!namesError.empty()) {
@@ -280,7 +311,8 @@ bool Order(ListingRun& run, ListingCounts& counts) {
 }
 
 // The text view's pieces and name writer: UTF-8 or Shift_JIS, box drawing or ASCII (`ascii` holds the
-// ASCII pieces with the encoding's line end).
+// ASCII pieces with the encoding's line end, or the pieces of -i: none, the line end kept), and tree's
+// name forms (-f, -q, -Q).
 TextStyle ChooseStyle(const CliOptions& options, Pieces& ascii) {
     TextStyle style = options.sjis ? TextStyle{&kSjisPieces, AppendNameSjisEscaped}
                                    : TextStyle{&kUtf8Pieces, AppendNameUtf8};
@@ -294,6 +326,14 @@ TextStyle ChooseStyle(const CliOptions& options, Pieces& ascii) {
         }
         style.pieces = &ascii;
     }
+    if (options.noPieces) {
+        ascii = *style.pieces;
+        ascii.branch = ascii.blank = ascii.tee = ascii.last = ascii.indent = "";
+        style.pieces = &ascii;
+    }
+    uint8_t forms = (options.hideControl ? kNameQuestionMarks : 0) | (options.quoteName ? kNameQuoted : 0);
+    if (forms != kNameEscaped) style.writeName = Utf8NameWriter(forms, options.asciiPieces);
+    style.fullPaths = options.fullPath;
     return style;
 }
 
@@ -321,7 +361,10 @@ void RenderDocument(ListingRun& run, TextBuffer& buffer, const std::string& summ
     if (options.format == CliOptions::kFormatJson)
         RenderJson(buffer, run.tables, options.list, extras);
     else if (options.format == CliOptions::kFormatHtml)
-        RenderHtml(buffer, run.tables, options.list, extras, HtmlPage{options.title, options.baseHref});
+        RenderHtml(buffer, run.tables, options.list, extras,
+                   HtmlPage{options.title, options.baseHref, options.noLinks,
+                            options.htmlIntro.empty() ? nullptr : &run.htmlIntro,
+                            options.htmlOutro.empty() ? nullptr : &run.htmlOutro});
     else
         RenderMarkdown(buffer, run.tables, options.list, extras);
 }
@@ -354,9 +397,10 @@ int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) 
 // written. `rendered` is 0 where the text passed its limit.
 bool RenderAndWrite(ListingRun& run, ListingCounts& counts, int& rendered) {
     const CliOptions& options = run.options;
-    Output output;
+    Output own;
+    Output& output = run.output != nullptr ? *run.output : own;
     std::string error;
-    if (!OpenOutput(output, options.output, error)) {
+    if (run.output == nullptr && !OpenOutput(output, options.output, error)) {
         PrintMessage(error);
         return false;
     }
@@ -376,7 +420,7 @@ bool RenderAndWrite(ListingRun& run, ListingCounts& counts, int& rendered) {
         FlushText(buffer);
     else
         WriteOutput(output, buffer.text);
-    if (!FinishOutput(output, true, error)) {
+    if (run.output == nullptr && !FinishOutput(output, true, error)) {
         PrintMessage(error);
         return false;
     }
@@ -396,8 +440,10 @@ int ExitStatus(const ListingRun& run, bool listed) {
 
 }  // namespace
 
-int RunCommandLine(const CliOptions& options) {
+// One listing, into `shared` when given (it is then finished by the caller).
+int RunListing(const CliOptions& options, Output* shared) {
     ListingRun run(options);
+    run.output = shared;
     if (!PrepareInputs(run) || !PrepareScan(run)) return kExitNoListing;
     PrepareMetadata(run);
     ScanResult scan = kScanDone;
@@ -409,4 +455,30 @@ int RunCommandLine(const CliOptions& options) {
     int rendered = 0;
     if (!Order(run, counts) || !RenderAndWrite(run, counts, rendered)) return kExitNoListing;
     return ExitStatus(run, !rootFailed && rendered != 0);
+}
+
+int RunCommandLine(const CliOptions& options) {
+    if (options.listFiles.size() < 2) return RunListing(options, nullptr);
+    // --fromfile with several files, as tree takes them: one listing each, one after another, in one
+    // output (a FILE is still replaced whole or not at all).
+    std::string error;
+    Output output;
+    if (!CheckOutput(options.output, error) || !OpenOutput(output, options.output, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    int status = kExitComplete;
+    for (const std::string& file : options.listFiles) {
+        CliOptions one = options;
+        one.listFiles.clear();
+        one.listFile = file;
+        one.folder = file == "-" ? "." : file;
+        // The worse of the listings' statuses: they are ordered as MergeExit orders its causes.
+        status = std::max(status, RunListing(one, &output));
+    }
+    if (!FinishOutput(output, status != kExitNoListing, error)) {
+        PrintMessage(error);
+        return kExitNoListing;
+    }
+    return status;
 }

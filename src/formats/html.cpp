@@ -93,6 +93,7 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     std::string line;
     const FolderEntry& root = tables.folders[0];
 
+    if (page.intro != nullptr) Put(buffer, *page.intro);
     line = kHead;
     std::string title;
     if (page.title.empty())
@@ -103,7 +104,7 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     line += kStyle;
     line += title;
     line += "</h1>\n";
-    Put(buffer, line);
+    if (page.intro == nullptr) Put(buffer, line);
 
     // Each open folder's link, ending in '/'. The folder "/" that --fromfile puts absolute paths in
     // stands for the top of the site: its children's links start with "/".
@@ -129,7 +130,7 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     while (NextRow(walk, r)) {
         if (r.kind == WalkRow::kFile) {
             std::string_view name = tables.Name(tables.FileRow(r.row));
-            if (!options.folderNames) {
+            if (!options.folderNames || page.noLinks) {
                 // Without folder rows a file's folder is unknown, and so is its link: none is better
                 // than a wrong one.
                 line.assign("<li>");
@@ -150,11 +151,10 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             const FolderEntry& f = tables.folders[r.row];
             std::string link = rootLink;
             if (r.level > 0) childLink(link, tables.Name(f));
-            line.assign(r.level == 0 ? "<details open><summary><a href=\"" : "<li><details open><summary><a href=\"");
-            line += link.empty() ? std::string("./") : link;
-            line += "\">";
+            line.assign(r.level == 0 ? "<details open><summary>" : "<li><details open><summary>");
+            if (!page.noLinks) line += "<a href=\"" + (link.empty() ? std::string("./") : link) + "\">";
             AppendShownName(line, tables.Name(f), scratch);
-            line += "</a>";
+            if (!page.noLinks) line += "</a>";
             if (r.overLimit >= 0) line += " <span class=\"note\">" + EntriesNote(r.overLimit) + "</span>";
             line += "</summary>\n<ul>\n";
             Put(buffer, line);
@@ -170,6 +170,6 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         AppendHtmlEscaped(line, extras.summary);
         line += "</p>\n";
     }
-    line += "</body>\n</html>\n";
+    line += page.outro != nullptr ? *page.outro : std::string("</body>\n</html>\n");
     Put(buffer, line);
 }

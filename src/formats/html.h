@@ -13,6 +13,9 @@
 struct HtmlPage {
     std::string title;     // empty: the root's name
     std::string baseHref;  // empty: links relative to FOLDER (right for a page saved in FOLDER)
+    bool noLinks = false;  // names without links
+    const std::string* intro = nullptr;  // when given: the page's start up to its <h1> line, instead of ours
+    const std::string* outro = nullptr;  // when given: the page's end after the listing, instead of ours
 };
 
 void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,

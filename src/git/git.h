@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "listing/listing.h"
 
@@ -19,6 +20,10 @@ bool GitIgnoreAvailable();
 // finding no repository (outside a repository the result filters nothing); an index that cannot be read
 // only sets GitIgnoreWarning.
 GitIgnore* OpenGitIgnore(const std::string& folder, std::string& error);
+// --gitfile: the rules of `files` (gitignore's form, read in this order) matched as if they were one
+// .gitignore in FOLDER, in memory: no repository is needed or read (libgit2's own rule leaves out .git).
+// Null, with the reason in `error`, when a file cannot be read or libgit2 cannot be loaded.
+GitIgnore* OpenGitFiles(const std::string& folder, const std::vector<std::string>& files, std::string& error);
 void CloseGitIgnore(GitIgnore* ignore);
 // Drops the entries of list.entries[first ...] (read from the folder at `path`) that git ignores. Call it
 // before anything else drops entries: the folder's own .gitignore is looked for among them.

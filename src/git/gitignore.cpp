@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -411,13 +412,73 @@ void Close(GitIgnore& ignore) {
     ignore.index = nullptr;
     if (ignore.repository != nullptr) git.freeRepository(static_cast<git_repository*>(ignore.repository));
     ignore.repository = nullptr;
+    if (ignore.fileRules != nullptr) git.freeRepository(static_cast<git_repository*>(ignore.fileRules));
+    ignore.fileRules = nullptr;
     git.opts(GIT_OPT_SET_SEARCH_PATH, GIT_CONFIG_LEVEL_XDG, nullptr);  // back to its default
     git.shutdown();
+}
+
+// FOLDER's path (as the scan composes it) taken off `path`: "" for FOLDER, else "sub/dir/".
+std::string FolderBelowRoot(const std::string& root, const std::string& path) {
+    std::string folder;
+    if (path.size() > root.size()) {
+        size_t from = root.size();
+        if (path[from] == '/') ++from;
+        folder.assign(path, from, std::string::npos);
+        folder += '/';
+    }
+    return folder;
+}
+
+bool IsFolder(const EntryList::Entry& e) { return e.kind == kEntryFolder || e.kind == kEntryFolderLink; }
+
+// --gitfile's rules over one folder's entries.
+void FilterByFileRules(GitIgnore& ignore, const std::string& path, EntryList& list, size_t first) {
+    std::string folder = FolderBelowRoot(ignore.root, path);
+    size_t kept = first;
+    for (size_t i = first; i < list.entries.size(); ++i) {
+        const EntryList::Entry& e = list.entries[i];
+        std::string_view raw = list.Raw(e);
+        if (raw != "." && raw != "..") {
+            ignore.scratch = folder;
+            ignore.scratch.append(raw);
+            if (IsFolder(e)) ignore.scratch += '/';
+            if (AskIgnored(ignore.fileRules, ignore.scratch.c_str())) {
+                ++ignore.leftOut;
+                continue;
+            }
+        }
+        list.entries[kept++] = e;
+    }
+    list.entries.resize(kept);
 }
 
 }  // namespace
 
 bool GitIgnoreAvailable() { return true; }
+
+GitIgnore* OpenGitFiles(const std::string& folder, const std::vector<std::string>& files, std::string& error) {
+    std::string rules, text;
+    for (const std::string& file : files) {
+        if (int problem = ReadWhole(file, text); problem != 0) {
+            error = "cannot read the --gitfile '" + file + "': " + std::strerror(problem);
+            return nullptr;
+        }
+        rules += text;
+        if (!rules.empty() && rules.back() != '\n') rules += '\n';
+    }
+    if (!LoadGit(error)) return nullptr;
+    git.init();
+    auto* ignore = new GitIgnore;
+    ignore->root = folder;
+    ignore->fileRules = RulesInMemory(rules);
+    if (ignore->fileRules == nullptr) {
+        error = LastError("cannot hold the rules of --gitfile");
+        CloseGitIgnore(ignore);
+        return nullptr;
+    }
+    return ignore;
+}
 
 GitIgnore* OpenGitIgnore(const std::string& folder, std::string& error) {
     GitIgnore* ignore = new GitIgnore;
@@ -433,16 +494,11 @@ void CloseGitIgnore(GitIgnore* ignore) {
 }
 
 void FilterIgnored(GitIgnore* state, const std::string& path, EntryList& list, size_t first) {
+    if (state != nullptr && state->fileRules != nullptr) FilterByFileRules(*state, path, list, first);
     if (state == nullptr || state->repository == nullptr) return;
     GitIgnore& ignore = *state;
     // The folder's path inside the work tree: FOLDER's prefix and what the scan added to FOLDER.
-    std::string folder = ignore.prefix;
-    if (path.size() > ignore.root.size()) {
-        size_t from = ignore.root.size();
-        if (path[from] == '/') ++from;
-        folder.append(path, from, std::string::npos);
-        folder += '/';
-    }
+    std::string folder = ignore.prefix + FolderBelowRoot(ignore.root, path);
     // The ignore files that apply here, this folder's own (read now) and those above it, with where each
     // one's folder ends in the path; then info/exclude and the excludes file, which take the whole path.
     std::vector<std::pair<GitIgnoreRules*, size_t>> apply;
@@ -476,7 +532,7 @@ void FilterIgnored(GitIgnore* state, const std::string& path, EntryList& list, s
             ignore.scratch = folder;
             ignore.scratch.append(raw);
             // A trailing '/' tells libgit2 it is a folder, so "dir/" patterns apply without a stat.
-            if (e.kind == kEntryFolder || e.kind == kEntryFolderLink) ignore.scratch += '/';
+            if (IsFolder(e)) ignore.scratch += '/';
             // What git tracks stays whatever the rules say, so it is not matched at all: in most work
             // trees that is most entries.
             if (!Tracked(ignore, tracked, ignore.scratch)) {
@@ -504,6 +560,10 @@ void FilterIgnored(GitIgnore* state, const std::string& path, EntryList& list, s
 bool GitIgnoreAvailable() { return false; }
 GitIgnore* OpenGitIgnore(const std::string&, std::string& error) {
     error = "--gitignore is not available: this arbolin was built without libgit2";
+    return nullptr;
+}
+GitIgnore* OpenGitFiles(const std::string&, const std::vector<std::string>&, std::string& error) {
+    error = "--gitfile is not available: this arbolin was built without libgit2";
     return nullptr;
 }
 void CloseGitIgnore(GitIgnore*) {}

@@ -42,4 +42,5 @@ struct GitIgnore {
     std::vector<void*> spare;           // repositories in memory to hold other rules
     std::string scratch;
     int64_t leftOut = 0;
+    void* fileRules = nullptr;  // --gitfile: git_repository* in memory holding the files' rules, no repository
 };

@@ -4,5 +4,6 @@
 
 #include <string>
 
-// True when `name` matches `pattern` (no flags: '/' and a leading '.' are ordinary characters).
-bool MatchShellPattern(const std::string& pattern, const std::string& name);
+// True when `name` matches `pattern` ('/' and a leading '.' are ordinary characters); `ignoreCase`: letters
+// match whatever their case.
+bool MatchShellPattern(const std::string& pattern, const std::string& name, bool ignoreCase = false);

@@ -3,6 +3,6 @@
 
 #include <fnmatch.h>
 
-bool MatchShellPattern(const std::string& pattern, const std::string& name) {
-    return fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
+bool MatchShellPattern(const std::string& pattern, const std::string& name, bool ignoreCase) {
+    return fnmatch(pattern.c_str(), name.c_str(), ignoreCase ? FNM_CASEFOLD : 0) == 0;
 }

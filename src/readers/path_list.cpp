@@ -2,6 +2,7 @@
 // in-memory tree whose entries carry the POSIX source's shown names and collation keys.
 #include "readers/path_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/input_file.h"
@@ -68,7 +69,7 @@ size_t RewritePath(char* path, size_t length, bool& folder) {
 }
 
 bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
-                  std::string& error) {
+                  std::string& error, bool links) {
     if (!ReadListInput(file, list.bytes, error)) return false;
     char separator = nulSeparated ? '\0' : '\n';
     char* bytes = list.bytes.data();
@@ -84,6 +85,7 @@ bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names
         size_t end = found ? size_t(static_cast<const char*>(found) - bytes) : size;
         size_t length = end - start;
         if (!nulSeparated && length > 0 && bytes[start + length - 1] == '\r') --length;
+        if (links) length = std::min(length, std::string_view(bytes + start, length).find(" -> "));
         ++line;
         bool folder = false;
         std::string_view path = PlainPath(bytes + start, length, folder);

@@ -30,8 +30,9 @@ size_t RewritePath(char* path, size_t length, bool& folder);
 // Reads the list at `file` ("-": standard input), paths one a line (LF or CRLF) or NUL-separated, and
 // builds the tree; entries show their names through `names` (CP932 in the sjis modes, collation keys).
 // Each line naming an entry again is reported on stderr with its number. False, with `error`, when the
-// list cannot be read.
+// list cannot be read. `links` (tree's --fflinks): a line "path -> target" names the link "path"; its
+// target, from the first " -> " on, is left out.
 bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
-                  std::string& error);
+                  std::string& error, bool links = false);
 // Gives back the list's memory once the scan has copied the names (the count of repeats stays).
 void FreePathList(PathList& list);

@@ -14,6 +14,7 @@ struct IndentWriter {
     NameWriter writeName;
     const TextStyle& style;
     ListingIndex index;
+    EntryPaths paths;  // style.fullPaths: the path of each open folder
 
     void Put(std::string_view piece) { AppendPiece(buffer, piece); }
     void Indent(int32_t steps) {
@@ -23,7 +24,9 @@ struct IndentWriter {
     bool FolderLine(const FolderEntry& f) {
         if (f.nameLen == 0) return false;
         Indent(f.depth);
-        AppendEntry(buffer, style, tables.Name(f), f.meta, true, false);
+        std::string_view name = tables.Name(f);
+        if (style.fullPaths) name = FolderPath(paths, f.depth, name);
+        AppendEntry(buffer, style, name, f.meta, true, false);
         if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
@@ -33,7 +36,9 @@ struct IndentWriter {
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
             Indent(f.depth + 1);
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
-            AppendEntry(buffer, style, tables.Name(file), file.meta, false, false);
+            std::string_view name = tables.Name(file);
+            if (style.fullPaths) name = FilePath(paths, f.depth, name);
+            AppendEntry(buffer, style, name, file.meta, false, false);
             Put(pieces.eol);
         }
     }
@@ -42,7 +47,7 @@ struct IndentWriter {
 }  // namespace
 
 int RenderIndented(TextBuffer& buffer, const ListingTables& tables, int32_t row, const TextStyle& style) {
-    IndentWriter w{buffer, tables, *style.pieces, style.writeName, style, {}};
+    IndentWriter w{buffer, tables, *style.pieces, style.writeName, style, {}, {}};
     BuildListingIndex(tables, w.index);
     if (!w.FolderLine(tables.folders[row])) return 0;
     if (style.filesFirst) w.FileLines(tables.folders[row]);

@@ -59,9 +59,35 @@ bool IsPlainAscii(std::string_view name) {
     return true;
 }
 
-void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::string_view ellipsis) {
+// Writes what stands for one character (or one run of bytes that form none) under `forms`.
+void AppendUnit(std::string& text, const uint8_t* s, int32_t start, int32_t end, int32_t c, uint8_t forms) {
+    bool question = forms & kNameQuestionMarks;
+    if (c == '\\' && !(forms & kNameQuoted) && question) {
+        text += '\\';
+    } else if (c == '"' && (forms & kNameQuoted)) {
+        text += "\\\"";
+    } else if (c < 0 || c < 0x20 || c == 0x7F || c == '\\' || (c >= 0x80 && c <= 0x9F)) {
+        if (question && c != '\\') {
+            text.append(c < 0 ? size_t(end - start) : 1, '?');
+        } else if (c >= 0 && c < 0x80) {
+            AppendEscapedByte(text, uint8_t(c));
+        } else {  // invalid bytes and the C1 controls: each byte escaped
+            for (int32_t k = start; k < end; ++k) AppendEscapedByte(text, s[k]);
+        }
+    } else if (c == 0x2028 || c == 0x2029 || IsBidiControl(c)) {
+        if (question)
+            text += '?';
+        else
+            AppendUnicodeEscape(text, uint32_t(c));
+    } else {
+        text.append(reinterpret_cast<const char*>(s) + start, end - start);
+    }
+}
+
+void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::string_view ellipsis,
+                uint8_t forms = kNameEscaped) {
     // The common cases write the name's own bytes without building anything.
-    if (!nameLimit ? IsPlain(name) : IsPlainAscii(name)) {
+    if (forms == kNameEscaped && (!nameLimit ? IsPlain(name) : IsPlainAscii(name))) {
         bool shorten = nameLimit && name.size() > size_t(kLongName);
         AppendPiece(buffer, shorten ? name.substr(0, kShortName) : name);  // a plain name holds no NUL
         if (shorten) AppendPiece(buffer, ellipsis);
@@ -79,24 +105,18 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
         int32_t start = i;
         int32_t c = NextUtf8(s, i, length);
         size_t begin = text.size();
-        if (c < 0) {  // bytes that form no character: each one escaped
-            for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);
-        } else if (c < 0x20 || c == 0x7F || c == '\\') {
-            AppendEscapedByte(text, uint8_t(c));
-        } else if (c >= 0x80 && c <= 0x9F) {
-            for (int32_t k = start; k < i; ++k) AppendEscapedByte(text, s[k]);
-        } else if (c == 0x2028 || c == 0x2029 || IsBidiControl(c)) {
-            AppendUnicodeEscape(text, uint32_t(c));
-        } else {
-            text.append(name.data() + start, i - start);
-        }
+        AppendUnit(text, s, start, i, c, forms);
         if (!nameLimit) continue;
-        int columns = (text.compare(begin, 1, "\\") == 0) ? int(text.size() - begin) : DisplayColumns(c);
+        // An escape or a '?' is as wide as its bytes.
+        bool asWritten = text[begin] == '\\' || (text[begin] == '?' && c != '?');
+        int columns = asWritten ? int(text.size() - begin) : DisplayColumns(c);
         units.push_back({begin, text.size(), columns});
         total += columns;
     }
+    if (forms & kNameQuoted) AppendPiece(buffer, "\"");
     if (!nameLimit || total <= kLongName) {
         AppendBounded(buffer, text, text.size());
+        if (forms & kNameQuoted) AppendPiece(buffer, "\"");
         return;
     }
     size_t keep = 0;
@@ -108,6 +128,12 @@ void AppendUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit, std::
     }
     AppendBounded(buffer, text, keep);
     AppendBounded(buffer, ellipsis, ellipsis.size());
+    if (forms & kNameQuoted) AppendPiece(buffer, "\"");
+}
+
+template <uint8_t kForms, bool kAsciiEllipsis>
+void AppendUtf8Form(TextBuffer& buffer, std::string_view name, bool nameLimit) {
+    AppendUtf8(buffer, name, nameLimit, kAsciiEllipsis ? kAsciiPieces.ellipsis : kUtf8Pieces.ellipsis, kForms);
 }
 
 }  // namespace
@@ -118,4 +144,12 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit) {
 
 void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit) {
     AppendUtf8(buffer, name, nameLimit, kAsciiPieces.ellipsis);
+}
+
+NameWriter Utf8NameWriter(uint8_t forms, bool asciiEllipsis) {
+    static constexpr NameWriter kWriters[2][4] = {
+        {AppendNameUtf8, AppendUtf8Form<1, false>, AppendUtf8Form<2, false>, AppendUtf8Form<3, false>},
+        {AppendNameUtf8Ascii, AppendUtf8Form<1, true>, AppendUtf8Form<2, true>, AppendUtf8Form<3, true>},
+    };
+    return kWriters[asciiEllipsis ? 1 : 0][forms & 3];
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "listing/listing.h"
 
@@ -86,6 +87,14 @@ void AppendNameUtf8(TextBuffer& buffer, std::string_view name, bool nameLimit);
 // As AppendNameUtf8, with the ASCII ellipsis piece after a shortened name.
 void AppendNameUtf8Ascii(TextBuffer& buffer, std::string_view name, bool nameLimit);
 
+// Other forms of the UTF-8 name, asked for by tree's options (bits): kNameQuestionMarks writes '?' for each
+// character AppendNameUtf8 would escape (an invalid byte each), a backslash as it is; kNameQuoted puts the
+// name in double quotes, a '"' inside it as \" (a backslash stays escaped then). The quotes stand outside
+// a shortened name and its ellipsis.
+enum NameForm : uint8_t { kNameEscaped = 0, kNameQuestionMarks = 1, kNameQuoted = 2 };
+// The UTF-8 writer of `forms`, with the ASCII ellipsis or the box-drawing one.
+NameWriter Utf8NameWriter(uint8_t forms, bool asciiEllipsis);
+
 // The command line's additions to a line (metadata fields, colour, type marks); the Windows program has
 // none. Each hook gets the row's `meta` (FolderEntry::meta, FileEntry::meta), kNoMeta where there is none.
 struct LineDecor {
@@ -106,7 +115,20 @@ struct TextStyle {
     void (*folderNote)(void* context, TextBuffer& buffer, const FolderEntry& folder) = nullptr;
     void* noteContext = nullptr;
     const LineDecor* decor = nullptr;  // optional
+    bool fullPaths = false;  // each entry's path from the root instead of its name (tree -f)
 };
+
+// The paths the views write for TextStyle::fullPaths: a folder's path is its parent's, '/', its name (the
+// root's is its name), kept for each depth of the folders being written.
+struct EntryPaths {
+    std::vector<std::string> atDepth;
+    std::string file;
+};
+// The path of a folder at `depth` (0: the root) named `name`; it stays the path of that depth until the
+// next folder there.
+std::string_view FolderPath(EntryPaths& paths, int32_t depth, std::string_view name);
+// The path of a file named `name` in the folder at `depth`.
+std::string_view FilePath(EntryPaths& paths, int32_t depth, std::string_view name);
 
 // A name with the decoration of `style` around it: lead, the opening piece for a folder, before, the
 // name, after, the closing piece.

@@ -1,5 +1,6 @@
 // The listing's text buffer: appends that never pass its capacity, the text limit with its message, and
-// the hand-off of a growing buffer's text in large blocks.
+// the hand-off of a growing buffer's text in large blocks; an entry with its decoration, and the paths
+// written in place of names (tree -f).
 #include <cstring>
 
 #include "render/render.h"
@@ -49,4 +50,30 @@ void AppendEntry(TextBuffer& buffer, const TextStyle& style, std::string_view na
     style.writeName(buffer, name, shorten);
     if (d != nullptr && d->after != nullptr) d->after(d->context, buffer, meta, folder);
     if (folder) AppendBounded(buffer, style.pieces->close, style.pieces->close.size());
+}
+
+namespace {
+
+// parent + '/' + name, without doubling a slash the parent (a root given as "src/") ends in.
+void JoinPath(std::string& out, std::string_view parent, std::string_view name) {
+    out.assign(parent);
+    if (out.empty() || out.back() != '/') out += '/';
+    out.append(name);
+}
+
+}  // namespace
+
+std::string_view FolderPath(EntryPaths& paths, int32_t depth, std::string_view name) {
+    auto& at = paths.atDepth;
+    if (at.size() <= size_t(depth)) at.resize(size_t(depth) + 1);
+    if (depth == 0)
+        at[0].assign(name);
+    else
+        JoinPath(at[depth], at[depth - 1], name);
+    return at[depth];
+}
+
+std::string_view FilePath(EntryPaths& paths, int32_t depth, std::string_view name) {
+    JoinPath(paths.file, paths.atDepth[depth], name);
+    return paths.file;
 }

@@ -20,6 +20,7 @@ struct TreeWriter {
     bool filesFirst;  // files before subfolders, when there are file lines at all
     size_t highFlag;  // no level flag above this column is set
     std::string filePrefix;  // the columns before a folder's file lines, made once per folder
+    EntryPaths paths;        // style.fullPaths: the path of each open folder
 
     void Put(std::string_view piece) { AppendPiece(buffer, piece); }
 
@@ -57,7 +58,9 @@ struct TreeWriter {
                 Put(pieces.tee);
             }
         }
-        AppendEntry(buffer, style, tables.Name(f), f.meta, true, options.nameLimit);
+        std::string_view name = tables.Name(f);
+        if (style.fullPaths) name = FolderPath(paths, d, name);
+        AppendEntry(buffer, style, name, f.meta, true, options.nameLimit);
         if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
         Put(pieces.eol);
         return true;
@@ -92,7 +95,11 @@ struct TreeWriter {
             } else if (file.nameLen != 0) {
                 Put(pieces.tee);
             }
-            if (file.nameLen != 0) AppendEntry(buffer, style, tables.Name(file), file.meta, false, options.nameLimit);
+            if (file.nameLen != 0) {
+                std::string_view name = tables.Name(file);
+                if (style.fullPaths) name = FilePath(paths, f.depth, name);
+                AppendEntry(buffer, style, name, file.meta, false, options.nameLimit);
+            }
             Put(pieces.eol);
         }
     }
@@ -108,7 +115,7 @@ struct Frame {
 int RenderTree(TextBuffer& buffer, ListingTables& tables, int32_t row, const ListOptions& options,
                const TextStyle& style) {
     TreeWriter w{buffer, tables, options, *style.pieces, style.writeName, style, {},
-                 style.filesFirst && options.fileNames, tables.levelFlags.size(), {}};
+                 style.filesFirst && options.fileNames, tables.levelFlags.size(), {}, {}};
     BuildListingIndex(tables, w.index);
     const bool filesFirst = w.filesFirst;
     if (!w.FolderLine(row)) return 0;
