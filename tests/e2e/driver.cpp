@@ -585,7 +585,7 @@ void CheckAbout(HWND about, const std::string& web, const std::string& mail, con
         {"Static", 0xFFFF, "Build on 2001/05/19"},
         {"Static", 0xFFFF, notice},
         {"Button", 0xFFFF, "ZK-Arbolin"},
-        {"Static", 0xFFFF, "Version 2.10"},
+        {"Static", 0xFFFF, "Version 2.01"},
         {"Edit", kWebAddress, web},
         {"Static", 0xFFFF, "ご意見ご感想はこちらまで"},
         {"Edit", kMailAddress, mail},

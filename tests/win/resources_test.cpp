@@ -190,7 +190,7 @@ TEST_F(Resources, AboutTemplateHasTheDefinedBytes) {
         {"Static", "Build on 2001/05/19", -1, kChild | SS_LEFT, WS_EX_TRANSPARENT, 60, 47, 64, 17},
         {"Static", "(C) 2026 ZK-Arbolin", -1, kChild | SS_LEFT, WS_EX_TRANSPARENT, 93, 175, 84, 8},
         {"Button", "ZK-Arbolin", -1, kChild | BS_GROUPBOX, 0, 58, 11, 68, 57},
-        {"Static", "Version 2.10", -1, kChild | SS_LEFT, WS_EX_TRANSPARENT, 60, 29, 40, 12},
+        {"Static", "Version 2.01", -1, kChild | SS_LEFT, WS_EX_TRANSPARENT, 60, 29, 40, 12},
         {"Edit", "", IDC_WEB_ADDRESS, kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER, 0, 59, 155, 125, 12},
         {"Static", "ご意見ご感想はこちらまで", -1, kChild | SS_LEFT, 0, 77, 77, 80, 9},
         {"Edit", "", IDC_MAIL_ADDRESS, kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 104, 93, 80, 15},
