@@ -7,6 +7,7 @@
 #include <climits>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <cstdint>
 #include <span>
 
@@ -15,6 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/dates.h"
 #include "platform/messages.h"
+#include "readers/listing_parts.h"
 #include "readers/path_list.h"
 #include "render/render.h"
 
@@ -152,6 +154,7 @@ struct Reader {
     bool sjis;
     bool marks;  // -F marks seen: arbolin's "@ -> ", tree's '/' after folders
     ParsedListing& out;
+    bool treeFields = false;  // tree's bracketed fields before every entry's name
 
     void Problem(size_t line, const std::string& what) {
         out.problems.push_back("line " + std::to_string(line) + ": " + what);
@@ -205,12 +208,21 @@ struct Reader {
     // already are).
     void Read(std::string_view body, size_t line, ParsedEntry& e) {
         if (!dialect.ours) {
+            if (treeFields) TakeTreeFields(body, e);
             size_t arrow = body.find(" -> ");
-            if (arrow != std::string_view::npos) body = body.substr(0, arrow);
+            if (arrow != std::string_view::npos) {
+                e.type = "link";
+                e.target = Name(body.substr(arrow + 4));
+                body = body.substr(0, arrow);
+            }
             if (marks && !body.empty()) {
                 char mark = body.back();
                 if (mark == '/') e.folder = true;
-                if (mark == '/' || mark == '*' || mark == '|' || mark == '=' || mark == '@') body.remove_suffix(1);
+                if (mark == '@') e.type = "link";
+                if (mark == '|') e.type = "fifo";
+                if (mark == '=') e.type = "socket";
+                if (mark == '/' || mark == '*' || mark == '|' || mark == '=' || mark == '@' || mark == '>')
+                    body.remove_suffix(1);
             }
             e.name = Name(body);
             return;
@@ -228,6 +240,8 @@ struct Reader {
         if (!e.folder && marks) {
             size_t arrow = body.find("@ -> ");
             if (arrow != std::string_view::npos) {
+                e.type = "link";
+                e.target = Name(body.substr(arrow + 5));
                 body = body.substr(0, arrow);
             } else if (!body.empty() && (body.back() == '*' || body.back() == '|' || body.back() == '=')) {
                 body.remove_suffix(1);
@@ -420,6 +434,18 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
     for (std::string_view text : lines)
         marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
     Reader reader{dialect, sjis, marks, out};
+    // tree's bracketed fields count when every entry shows them.
+    bool anyEntry = false;
+    reader.treeFields = !dialect.ours;
+    for (size_t i = 0; i < lines.size() && reader.treeFields; ++i) {
+        int32_t level = 0;
+        std::string_view body;
+        if (lines[i].size() < indent || !reader.Split(lines[i].substr(indent), level, body) || level == 0) continue;
+        ParsedEntry probe;
+        anyEntry = true;
+        reader.treeFields = TakeTreeFields(body, probe);
+    }
+    reader.treeFields = reader.treeFields && anyEntry;
     std::vector<std::string_view> texts(lines.size());
     std::vector<bool> skip(lines.size(), false);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -434,24 +460,9 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
     if (!fields || out.problems.empty()) return;
     ParsedListing plain;
     plain.dialect = dialect.label;
-    Reader plainReader{dialect, sjis, marks, plain};
+    Reader plainReader{dialect, sjis, marks, plain, reader.treeFields};
     ReadLines(plainReader, lines, numbers, indent, nullptr);
     if (plain.problems.size() < out.problems.size()) out = std::move(plain);
-}
-
-// Mail quoting ("> ", nested) and a tab in front of every line are taken off.
-void TakeOffQuoting(std::vector<std::string_view>& lines) {
-    auto all = [&](char c) {
-        return std::all_of(lines.begin(), lines.end(), [c](std::string_view t) { return t.starts_with(c); });
-    };
-    while (!lines.empty() && all('>')) {
-        for (std::string_view& t : lines) {
-            t.remove_prefix(1);
-            if (t.starts_with(' ')) t.remove_prefix(1);
-        }
-    }
-    if (!lines.empty() && all('\t'))
-        for (std::string_view& t : lines) t.remove_prefix(1);
 }
 
 }  // namespace
@@ -493,32 +504,12 @@ std::string Unescape(std::string_view text, bool sjis) {
     return out;
 }
 
-void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out,
-                  const std::string& timeFormat) {
-    bool sjis = encoding == ListingEncoding::kSjis || (encoding == ListingEncoding::kGuess && !IsValidUtf8(text));
-    std::vector<std::string_view> lines;
-    std::vector<size_t> numbers;
-    size_t number = 0;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        ++number;
-        if (line.find_first_not_of(" \t") != std::string_view::npos) {
-            lines.push_back(line);
-            numbers.push_back(number);
-        }
-        start = end + 1;
-    }
-    // Quoted blank lines ("> ") hold text but nothing else: drop them once the quoting is off.
-    TakeOffQuoting(lines);
-    for (size_t i = lines.size(); i-- > 0;) {
-        if (lines[i].find_first_not_of(" \t>") == std::string_view::npos) {
-            lines.erase(lines.begin() + long(i));
-            numbers.erase(numbers.begin() + long(i));
-        }
-    }
+namespace {
+
+// Reads cleaned lines in the form of arbolin's own views or of tree's output: tries each printer's form
+// at the quoting indents the lines allow and keeps the reading that places the most lines.
+void ReadPrinted(const ListingLines& clean, bool sjis, const std::string& timeFormat, ParsedListing& out) {
+    const std::vector<std::string_view>& lines = clean.lines;
     size_t least = std::string_view::npos;
     for (std::string_view line : lines) least = std::min(least, line.find_first_not_of(' '));
     if (lines.empty()) least = 0;
@@ -531,7 +522,8 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
     ParsedListing attempt;
     for (size_t indent : indents) {
         for (const Dialect& dialect : sjis ? std::span<const Dialect>(kSjisDialects) : std::span<const Dialect>(kUtf8Dialects)) {
-            ReadAs(dialect, sjis, lines, numbers, indent, timeFormat, attempt);
+            if (dialect.ours != clean.ours) continue;
+            ReadAs(dialect, sjis, lines, clean.numbers, indent, timeFormat, attempt);
             if (!chosen || attempt.problems.size() < out.problems.size()) {
                 out = std::move(attempt);
                 chosen = true;
@@ -539,6 +531,68 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
         }
     }
     if (!chosen) out = ParsedListing();
+}
+
+// tree's bracketed fields after a piece: "── [" or "-- [" with "]  " after it.
+bool ShowsTreeFields(const ListingLines& clean) {
+    size_t with = 0;
+    for (std::string_view line : clean.lines) {
+        size_t at = line.find("\xE2\x94\x80 [");
+        if (at == std::string_view::npos) at = line.find("-- [");
+        if (at != std::string_view::npos && line.find("]  ", at) != std::string_view::npos) ++with;
+    }
+    return with * 2 > clean.lines.size();
+}
+
+// A second line naming the same path is reported with both line numbers.
+void ReportRepeats(ParsedListing& out) {
+    std::map<std::string, int32_t> seen;
+    std::vector<size_t> folderEnds{0};
+    std::string path;
+    for (const ParsedEntry& e : out.entries) {
+        folderEnds.resize(size_t(e.level));
+        path.resize(folderEnds.back());
+        path += e.name;
+        if (e.folder) path += '/';
+        auto [at, fresh] = seen.emplace(path, e.line);
+        if (!fresh)
+            out.problems.push_back("line " + std::to_string(e.line) + ": " + Quoted(path) + " listed again (first on line " +
+                                   std::to_string(at->second) + ")");
+        if (e.folder) folderEnds.push_back(path.size());
+    }
+}
+
+}  // namespace
+
+void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out,
+                  const std::string& timeFormat) {
+    bool sjis = encoding == ListingEncoding::kSjis || (encoding == ListingEncoding::kGuess && !IsValidUtf8(text));
+    ListingLines clean;
+    CleanLines(text, clean);
+    // arbolin's own listings and tree's output are read by their printers' rules (escapes, fields,
+    // names taken whole); when those do not place every line, the listing was drawn or edited by hand.
+    bool printed = clean.ours || clean.treeSummary || ShowsTreeFields(clean);
+    ParsedListing byPrinter;
+    if (printed) {
+        ReadPrinted(clean, sjis, timeFormat, byPrinter);
+        if (byPrinter.problems.empty()) {
+            out = std::move(byPrinter);
+            ReportRepeats(out);
+            return;
+        }
+    }
+    std::vector<std::string> converted;
+    ListingLines utf8 = clean;
+    if (sjis) {
+        converted.reserve(clean.lines.size());
+        for (size_t i = 0; i < clean.lines.size(); ++i) {
+            converted.push_back(Cp932ToUtf8(std::string(clean.lines[i])));
+            utf8.lines[i] = converted.back();
+        }
+    }
+    ReadDrawnListing(utf8, out);
+    if (printed && byPrinter.problems.size() <= out.problems.size()) out = std::move(byPrinter);
+    ReportRepeats(out);
 }
 
 void WriteParsedJson(const ParsedListing& listing, std::string& out) {
@@ -555,12 +609,17 @@ void WriteParsedJson(const ParsedListing& listing, std::string& out) {
     };
     for (const ParsedEntry& e : listing.entries) {
         close(size_t(e.level));
-        AppendJsonEntry(out, e.name, e.folder ? "folder" : "file", e.level, !any.back());
+        AppendJsonEntry(out, e.name, e.folder ? "folder" : e.type, e.level, !any.back());
         any.back() = true;
         if (e.folder) {
             out += kJsonChildren;
             any.push_back(false);
         } else {
+            if (!e.target.empty()) {
+                std::string hex;
+                out += ", \"target\": ";
+                AppendJsonName(out, e.target, hex);
+            }
             out += '}';
         }
     }

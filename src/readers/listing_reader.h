@@ -17,12 +17,15 @@ struct ParsedEntry {
     int32_t level = 0;  // 1: an entry of the root
     bool folder = false;
     int32_t line = 0;
+    std::string_view type = "file";  // JSON's word for what is not a folder: "file", "link", "fifo", "socket"
+    std::string target;              // a link's target where the listing shows one
 };
 
 struct ParsedListing {
     std::string root;                  // the root line's name; empty when the listing has none
     std::vector<ParsedEntry> entries;  // in the listing's order
     std::vector<std::string> problems; // "line N: ...", one per line that could not be placed or read whole
+    int64_t unsaid = 0;                // lines not placed that a problem above already speaks for
     std::string dialect;               // which printer's form was recognised, for messages
 };
 
