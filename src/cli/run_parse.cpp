@@ -22,7 +22,9 @@ int RunParse(const CliOptions& options) {
                                : options.parseEncoding == CliOptions::kInputUtf8 ? ListingEncoding::kUtf8
                                                                                  : ListingEncoding::kGuess;
     ParseListing(bytes, encoding, listing, options.meta.timeFormat);
-    for (const std::string& problem : listing.problems) PrintMessage(problem);
+    // A paste with thousands of lines in a style not read must not give thousands of messages.
+    for (const std::string& problem : listing.problems) PrintCapped("the listing's lines", problem);
+    FlushCappedMessages();
     std::string text;
     if (options.format == CliOptions::kFormatJson) {
         WriteParsedJson(listing, text);
@@ -53,6 +55,6 @@ int RunParse(const CliOptions& options) {
         return kExitNoListing;
     }
     int status = kExitComplete;
-    if (!listing.problems.empty()) MergeExit(status, ExitCause::kUnplacedParseLine);
+    if (!listing.problems.empty() || listing.unsaid > 0) MergeExit(status, ExitCause::kUnplacedParseLine);
     return status;
 }

@@ -125,6 +125,17 @@ Drawn TakeApart(std::string_view line) {
             }
             break;
         }
+        // "| -- name": a dash run drawn as a bullet in front of a name that stands in its column.
+        if (c == '-' && c2 == '-') {
+            int32_t a3 = 0;
+            int32_t c3 = peek(after, a3);
+            if (IsBlankCode(c3)) {
+                d.nameCol = col;
+                d.name = TrimEnd(line.substr(size_t(a3)));
+                while (!d.name.empty() && IsBlankCode(uint8_t(d.name[0]))) d.name.remove_prefix(1);
+                return d;
+            }
+        }
         if (IsBoxDrawing(c)) d.strange = true;
         break;
     }
@@ -228,9 +239,18 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
         int best = 0;
         for (auto [width, count] : steps)
             if (count > best) best = count, step = width;
+        // No folder inside another: the root's files show the step (they stand one step right of column 0).
+        if (steps.empty()) {
+            int least = 0;
+            for (size_t i = first; i < n; ++i)
+                if (drawn[i].pieceCol < 0 && (least == 0 || drawn[i].nameCol < least)) least = drawn[i].nameCol;
+            if (least > 0) step = least;
+        }
     }
     std::vector<std::pair<int, size_t>> open;  // per open entry: its column, its index in out.entries
     bool strangeSaid = false;
+    bool commented = false;  // the line before held a comment (or went on with one)
+    int lastNameCol = 0;
     for (size_t i = first; i < n; ++i) {
         const Drawn& d = drawn[i];
         size_t line = in.numbers[i];
@@ -254,12 +274,17 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
                 ParsedEntry probe;
                 std::string what;
                 CleanName(d.name, use, false, probe, what);
-                if (probe.name.empty()) continue;  // a comment continued under the drawing
+                // A comment alone, or one going on under the drawing, right of the name above.
+                if (probe.name.empty() || (commented && d.verticals && d.nameCol > lastNameCol)) continue;
                 out.problems.push_back("line " + std::to_string(line) + ": cannot place " + Quoted(in.lines[i]) +
                                        " (a name without a piece among drawn lines)");
                 continue;
             }
         }
+        CommentUse one;
+        CountComment(d.name, one);
+        commented = !fields && std::any_of(std::begin(one.count), std::end(one.count), [](int c) { return c > 0; });
+        lastNameCol = d.nameCol;
         ParsedEntry e;
         std::string what;
         bool sure = clean(i, e, what);

@@ -209,6 +209,8 @@ struct Reader {
     void Read(std::string_view body, size_t line, ParsedEntry& e) {
         if (!dialect.ours) {
             if (treeFields) TakeTreeFields(body, e);
+            // A run of blanks after the last name of a paste is the paste's, not the name's.
+            if (body.ends_with("  ")) body = TrimEnd(body);
             size_t arrow = body.find(" -> ");
             if (arrow != std::string_view::npos) {
                 e.type = "link";
