@@ -212,12 +212,16 @@ void CleanLines(std::string_view text, ListingLines& out) {
     }
     lines.resize(kept);
     numbers.resize(kept);
-    if (!lines.empty()) {
-        std::string_view first = TrimEnd(TrimStart(lines[0]));
-        out.ours = first.starts_with("[ ") && first.find(" ]") != std::string_view::npos;
-        // Fields before the root line: "4096 [ d ]", "drwxr-xr-x [ d ]".
-        size_t open = first.find(" [ ");
-        if (!out.ours && open != std::string_view::npos && first.ends_with(" ]"))
-            out.ours = first.substr(0, open).find('[') == std::string_view::npos;
+    // arbolin's folders: "[ name ]" after its pieces, blanks or fields (at the end of the line, or before
+    // a note on the count of entries or a folder not followed).
+    for (std::string_view line : lines) {
+        std::string_view t = TrimEnd(line);
+        size_t open = t.find("[ ");
+        if (open == std::string_view::npos) continue;
+        std::string_view rest = t.substr(open);
+        if (rest.ends_with(" ]") || rest.ends_with(" entries)") || rest.ends_with("not followed]")) {
+            out.ours = true;
+            break;
+        }
     }
 }

@@ -577,7 +577,7 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
     ParsedListing byPrinter;
     if (printed) {
         ReadPrinted(clean, sjis, timeFormat, byPrinter);
-        if (byPrinter.problems.empty()) {
+        if (byPrinter.problems.empty() || clean.ours) {
             out = std::move(byPrinter);
             ReportRepeats(out);
             return;
