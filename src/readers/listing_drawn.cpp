@@ -40,6 +40,7 @@ struct Drawn {
     int nameCol = 0;
     bool verticals = false;  // vertical pieces before the name
     bool glued = false;      // the piece's run touches the name ("├───name", "+---name")
+    int width = 0;           // the piece's columns, its run included
     bool strange = false;    // box drawing that is no piece this reader knows
     std::string_view name;
 };
@@ -100,6 +101,7 @@ Drawn TakeApart(std::string_view line) {
                 continue;
             }
             d.pieceCol = pieceCol;
+            d.width = 1 + run;
             d.glued = run > 0 && j == i && following != -2;
             i = j;
             col = colAfter;
@@ -171,7 +173,7 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
     CommentUse use;
     for (size_t i = 0; i < n; ++i) {
         drawn[i] = TakeApart(in.lines[i]);
-        anyPiece = anyPiece || drawn[i].pieceCol >= 0;
+        anyPiece = anyPiece || drawn[i].pieceCol >= 0 || drawn[i].strange;
         anyGlued = anyGlued || drawn[i].glued;
     }
     // tree's fields on every entry ("├── [4.0K]  name"): tree's output, edited by hand perhaps; its names
@@ -239,12 +241,14 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
         int best = 0;
         for (auto [width, count] : steps)
             if (count > best) best = count, step = width;
-        // No folder inside another: the root's files show the step (they stand one step right of column 0).
+        // No folder inside another: the step is the piece's width, "├───" (4), or "├─" and a blank in the
+        // CJK code pages, where the vertical and its two blanks take three.
         if (steps.empty()) {
-            int least = 0;
-            for (size_t i = first; i < n; ++i)
-                if (drawn[i].pieceCol < 0 && (least == 0 || drawn[i].nameCol < least)) least = drawn[i].nameCol;
-            if (least > 0) step = least;
+            for (size_t i = first; i < n; ++i) {
+                if (!drawn[i].glued) continue;
+                step = drawn[i].width >= 4 ? drawn[i].width : drawn[i].width + 1;
+                break;
+            }
         }
     }
     std::vector<std::pair<int, size_t>> open;  // per open entry: its column, its index in out.entries

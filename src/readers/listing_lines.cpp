@@ -168,20 +168,24 @@ void CleanLines(std::string_view text, ListingLines& out) {
             break;
         }
     }
+    // A drive root line: what stands above it is Windows tree's header (in the system's language) and
+    // the prompt.
+    for (size_t i = 0; i < firstDrawn && i + 1 < lines.size(); ++i) {
+        if (!IsDriveRoot(lines[i])) continue;
+        for (size_t k = 0; k < i; ++k) keep[k] = false;
+        break;
+    }
+    // Prompts, header lines and a command line in the run of lines above the listing's first line.
     for (size_t i = 0; i < firstDrawn; ++i) {
         std::string_view t = lines[i];
-        if (IsFence(t) || IsHtmlWrapper(t)) continue;
-        if (IsPrompt(t) || std::any_of(std::begin(kWindowsHeaders), std::end(kWindowsHeaders),
-                                       [&](std::string_view h) { return TrimStart(t).starts_with(h); })) {
+        if (!keep[i] || IsFence(t) || IsHtmlWrapper(t) || IsHeading(t)) continue;
+        bool header = std::any_of(std::begin(kWindowsHeaders), std::end(kWindowsHeaders),
+                                  [&](std::string_view h) { return TrimStart(t).starts_with(h); });
+        if (IsPrompt(t) || header) {
             keep[i] = false;
-        } else if (IsDriveRoot(t)) {
-            for (size_t k = 0; k < i; ++k) keep[k] = false;
+            continue;
         }
-    }
-    // A command line without a prompt right above the listing's first line.
-    for (size_t i = 0; i < firstDrawn && i + 1 < lines.size(); ++i) {
-        if (!keep[i] || IsFence(lines[i]) || IsHtmlWrapper(lines[i])) continue;
-        if (IsCommandLine(lines[i])) keep[i] = false;
+        if (IsCommandLine(t) && i + 1 < lines.size()) keep[i] = false;
         break;
     }
     for (size_t i = 0; i < lines.size(); ++i) {

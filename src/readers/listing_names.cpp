@@ -138,11 +138,10 @@ bool CleanName(std::string_view name, const CommentUse& shared, bool marks, Pars
         name = TrimEnd(name.substr(0, name.size() - 1));
     } else if (marks && name.size() > 1) {
         char mark = name.back();
-        if (mark == '*' || mark == '@' || mark == '|' || mark == '=' || mark == '>') {
+        // '|', '=' and '>' end names too ("a="): only an executable's '*' and a link's '@' come off.
+        if (mark == '*' || mark == '@') {
             name.remove_suffix(1);
             if (mark == '@') e.type = "link";
-            if (mark == '|') e.type = "fifo";
-            if (mark == '=') e.type = "socket";
         }
     }
     e.name = std::string(name);

@@ -219,11 +219,12 @@ struct Reader {
             }
             if (marks && !body.empty()) {
                 char mark = body.back();
+                // tree -F's '|' and '=' look like the ends of names ("a="): taken as marks only where a
+                // mode field says FIFO or socket.
                 if (mark == '/') e.folder = true;
                 if (mark == '@') e.type = "link";
-                if (mark == '|') e.type = "fifo";
-                if (mark == '=') e.type = "socket";
-                if (mark == '/' || mark == '*' || mark == '|' || mark == '=' || mark == '@' || mark == '>')
+                if (mark == '/' || mark == '*' || mark == '@' || (mark == '|' && e.type == "fifo") ||
+                    (mark == '=' && e.type == "socket"))
                     body.remove_suffix(1);
             }
             e.name = Name(body);
