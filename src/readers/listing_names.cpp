@@ -1,6 +1,10 @@
-// --parse's name cleaning for listings written by hand (POSIX side, no OS call): a comment after a name,
-// trailing blanks, -F marks, a link's target and a program's size note come off; the name stays whole.
+// --parse's name cleaning (POSIX side, no OS call): escapes turned back into bytes in arbolin's own
+// listings; in listings written by hand a comment after a name, trailing blanks, -F marks, a link's target
+// and a program's size note come off, and the name stays whole.
+#include <algorithm>
 #include <cstdint>
+
+#include "platform/chars.h"
 
 #include "readers/listing_parts.h"
 
@@ -87,7 +91,51 @@ bool IsSizeNote(std::string_view note) {
     return false;
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 }  // namespace
+
+std::string Unescape(std::string_view text, bool sjis) {
+    static const std::string_view kLetters = "abtnvfr";
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = uint8_t(text[i]);
+        if (sjis && IsSjisLead(c) && i + 1 < text.size()) {
+            out += text[i];
+            out += text[++i];
+            continue;
+        }
+        if (c != '\\' || i + 1 == text.size()) {
+            out += char(c);
+            continue;
+        }
+        char next = text[i + 1];
+        size_t letter = kLetters.find(next);
+        if (next == '\\') {
+            out += '\\', ++i;
+        } else if (letter != std::string_view::npos) {
+            out += char(7 + letter), ++i;
+        } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
+            out += char(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            i += 3;
+        } else if (next == 'u' && i + 5 < text.size() &&
+                   std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](char h) { return HexValue(h) >= 0; })) {
+            uint32_t code = 0;
+            for (size_t k = i + 2; k < i + 6; ++k) code = code * 16 + uint32_t(HexValue(text[k]));
+            AppendUtf8(out, code);
+            i += 5;
+        } else {
+            out += '\\';
+        }
+    }
+    return out;
+}
 
 void CountComment(std::string_view name, CommentUse& use) {
     Comment c = FindComment(name);

@@ -1,6 +1,6 @@
-// --parse: splits a pasted listing into lines, takes off a quoting indent, tries each printer's form
-// (arbolin's views and piece sets, tree's) and keeps the reading that places the most lines; then
-// writes the paths, or the JSON tree, in the listing's order.
+// --parse (POSIX side, no OS call): cleans a pasted listing's lines, reads arbolin's own listings and
+// tree's output by their printers' rules (each form tried, the reading that places the most lines kept)
+// and hands every other listing to the reader of drawn listings (listing_drawn.cpp).
 #include "readers/listing_reader.h"
 
 #include <algorithm>
@@ -56,12 +56,6 @@ static_assert(kSjisPieces.open == kUtf8Pieces.open && kAsciiPieces.open == kUtf8
               kSjisPieces.close == kUtf8Pieces.close && kAsciiPieces.close == kUtf8Pieces.close &&
               kSjisPieces.indent == kIndent && kAsciiPieces.indent == kIndent);
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Display columns of escaped UTF-8 text, as the tree view counts them for the name limit.
 int Columns(std::string_view text) {
@@ -470,42 +464,6 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
 
 }  // namespace
 
-std::string Unescape(std::string_view text, bool sjis) {
-    static const std::string_view kLetters = "abtnvfr";
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = uint8_t(text[i]);
-        if (sjis && IsSjisLead(c) && i + 1 < text.size()) {
-            out += text[i];
-            out += text[++i];
-            continue;
-        }
-        if (c != '\\' || i + 1 == text.size()) {
-            out += char(c);
-            continue;
-        }
-        char next = text[i + 1];
-        size_t letter = kLetters.find(next);
-        if (next == '\\') {
-            out += '\\', ++i;
-        } else if (letter != std::string_view::npos) {
-            out += char(7 + letter), ++i;
-        } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
-            out += char(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
-            i += 3;
-        } else if (next == 'u' && i + 5 < text.size() &&
-                   std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](char h) { return HexValue(h) >= 0; })) {
-            uint32_t code = 0;
-            for (size_t k = i + 2; k < i + 6; ++k) code = code * 16 + uint32_t(HexValue(text[k]));
-            AppendUtf8(out, code);
-            i += 5;
-        } else {
-            out += '\\';
-        }
-    }
-    return out;
-}
 
 namespace {
 
@@ -596,35 +554,4 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
     ReadDrawnListing(utf8, out);
     if (printed && byPrinter.problems.size() <= out.problems.size()) out = std::move(byPrinter);
     ReportRepeats(out);
-}
-
-void WriteParsedJson(const ParsedListing& listing, std::string& out) {
-    // The root keeps its name alone, without "bytes", as --parse has always written it.
-    AppendJsonEntry(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), "folder", 0,
-                    true, false);
-    out += kJsonChildren;
-    std::vector<bool> any{false};  // per open folder: a child written
-    auto close = [&](size_t keep) {
-        while (any.size() > keep) {
-            AppendJsonFolderEnd(out, int32_t(any.size() - 1), any.back(), {});
-            any.pop_back();
-        }
-    };
-    for (const ParsedEntry& e : listing.entries) {
-        close(size_t(e.level));
-        AppendJsonEntry(out, e.name, e.folder ? "folder" : e.type, e.level, !any.back());
-        any.back() = true;
-        if (e.folder) {
-            out += kJsonChildren;
-            any.push_back(false);
-        } else {
-            if (!e.target.empty()) {
-                std::string hex;
-                out += ", \"target\": ";
-                AppendJsonName(out, e.target, hex);
-            }
-            out += '}';
-        }
-    }
-    close(0);
 }

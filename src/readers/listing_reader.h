@@ -1,5 +1,6 @@
 // --parse (POSIX side): a pasted listing read back into the paths it shows. Reads the views `arbolin`
-// prints (tree and indented, utf8 and sjis, both piece sets) and what `tree` prints.
+// prints (tree and indented, utf8 and sjis, both piece sets), what `tree` prints (its fields too) and
+// listings drawn by hand or by other programs (Windows `tree`, outlines, any piece style).
 // The readers folder turns text back into a listing: this reader behind --parse, the path list behind
 // --fromfile (path_list.h) and the in-memory source they fill (source_memory.h); no folder is read. It
 // may use `listing`, `render` (the pieces and the escapes it reads back), `platform` (character data,
