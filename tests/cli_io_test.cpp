@@ -277,8 +277,13 @@ TEST_F(CliIo, ParsesTreesOwnOutput) {
     File("W/run.sh");
     fs::permissions(At("W/run.sh"), fs::perms::owner_exec, fs::perm_options::add);
     fs::create_symlink("src", At("W/link"));
-    for (std::string flags : {"", "--charset ascii", "-F", "-a", "-a -F --charset ascii"}) {
-        bool all = flags.find("-a") != std::string::npos, marks = flags.find("-F") != std::string::npos;
+    // Names that look like comments, fields or marks in a listing written by hand.
+    for (const char* name : {"Track #1.mp3", "Artist -- Title.mp3", "[draft] notes", "a=", "x  # y"})
+        File(std::string("W/src/") + name);
+    for (std::string flags : {"", "--charset ascii", "-F", "-a", "-a -F --charset ascii", "-s", "-h", "-D", "-p",
+                              "-p -F", "-s -h -D -p -u --charset ascii"}) {
+        bool all = flags.find("-a") != std::string::npos;
+        bool marks = flags.find("-F") != std::string::npos || flags.find("-p") != std::string::npos;
         std::string command = "cd '" + base_ + "' && LC_ALL=C.UTF-8 tree " + flags + " W > tree.out";
         ASSERT_EQ(system(command.c_str()), 0) << command;
         RunResult r = Arbolin({"--parse", At("tree.out")});
