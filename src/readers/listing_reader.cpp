@@ -149,6 +149,7 @@ struct Reader {
     bool marks;  // -F marks seen: arbolin's "@ -> ", tree's '/' after folders
     ParsedListing& out;
     bool treeFields = false;  // tree's bracketed fields before every entry's name
+    size_t enough = SIZE_MAX;  // problems after which the reading is given up: a better one is known
 
     void Problem(size_t line, const std::string& what) {
         out.problems.push_back("line " + std::to_string(line) + ": " + what);
@@ -370,7 +371,7 @@ void ReadLines(Reader& reader, const std::vector<std::string_view>& lines, const
     ParsedListing& out = reader.out;
     std::vector<size_t> open;  // the entry of each open folder, level 1 upwards
     bool first = true;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.size() && out.problems.size() <= reader.enough; ++i) {
         std::string_view text = lines[i];
         size_t line = numbers[i];
         if (text.substr(0, indent).find_first_not_of(' ') != std::string_view::npos || text.size() < indent) {
@@ -424,13 +425,15 @@ void ReadLines(Reader& reader, const std::vector<std::string_view>& lines, const
 // Reads `lines` in one printer's form: with the metadata fields where they fit every line, else as
 // plain names; the reading that places more lines wins, the one with fields on a tie.
 void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_view>& lines,
-            const std::vector<size_t>& numbers, size_t indent, const std::string& timeFormat, ParsedListing& out) {
+            const std::vector<size_t>& numbers, size_t indent, const std::string& timeFormat, size_t enough,
+            ParsedListing& out) {
     out = ParsedListing();
     out.dialect = dialect.label;
     bool marks = false;
     for (std::string_view text : lines)
         marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
     Reader reader{dialect, sjis, marks, out};
+    reader.enough = enough;
     // tree's bracketed fields count when every entry shows them.
     bool anyEntry = false;
     reader.treeFields = !dialect.ours;
@@ -457,7 +460,7 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
     if (!fields || out.problems.empty()) return;
     ParsedListing plain;
     plain.dialect = dialect.label;
-    Reader plainReader{dialect, sjis, marks, plain, reader.treeFields};
+    Reader plainReader{dialect, sjis, marks, plain, reader.treeFields, enough};
     ReadLines(plainReader, lines, numbers, indent, nullptr);
     if (plain.problems.size() < out.problems.size()) out = std::move(plain);
 }
@@ -484,7 +487,8 @@ void ReadPrinted(const ListingLines& clean, bool sjis, const std::string& timeFo
     for (size_t indent : indents) {
         for (const Dialect& dialect : sjis ? std::span<const Dialect>(kSjisDialects) : std::span<const Dialect>(kUtf8Dialects)) {
             if (dialect.ours != clean.ours) continue;
-            ReadAs(dialect, sjis, lines, clean.numbers, indent, timeFormat, attempt);
+            ReadAs(dialect, sjis, lines, clean.numbers, indent, timeFormat, chosen ? out.problems.size() : SIZE_MAX,
+                   attempt);
             if (!chosen || attempt.problems.size() < out.problems.size()) {
                 out = std::move(attempt);
                 chosen = true;
