@@ -65,8 +65,8 @@ TEST(ListingReader, PlacesEveryPieceStyleByItsColumn) {
         {"Windows tree /f /a", "C:\\WORK\n|   a.txt\n|\n+---docs\n|       b.md\n|\n\\---src\n        c.c\n",
          "a.txt\ndocs/\ndocs/b.md\nsrc/\nsrc/c.c\n"},
         {"Windows tree /f in a CJK code page", "卷 Data 的文件夹 PATH 列表\nZ:.\n│  a.txt\n│\n├─d1\n│  │  b.txt\n"
-                                               "│  └─d2\n└─d3\n",
-         "a.txt\nd1/\nd1/b.txt\nd1/d2/\nd3/\n"},
+                                               "│  └─d2\n│          c.txt\n│\n└─d3\n        e.txt\n",
+         "a.txt\nd1/\nd1/b.txt\nd1/d2/\nd1/d2/c.txt\nd3/\nd3/e.txt\n"},
         {"DOS tree without files: pieces mark nothing", "C:\n+-A\n\\-B\n  \\-C\n", "A\nB/\nB/C\n"},
         {"outline, root at column 0", "<root>/\n    setup.py\n    pkg/\n        m.py\n", "setup.py\npkg/\npkg/m.py\n"},
         {"outline without root", "  a.toml\n  src/\n     m.py\n  tests/\n", "a.toml\nsrc/\nsrc/m.py\ntests/\n"},

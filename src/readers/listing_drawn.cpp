@@ -45,7 +45,8 @@ struct Drawn {
     std::string_view name;
 };
 
-Drawn TakeApart(std::string_view line) {
+// `wide`: box drawing takes two columns, as in Windows `tree` in the CJK code pages.
+Drawn TakeApart(std::string_view line, bool wide) {
     Drawn d;
     const auto* s = reinterpret_cast<const uint8_t*>(line.data());
     auto n = int32_t(line.size());
@@ -78,7 +79,7 @@ Drawn TakeApart(std::string_view line) {
                 ++run;
                 c3 = peek(k, after);
             }
-            col += 1 + run;
+            col += (1 + run) * (wide && c > 0x7F ? 2 : 1);
             i = k;
             // A piece drawn where a vertical belongs ("├    ├── x"): another piece follows after blanks.
             int32_t j = i, colAfter = col;
@@ -101,7 +102,7 @@ Drawn TakeApart(std::string_view line) {
                 continue;
             }
             d.pieceCol = pieceCol;
-            d.width = 1 + run;
+            d.width = (1 + run) * (wide && c > 0x7F ? 2 : 1);
             d.glued = run > 0 && j == i && following != -2;
             i = j;
             col = colAfter;
@@ -109,7 +110,7 @@ Drawn TakeApart(std::string_view line) {
         }
         if (IsVertical(c)) {
             d.verticals = true;
-            col += 1;
+            col += wide && c > 0x7F ? 2 : 1;
             i = next;
             continue;
         }
@@ -172,7 +173,7 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
     bool anyPiece = false, anyGlued = false, marks = false;
     CommentUse use;
     for (size_t i = 0; i < n; ++i) {
-        drawn[i] = TakeApart(in.lines[i]);
+        drawn[i] = TakeApart(in.lines[i], false);
         anyPiece = anyPiece || drawn[i].pieceCol >= 0 || drawn[i].strange;
         anyGlued = anyGlued || drawn[i].glued;
     }
@@ -230,6 +231,12 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
     for (size_t i = first; i < n && anyGlued; ++i)
         windows = windows || (drawn[i].pieceCol < 0 && !drawn[i].strange && !IsMore(drawn[i].name));
     int step = 4;
+    // Windows tree in the CJK code pages: "├─" and "│" two columns each, as its blanks count them.
+    bool wide = false;
+    for (size_t i = first; i < n && windows && !wide; ++i) wide = drawn[i].glued && drawn[i].width == 2;
+    for (size_t i = 0; i < n && wide; ++i) drawn[i] = TakeApart(in.lines[i], true);
+    if (wide)
+        for (size_t i = 0; i < n && fields; ++i) TakeTreeFields(drawn[i].name, fromFields[i]);
     if (windows) {
         std::map<int, int> steps;
         int last = -1;
@@ -279,7 +286,7 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
                 std::string what;
                 CleanName(d.name, use, false, probe, what);
                 // A comment alone, or one going on under the drawing, right of the name above.
-                if (probe.name.empty() || (commented && d.verticals && d.nameCol > lastNameCol)) continue;
+                if (probe.name.empty() || (commented && d.nameCol > lastNameCol)) continue;
                 out.problems.push_back("line " + std::to_string(line) + ": cannot place " + Quoted(in.lines[i]) +
                                        " (a name without a piece among drawn lines)");
                 continue;
