@@ -144,6 +144,9 @@ Drawn TakeApart(std::string_view line, bool wide) {
     }
     d.nameCol = col;
     d.name = TrimEnd(line.substr(size_t(i)));
+    // Pieces left after the ones read ("├── │ x"): a drawing this reader does not follow, never a name.
+    int32_t next = 0;
+    if (IsBoxDrawing(peek(i, next))) d.strange = true;
     return d;
 }
 
