@@ -264,6 +264,23 @@ TEST_F(CliIo, ParseToleratesQuotingAndReportsWhatItCannotPlace) {
               "  {\"name\": \"c\", \"type\": \"file\"}\n]}\n");
 }
 
+// A pasted listing's problems through the command line: the first 20 messages, then a count; exit 1. Links
+// keep their kind and target in JSON.
+TEST_F(CliIo, ParseCapsItsMessagesAndKeepsLinks) {
+    std::string listing = "```\n.\n";
+    for (int i = 0; i < 30; ++i) listing += "\xE2\x94\x9C\xE2\x94\x80\xE2\x94\x80 same\n";
+    listing += "```\n";
+    RunResult r = WithInput(listing, {"--parse"});
+    EXPECT_EQ(r.status, 1);
+    ExpectMessages(r.err, 21);
+    EXPECT_NE(r.err.find("line 4: 'same' listed again (first on line 3)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("9 more messages"), std::string::npos) << r.err;
+    RunResult json = WithInput("$ tree\nroot\n\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ln -> ../t\n", {"--parse", "--format", "json"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, "{\"name\": \"root\", \"type\": \"folder\", \"children\": [\n"
+                        "  {\"name\": \"ln\", \"type\": \"link\", \"target\": \"../t\"}\n]}\n");
+}
+
 // What `tree` prints, read back: the same entries as the folder holds (an empty folder without -F
 // reads as a file: tree gives no sign of it).
 TEST_F(CliIo, ParsesTreesOwnOutput) {
