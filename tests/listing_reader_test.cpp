@@ -20,18 +20,10 @@ struct Read {
 Read ParseText(const std::string& text, const std::string& timeFormat = "%Y-%m-%d %H:%M") {
     Read r;
     ParseListing(text, ListingEncoding::kGuess, r.listing, timeFormat);
-    std::vector<size_t> ends{0};
-    std::string path;
-    for (const ParsedEntry& e : r.listing.entries) {
-        ends.resize(size_t(e.level));
-        path.resize(ends.back());
-        path += e.name;
-        if (e.folder) {
-            path += '/';
-            ends.push_back(path.size());
-        }
-        r.paths += path + "\n";
-    }
+    ForEachParsedPath(r.listing, [&](const ParsedEntry&, std::string_view path) {
+        r.paths += path;
+        r.paths += '\n';
+    });
     r.problems = r.listing.problems;
     r.unsaid = r.listing.unsaid;
     r.root = r.listing.root;
@@ -42,6 +34,16 @@ struct Case {
     const char* what;
     std::string listing, paths;
 };
+
+// Each case read to its paths with nothing reported.
+template <size_t N>
+void ExpectReadWhole(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+        Read r = ParseText(c.listing);
+        EXPECT_EQ(r.paths, c.paths) << c.what;
+        EXPECT_TRUE(r.problems.empty()) << c.what << ": " << (r.problems.empty() ? "" : r.problems[0]);
+    }
+}
 
 // Each drawing style read whole, without a word.
 TEST(ListingReader, PlacesEveryPieceStyleByItsColumn) {
@@ -72,11 +74,7 @@ TEST(ListingReader, PlacesEveryPieceStyleByItsColumn) {
         {"outline without root", "  a.toml\n  src/\n     m.py\n  tests/\n", "a.toml\nsrc/\nsrc/m.py\ntests/\n"},
         {"outline with tabs", "top\n\tsub\n\t\tf\n\tg\n", "sub/\nsub/f\ng\n"},
     };
-    for (const Case& c : cases) {
-        Read r = ParseText(c.listing);
-        EXPECT_EQ(r.paths, c.paths) << c.what;
-        EXPECT_TRUE(r.problems.empty()) << c.what << ": " << (r.problems.empty() ? "" : r.problems[0]);
-    }
+    ExpectReadWhole(cases);
 }
 
 // What surrounds a listing in a paste is no entry, and costs no error.
@@ -101,11 +99,7 @@ TEST(ListingReader, SkipsWhatIsNoEntry) {
         {"<pre> wrapper", "<pre>\n" + tree + "</pre>\n", paths},
         {"summary line, then a prompt", "$ tree\n" + tree + "\n2 directories, 2 files\n$ \n", paths},
     };
-    for (const Case& c : cases) {
-        Read r = ParseText(c.listing);
-        EXPECT_EQ(r.paths, c.paths) << c.what;
-        EXPECT_TRUE(r.problems.empty()) << c.what << ": " << (r.problems.empty() ? "" : r.problems[0]);
-    }
+    ExpectReadWhole(cases);
 }
 
 // Written by hand: only the name stays.
@@ -126,11 +120,7 @@ TEST(ListingReader, KeepsOnlyTheNameInListingsWrittenByHand) {
          "Track #1.mp3\nC#\n(group)\n[draft] notes\n"},
         {"a comment going on under the drawing", "├── a        <- one\n│            and more\n└── b\n", "a\nb\n"},
     };
-    for (const Case& c : cases) {
-        Read r = ParseText(c.listing);
-        EXPECT_EQ(r.paths, c.paths) << c.what;
-        EXPECT_TRUE(r.problems.empty()) << c.what << ": " << (r.problems.empty() ? "" : r.problems[0]);
-    }
+    ExpectReadWhole(cases);
 }
 
 // Guesses, styles not read, lines that fit nowhere and repeats are reported, each with its line.

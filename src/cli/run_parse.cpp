@@ -30,19 +30,10 @@ int RunParse(const CliOptions& options) {
         WriteParsedJson(listing, text);
     } else {
         char end = options.nul ? '\0' : '\n';
-        std::vector<size_t> folderEnds{0};  // where each open folder's path ends in `path`
-        std::string path;
-        for (const ParsedEntry& e : listing.entries) {
-            folderEnds.resize(size_t(e.level));
-            path.resize(folderEnds.back());
-            path += e.name;
-            if (e.folder) {
-                path += '/';
-                folderEnds.push_back(path.size());
-            }
+        ForEachParsedPath(listing, [&](const ParsedEntry&, std::string_view path) {
             text += path;
             text += end;
-        }
+        });
     }
     Output output;
     if (!OpenOutput(output, options.output, error)) {

@@ -511,20 +511,15 @@ bool ShowsTreeFields(const ListingLines& clean) {
 
 // A second line naming the same path is reported with both line numbers.
 void ReportRepeats(ParsedListing& out) {
-    std::map<std::string, int32_t> seen;
-    std::vector<size_t> folderEnds{0};
-    std::string path;
-    for (const ParsedEntry& e : out.entries) {
-        folderEnds.resize(size_t(e.level));
-        path.resize(folderEnds.back());
-        path += e.name;
-        if (e.folder) path += '/';
-        auto [at, fresh] = seen.emplace(path, e.line);
+    std::map<std::string, int32_t, std::less<>> seen;
+    std::vector<std::string> repeats;
+    ForEachParsedPath(out, [&](const ParsedEntry& e, std::string_view path) {
+        auto [at, fresh] = seen.emplace(std::string(path), e.line);
         if (!fresh)
-            out.problems.push_back("line " + std::to_string(e.line) + ": " + Quoted(path) + " listed again (first on line " +
-                                   std::to_string(at->second) + ")");
-        if (e.folder) folderEnds.push_back(path.size());
-    }
+            repeats.push_back("line " + std::to_string(e.line) + ": " + Quoted(path) + " listed again (first on line " +
+                              std::to_string(at->second) + ")");
+    });
+    out.problems.insert(out.problems.end(), repeats.begin(), repeats.end());
 }
 
 }  // namespace

@@ -41,5 +41,23 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
 // a two-byte character is never the start of an escape.
 std::string Unescape(std::string_view text, bool sjis);
 
+// Walks the entries in the listing's order with each one's path below the root: names joined by '/',
+// a folder's path ending in '/'.
+template <typename Visit>
+void ForEachParsedPath(const ParsedListing& listing, Visit visit) {
+    std::vector<size_t> folderEnds{0};  // where each open folder's path ends in `path`
+    std::string path;
+    for (const ParsedEntry& e : listing.entries) {
+        folderEnds.resize(size_t(e.level));
+        path.resize(folderEnds.back());
+        path += e.name;
+        if (e.folder) {
+            path += '/';
+            folderEnds.push_back(path.size());
+        }
+        visit(e, std::string_view(path));
+    }
+}
+
 // The listing's entries as one JSON tree, in the listing's order.
 void WriteParsedJson(const ParsedListing& listing, std::string& out);
