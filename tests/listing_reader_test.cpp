@@ -73,6 +73,9 @@ TEST(ListingReader, PlacesEveryPieceStyleByItsColumn) {
         {"outline, root at column 0", "<root>/\n    setup.py\n    pkg/\n        m.py\n", "setup.py\npkg/\npkg/m.py\n"},
         {"outline without root", "  a.toml\n  src/\n     m.py\n  tests/\n", "a.toml\nsrc/\nsrc/m.py\ntests/\n"},
         {"outline with tabs", "top\n\tsub\n\t\tf\n\tg\n", "sub/\nsub/f\ng\n"},
+        {"|__ pieces", "app\n|__ src\n|   |__ __init__.py\n|__ b\n", "src/\nsrc/__init__.py\nb\n"},
+        {"Windows pieces keep a name's underscores", "C:.\n├───__pycache__\n│       x.pyc\n└───b\n",
+         "__pycache__/\n__pycache__/x.pyc\nb/\n"},
     };
     ExpectReadWhole(cases);
 }
@@ -97,6 +100,7 @@ TEST(ListingReader, SkipsWhatIsNoEntry) {
         {"quoting", "> .\n> ├── a\n> │   └── b\n> └── c\n", paths},
         {"backticks around lines", "`├── a`\n│   └── b\n└── c\n", paths},
         {"<pre> wrapper", "<pre>\n" + tree + "</pre>\n", paths},
+        {"words around a fenced block", "The layout:\n```\n" + tree + "```\nThat is all.\n", paths},
         {"summary line, then a prompt", "$ tree\n" + tree + "\n2 directories, 2 files\n$ \n", paths},
     };
     ExpectReadWhole(cases);
@@ -110,6 +114,8 @@ TEST(ListingReader, KeepsOnlyTheNameInListingsWrittenByHand) {
         {"// and <- comments", "├── a   // first\n├── b <- second\n└── c <-- third\n", "a\nb\nc\n"},
         {"arrows and reference mark", "├── a ← x\n├── b → y\n└── c ※ z\n", "a\nb\nc\n"},
         {"-- comments used on two lines", "├── a -- one\n└── b -- two\n", "a\nb\n"},
+        {"- descriptions used on two lines", "├── src - code\n└── doc - words\n", "src\ndoc\n"},
+        {"a remark in parentheses after blanks", "├── .env  (optional)\n└── b (c)\n", ".env\nb (c)\n"},
         {"backtick remark after blanks", "├── dist    `npm run build`\n└── c\n", "dist\nc\n"},
         {"glued # comments used twice", "├── A.java# entry\n└── b   # other\n", "A.java\nb\n"},
         {"trailing blanks and ideographic spaces", "├── a  \n└── b　　\n", "a\nb\n"},

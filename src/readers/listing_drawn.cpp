@@ -23,7 +23,7 @@ bool IsBoxPiece(int32_t c) {
             return false;
     }
 }
-// ASCII pieces open an entry only with a dash after them: "+--", "\---", "`--", "|--".
+// ASCII pieces open an entry only with a run after them: "+--", "\---", "`--", "|--", "|__".
 bool IsAsciiPiece(int32_t c) { return c == '+' || c == '\\' || c == '`' || c == '|'; }
 bool IsHorizontal(int32_t c) {
     return c == 0x2500 || c == 0x2501 || c == 0x2550 || c == 0x252C || c == 0x2533 || c == 0x252F ||
@@ -68,13 +68,14 @@ Drawn TakeApart(std::string_view line, bool wide) {
         int32_t after = 0;
         int32_t c2 = peek(next, after);
         bool box = IsBoxPiece(c);
-        bool ascii = IsAsciiPiece(c) && c2 == '-';
+        bool ascii = IsAsciiPiece(c) && (c2 == '-' || c2 == '_');
         if (box || ascii) {
             int pieceCol = col;
             int32_t k = next;
             int run = 0;
             int32_t c3 = c2;
-            while (IsHorizontal(c3)) {
+            // A run of underscores ("|__") only after an ASCII piece, so that "├───__init__.py" keeps its name.
+            while (!box && c2 == '_' ? c3 == '_' : IsHorizontal(c3)) {
                 k = after;
                 ++run;
                 c3 = peek(k, after);

@@ -160,6 +160,14 @@ void CleanLines(std::string_view text, ListingLines& out) {
         for (std::string_view& t : lines) t.remove_prefix(1);
 
     std::vector<bool> keep(lines.size(), true);
+    // A fenced block: the listing is what it holds, the words around it are not.
+    size_t open = 0;
+    while (open < lines.size() && !IsFence(lines[open])) ++open;
+    size_t close = open + 1;
+    while (close < lines.size() && !IsFence(lines[close])) ++close;
+    if (close < lines.size() && close > open + 1) {
+        for (size_t i = 0; i < lines.size(); ++i) keep[i] = i > open && i < close;
+    }
     // Before the first drawn line: prompts and command lines, and everything above a drive root.
     size_t firstDrawn = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -10,7 +10,8 @@
 
 namespace {
 
-// A comment starts with a marker after blanks. `alone`: the marker says "comment" even after a single
+// A comment starts with a marker after blanks ("name - what it is" too: names written with " - " in them
+// come from printed listings, read by their printers' rules). `alone`: the marker says "comment" even after a single
 // blank; the others do only after two blanks or more, or when the listing uses them on two lines.
 struct Marker {
     std::string_view text;
@@ -22,7 +23,7 @@ constexpr Marker kMarkers[] = {
     {"\xE2\x86\x90", false, true},  // ←
     {"\xE2\x86\x92", false, true},  // →
     {"\xE2\x80\xBB", false, true},  // ※
-    {"--", true, false}, {":", true, false}, {"`", false, false},
+    {"--", true, false}, {"-", true, false}, {":", true, false}, {"`", false, false},
 };
 constexpr int kHashMarker = 0;
 constexpr int kGluedHash = int(std::size(kMarkers));  // "name# comment"
@@ -170,7 +171,8 @@ bool CleanName(std::string_view name, const CommentUse& shared, bool marks, Pars
         if (open != std::string_view::npos && open > 0) {
             std::string_view note = name.substr(open + 2, name.size() - open - 3);
             std::string_view before = TrimEnd(name.substr(0, open));
-            if (IsSizeNote(note) || before.ends_with('/')) name = before;
+            bool wide = BlankBefore(name, open) != 0;  // "name  (remark)"
+            if (IsSizeNote(note) || before.ends_with('/') || wide) name = before;
         }
     }
     if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
