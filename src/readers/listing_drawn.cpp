@@ -252,8 +252,8 @@ void ReadDrawnListing(const ListingLines& in, ParsedListing& out) {
         int best = 0;
         for (auto [width, count] : steps)
             if (count > best) best = count, step = width;
-        // No folder inside another: the step is the piece's width, "├───" (4), or "├─" and a blank in the
-        // CJK code pages, where the vertical and its two blanks take three.
+        // No folder inside another: the step is the piece's width where it is four columns ("├───", "+---",
+        // "├─" counted wide), else one more (a short piece such as "+-" and a blank after it).
         if (steps.empty()) {
             for (size_t i = first; i < n; ++i) {
                 if (!drawn[i].glued) continue;
