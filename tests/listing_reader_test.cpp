@@ -170,6 +170,15 @@ TEST(ListingReader, DecodesEscapesOnlyInArbolinsListings) {
     EXPECT_EQ(r.paths, "x\ty\nz\n");
 }
 
+// Windows tree /f saved in Shift_JIS: read in its own columns, names printed in UTF-8.
+TEST(ListingReader, ReadsWindowsTreeInShiftJis) {
+    const std::string v = "\x84\xA0", tee = "\x84\xA5\x84\x9F", last = "\x84\xA4\x84\x9F";
+    Read r = ParseText("C:.\r\n" + v + "  a.txt\r\n" + tee + "\x93\xFA\x96\x7B\r\n" + v + "  " + v +
+                       "  b.txt\r\n" + last + "d\r\n        e.txt\r\n");
+    EXPECT_EQ(r.paths, "a.txt\n\xE6\x97\xA5\xE6\x9C\xAC/\n\xE6\x97\xA5\xE6\x9C\xAC/b.txt\nd/\nd/e.txt\n");
+    EXPECT_TRUE(r.problems.empty());
+}
+
 // Links keep their target (for JSON); tree's mode field tells folders and kinds.
 TEST(ListingReader, KeepsLinksAndKinds) {
     Read r = ParseText("├── ln -> ../x\n└── d/\n");
