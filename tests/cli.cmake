@@ -40,3 +40,15 @@ if(Python3_Interpreter_FOUND)
                                     $<TARGET_FILE:arbolin>)
   set_tests_properties(tree_compat PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 endif()
+
+# The --parse reader called directly on pasted listings.
+add_arbolin_test(listing_reader_test listing_reader_test.cpp)
+target_link_libraries(listing_reader_test PRIVATE arbolin_readers)
+
+# The pasted-listing corpus's training set: the share read as a reader would, none wrong without a word.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME parse_corpus
+           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/parse_corpus.py $<TARGET_FILE:arbolin>
+                   --set train --check 90)
+endif()

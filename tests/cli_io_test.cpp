@@ -296,6 +296,23 @@ TEST_F(CliIo, ParseToleratesQuotingAndReportsWhatItCannotPlace) {
               "  {\"name\": \"c\", \"type\": \"file\"}\n]}\n");
 }
 
+// A pasted listing's problems through the command line: the first 20 messages, then a count; exit 1. Links
+// keep their kind and target in JSON.
+TEST_F(CliIo, ParseCapsItsMessagesAndKeepsLinks) {
+    std::string listing = "```\n.\n";
+    for (int i = 0; i < 30; ++i) listing += "\xE2\x94\x9C\xE2\x94\x80\xE2\x94\x80 same\n";
+    listing += "```\n";
+    RunResult r = WithInput(listing, {"--parse"});
+    EXPECT_EQ(r.status, 1);
+    ExpectMessages(r.err, 21);
+    EXPECT_NE(r.err.find("line 4: 'same' listed again (first on line 3)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("9 more messages"), std::string::npos) << r.err;
+    RunResult json = WithInput("$ tree\nroot\n\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ln -> ../t\n", {"--parse", "--format", "json"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, "{\"name\": \"root\", \"type\": \"folder\", \"children\": [\n"
+                        "  {\"name\": \"ln\", \"type\": \"link\", \"target\": \"../t\"}\n]}\n");
+}
+
 // What `tree` prints, read back: the same entries as the folder holds (an empty folder without -F
 // reads as a file: tree gives no sign of it).
 TEST_F(CliIo, ParsesTreesOwnOutput) {
@@ -309,8 +326,13 @@ TEST_F(CliIo, ParsesTreesOwnOutput) {
     File("W/run.sh");
     fs::permissions(At("W/run.sh"), fs::perms::owner_exec, fs::perm_options::add);
     fs::create_symlink("src", At("W/link"));
-    for (std::string flags : {"", "--charset ascii", "-F", "-a", "-a -F --charset ascii"}) {
-        bool all = flags.find("-a") != std::string::npos, marks = flags.find("-F") != std::string::npos;
+    // Names that look like comments, fields or marks in a listing written by hand.
+    for (const char* name : {"Track #1.mp3", "Artist -- Title.mp3", "[draft] notes", "a=", "x  # y"})
+        File(std::string("W/src/") + name);
+    for (std::string flags : {"", "--charset ascii", "-F", "-a", "-a -F --charset ascii", "-s", "-h", "-D", "-p",
+                              "-p -F", "-s -h -D -p -u --charset ascii"}) {
+        bool all = flags.find("-a") != std::string::npos;
+        bool marks = flags.find("-F") != std::string::npos || flags.find("-p") != std::string::npos;
         std::string command = "cd '" + base_ + "' && LC_ALL=C.UTF-8 tree " + flags + " W > tree.out";
         ASSERT_EQ(system(command.c_str()), 0) << command;
         RunResult r = Arbolin({"--parse", At("tree.out")});

@@ -22,25 +22,18 @@ int RunParse(const CliOptions& options) {
                                : options.parseEncoding == CliOptions::kInputUtf8 ? ListingEncoding::kUtf8
                                                                                  : ListingEncoding::kGuess;
     ParseListing(bytes, encoding, listing, options.meta.timeFormat);
-    for (const std::string& problem : listing.problems) PrintMessage(problem);
+    // A paste with thousands of lines in a style not read must not give thousands of messages.
+    for (const std::string& problem : listing.problems) PrintCapped("the listing's lines", problem);
+    FlushCappedMessages();
     std::string text;
     if (options.format == CliOptions::kFormatJson) {
         WriteParsedJson(listing, text);
     } else {
         char end = options.nul ? '\0' : '\n';
-        std::vector<size_t> folderEnds{0};  // where each open folder's path ends in `path`
-        std::string path;
-        for (const ParsedEntry& e : listing.entries) {
-            folderEnds.resize(size_t(e.level));
-            path.resize(folderEnds.back());
-            path += e.name;
-            if (e.folder) {
-                path += '/';
-                folderEnds.push_back(path.size());
-            }
+        ForEachParsedPath(listing, [&](const ParsedEntry&, std::string_view path) {
             text += path;
             text += end;
-        }
+        });
     }
     Output output;
     if (!OpenOutput(output, options.output, error)) {
@@ -53,6 +46,6 @@ int RunParse(const CliOptions& options) {
         return kExitNoListing;
     }
     int status = kExitComplete;
-    if (!listing.problems.empty()) MergeExit(status, ExitCause::kUnplacedParseLine);
+    if (!listing.problems.empty() || listing.unsaid > 0) MergeExit(status, ExitCause::kUnplacedParseLine);
     return status;
 }

@@ -33,7 +33,27 @@ std::string IsoTime(int64_t seconds) {
 }
 
 size_t ReadTime(const char* text, const std::string& format) {
+    // glibc's strptime reads %s without a sign: the parts between %s go to strptime, each %s is read
+    // here, a '-' (a date before 1970) allowed.
     struct tm parsed {};
-    const char* end = strptime(text, format.c_str(), &parsed);
-    return end == nullptr ? 0 : size_t(end - text);
+    const char* at = text;
+    size_t from = 0;
+    for (;;) {
+        size_t seconds = from;
+        while ((seconds = format.find('%', seconds)) != std::string::npos && format.compare(seconds, 2, "%s") != 0)
+            seconds += format.compare(seconds, 2, "%%") == 0 ? 2 : 1;
+        std::string part = format.substr(from, seconds == std::string::npos ? std::string::npos : seconds - from);
+        if (!part.empty()) {
+            at = strptime(at, part.c_str(), &parsed);
+            if (at == nullptr) return 0;
+        }
+        if (seconds == std::string::npos) break;
+        while (*at == ' ' || *at == '\t') ++at;
+        const char* digits = at + (*at == '-' || *at == '+');
+        if (*digits < '0' || *digits > '9') return 0;
+        while (*digits >= '0' && *digits <= '9') ++digits;
+        at = digits;
+        from = seconds + 2;
+    }
+    return size_t(at - text);
 }

@@ -1,12 +1,13 @@
-// --parse: splits a pasted listing into lines, takes off a quoting indent, tries each printer's form
-// (arbolin's views and piece sets, tree's) and keeps the reading that places the most lines; then
-// writes the paths, or the JSON tree, in the listing's order.
+// --parse (POSIX side, no OS call): cleans a pasted listing's lines, reads arbolin's own listings and
+// tree's output by their printers' rules (each form tried, the reading that places the most lines kept)
+// and hands every other listing to the reader of drawn listings (listing_drawn.cpp).
 #include "readers/listing_reader.h"
 
 #include <algorithm>
 #include <climits>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <cstdint>
 #include <span>
 
@@ -15,6 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/dates.h"
 #include "platform/messages.h"
+#include "readers/listing_parts.h"
 #include "readers/path_list.h"
 #include "render/render.h"
 
@@ -54,12 +56,6 @@ static_assert(kSjisPieces.open == kUtf8Pieces.open && kAsciiPieces.open == kUtf8
               kSjisPieces.close == kUtf8Pieces.close && kAsciiPieces.close == kUtf8Pieces.close &&
               kSjisPieces.indent == kIndent && kAsciiPieces.indent == kIndent);
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Display columns of escaped UTF-8 text, as the tree view counts them for the name limit.
 int Columns(std::string_view text) {
@@ -152,6 +148,8 @@ struct Reader {
     bool sjis;
     bool marks;  // -F marks seen: arbolin's "@ -> ", tree's '/' after folders
     ParsedListing& out;
+    bool treeFields = false;  // tree's bracketed fields before every entry's name
+    size_t enough = SIZE_MAX;  // problems after which the reading is given up: a better one is known
 
     void Problem(size_t line, const std::string& what) {
         out.problems.push_back("line " + std::to_string(line) + ": " + what);
@@ -205,12 +203,24 @@ struct Reader {
     // already are).
     void Read(std::string_view body, size_t line, ParsedEntry& e) {
         if (!dialect.ours) {
+            if (treeFields) TakeTreeFields(body, e);
+            // A run of blanks after the last name of a paste is the paste's, not the name's.
+            if (body.ends_with("  ")) body = TrimEnd(body);
             size_t arrow = body.find(" -> ");
-            if (arrow != std::string_view::npos) body = body.substr(0, arrow);
+            if (arrow != std::string_view::npos) {
+                e.type = "link";
+                e.target = Name(body.substr(arrow + 4));
+                body = body.substr(0, arrow);
+            }
             if (marks && !body.empty()) {
                 char mark = body.back();
+                // tree -F's '|' and '=' look like the ends of names ("a="): taken as marks only where a
+                // mode field says FIFO or socket.
                 if (mark == '/') e.folder = true;
-                if (mark == '/' || mark == '*' || mark == '|' || mark == '=' || mark == '@') body.remove_suffix(1);
+                if (mark == '@') e.type = "link";
+                if (mark == '/' || mark == '*' || mark == '@' || (mark == '|' && e.type == "fifo") ||
+                    (mark == '=' && e.type == "socket"))
+                    body.remove_suffix(1);
             }
             e.name = Name(body);
             return;
@@ -228,6 +238,8 @@ struct Reader {
         if (!e.folder && marks) {
             size_t arrow = body.find("@ -> ");
             if (arrow != std::string_view::npos) {
+                e.type = "link";
+                e.target = Name(body.substr(arrow + 5));
                 body = body.substr(0, arrow);
             } else if (!body.empty() && (body.back() == '*' || body.back() == '|' || body.back() == '=')) {
                 body.remove_suffix(1);
@@ -359,7 +371,7 @@ void ReadLines(Reader& reader, const std::vector<std::string_view>& lines, const
     ParsedListing& out = reader.out;
     std::vector<size_t> open;  // the entry of each open folder, level 1 upwards
     bool first = true;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    for (size_t i = 0; i < lines.size() && out.problems.size() <= reader.enough; ++i) {
         std::string_view text = lines[i];
         size_t line = numbers[i];
         if (text.substr(0, indent).find_first_not_of(' ') != std::string_view::npos || text.size() < indent) {
@@ -413,13 +425,27 @@ void ReadLines(Reader& reader, const std::vector<std::string_view>& lines, const
 // Reads `lines` in one printer's form: with the metadata fields where they fit every line, else as
 // plain names; the reading that places more lines wins, the one with fields on a tie.
 void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_view>& lines,
-            const std::vector<size_t>& numbers, size_t indent, const std::string& timeFormat, ParsedListing& out) {
+            const std::vector<size_t>& numbers, size_t indent, const std::string& timeFormat, size_t enough,
+            ParsedListing& out) {
     out = ParsedListing();
     out.dialect = dialect.label;
     bool marks = false;
     for (std::string_view text : lines)
         marks = marks || (dialect.ours ? text.find("@ -> ") != std::string_view::npos : text.ends_with("/"));
     Reader reader{dialect, sjis, marks, out};
+    reader.enough = enough;
+    // tree's bracketed fields count when every entry shows them.
+    bool anyEntry = false;
+    reader.treeFields = !dialect.ours;
+    for (size_t i = 0; i < lines.size() && reader.treeFields; ++i) {
+        int32_t level = 0;
+        std::string_view body;
+        if (lines[i].size() < indent || !reader.Split(lines[i].substr(indent), level, body) || level == 0) continue;
+        ParsedEntry probe;
+        anyEntry = true;
+        reader.treeFields = TakeTreeFields(body, probe);
+    }
+    reader.treeFields = reader.treeFields && anyEntry;
     std::vector<std::string_view> texts(lines.size());
     std::vector<bool> skip(lines.size(), false);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -434,91 +460,20 @@ void ReadAs(const Dialect& dialect, bool sjis, const std::vector<std::string_vie
     if (!fields || out.problems.empty()) return;
     ParsedListing plain;
     plain.dialect = dialect.label;
-    Reader plainReader{dialect, sjis, marks, plain};
+    Reader plainReader{dialect, sjis, marks, plain, reader.treeFields, enough};
     ReadLines(plainReader, lines, numbers, indent, nullptr);
     if (plain.problems.size() < out.problems.size()) out = std::move(plain);
 }
 
-// Mail quoting ("> ", nested) and a tab in front of every line are taken off.
-void TakeOffQuoting(std::vector<std::string_view>& lines) {
-    auto all = [&](char c) {
-        return std::all_of(lines.begin(), lines.end(), [c](std::string_view t) { return t.starts_with(c); });
-    };
-    while (!lines.empty() && all('>')) {
-        for (std::string_view& t : lines) {
-            t.remove_prefix(1);
-            if (t.starts_with(' ')) t.remove_prefix(1);
-        }
-    }
-    if (!lines.empty() && all('\t'))
-        for (std::string_view& t : lines) t.remove_prefix(1);
-}
-
 }  // namespace
 
-std::string Unescape(std::string_view text, bool sjis) {
-    static const std::string_view kLetters = "abtnvfr";
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = uint8_t(text[i]);
-        if (sjis && IsSjisLead(c) && i + 1 < text.size()) {
-            out += text[i];
-            out += text[++i];
-            continue;
-        }
-        if (c != '\\' || i + 1 == text.size()) {
-            out += char(c);
-            continue;
-        }
-        char next = text[i + 1];
-        size_t letter = kLetters.find(next);
-        if (next == '\\') {
-            out += '\\', ++i;
-        } else if (letter != std::string_view::npos) {
-            out += char(7 + letter), ++i;
-        } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
-            out += char(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
-            i += 3;
-        } else if (next == 'u' && i + 5 < text.size() &&
-                   std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](char h) { return HexValue(h) >= 0; })) {
-            uint32_t code = 0;
-            for (size_t k = i + 2; k < i + 6; ++k) code = code * 16 + uint32_t(HexValue(text[k]));
-            AppendUtf8(out, code);
-            i += 5;
-        } else {
-            out += '\\';
-        }
-    }
-    return out;
-}
 
-void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out,
-                  const std::string& timeFormat) {
-    bool sjis = encoding == ListingEncoding::kSjis || (encoding == ListingEncoding::kGuess && !IsValidUtf8(text));
-    std::vector<std::string_view> lines;
-    std::vector<size_t> numbers;
-    size_t number = 0;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        ++number;
-        if (line.find_first_not_of(" \t") != std::string_view::npos) {
-            lines.push_back(line);
-            numbers.push_back(number);
-        }
-        start = end + 1;
-    }
-    // Quoted blank lines ("> ") hold text but nothing else: drop them once the quoting is off.
-    TakeOffQuoting(lines);
-    for (size_t i = lines.size(); i-- > 0;) {
-        if (lines[i].find_first_not_of(" \t>") == std::string_view::npos) {
-            lines.erase(lines.begin() + long(i));
-            numbers.erase(numbers.begin() + long(i));
-        }
-    }
+namespace {
+
+// Reads cleaned lines in the form of arbolin's own views or of tree's output: tries each printer's form
+// at the quoting indents the lines allow and keeps the reading that places the most lines.
+void ReadPrinted(const ListingLines& clean, bool sjis, const std::string& timeFormat, ParsedListing& out) {
+    const std::vector<std::string_view>& lines = clean.lines;
     size_t least = std::string_view::npos;
     for (std::string_view line : lines) least = std::min(least, line.find_first_not_of(' '));
     if (lines.empty()) least = 0;
@@ -531,7 +486,9 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
     ParsedListing attempt;
     for (size_t indent : indents) {
         for (const Dialect& dialect : sjis ? std::span<const Dialect>(kSjisDialects) : std::span<const Dialect>(kUtf8Dialects)) {
-            ReadAs(dialect, sjis, lines, numbers, indent, timeFormat, attempt);
+            if (dialect.ours != clean.ours) continue;
+            ReadAs(dialect, sjis, lines, clean.numbers, indent, timeFormat, chosen ? out.problems.size() : SIZE_MAX,
+                   attempt);
             if (!chosen || attempt.problems.size() < out.problems.size()) {
                 out = std::move(attempt);
                 chosen = true;
@@ -541,28 +498,59 @@ void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing
     if (!chosen) out = ParsedListing();
 }
 
-void WriteParsedJson(const ParsedListing& listing, std::string& out) {
-    // The root keeps its name alone, without "bytes", as --parse has always written it.
-    AppendJsonEntry(out, listing.root.empty() ? std::string_view(".") : std::string_view(listing.root), "folder", 0,
-                    true, false);
-    out += kJsonChildren;
-    std::vector<bool> any{false};  // per open folder: a child written
-    auto close = [&](size_t keep) {
-        while (any.size() > keep) {
-            AppendJsonFolderEnd(out, int32_t(any.size() - 1), any.back(), {});
-            any.pop_back();
-        }
-    };
-    for (const ParsedEntry& e : listing.entries) {
-        close(size_t(e.level));
-        AppendJsonEntry(out, e.name, e.folder ? "folder" : "file", e.level, !any.back());
-        any.back() = true;
-        if (e.folder) {
-            out += kJsonChildren;
-            any.push_back(false);
-        } else {
-            out += '}';
+// tree's bracketed fields after a piece: "── [" or "-- [" with "]  " after it.
+bool ShowsTreeFields(const ListingLines& clean) {
+    size_t with = 0;
+    for (std::string_view line : clean.lines) {
+        size_t at = line.find("\xE2\x94\x80 [");
+        if (at == std::string_view::npos) at = line.find("-- [");
+        if (at != std::string_view::npos && line.find("]  ", at) != std::string_view::npos) ++with;
+    }
+    return with * 2 > clean.lines.size();
+}
+
+// A second line naming the same path is reported with both line numbers.
+void ReportRepeats(ParsedListing& out) {
+    std::map<std::string, int32_t, std::less<>> seen;
+    std::vector<std::string> repeats;
+    ForEachParsedPath(out, [&](const ParsedEntry& e, std::string_view path) {
+        auto [at, fresh] = seen.emplace(std::string(path), e.line);
+        if (!fresh)
+            repeats.push_back("line " + std::to_string(e.line) + ": " + Quoted(path) + " listed again (first on line " +
+                              std::to_string(at->second) + ")");
+    });
+    out.problems.insert(out.problems.end(), repeats.begin(), repeats.end());
+}
+
+}  // namespace
+
+void ParseListing(std::string_view text, ListingEncoding encoding, ParsedListing& out,
+                  const std::string& timeFormat) {
+    bool sjis = encoding == ListingEncoding::kSjis || (encoding == ListingEncoding::kGuess && !IsValidUtf8(text));
+    ListingLines clean;
+    CleanLines(text, clean);
+    // arbolin's own listings and tree's output are read by their printers' rules (escapes, fields,
+    // names taken whole); when those do not place every line, the listing was drawn or edited by hand.
+    bool printed = clean.ours || clean.treeSummary || ShowsTreeFields(clean);
+    ParsedListing byPrinter;
+    if (printed) {
+        ReadPrinted(clean, sjis, timeFormat, byPrinter);
+        if (byPrinter.problems.empty() || clean.ours) {
+            out = std::move(byPrinter);
+            ReportRepeats(out);
+            return;
         }
     }
-    close(0);
+    std::vector<std::string> converted;
+    ListingLines utf8 = clean;
+    if (sjis) {
+        converted.reserve(clean.lines.size());
+        for (size_t i = 0; i < clean.lines.size(); ++i) {
+            converted.push_back(Cp932ToUtf8(std::string(clean.lines[i])));
+            utf8.lines[i] = converted.back();
+        }
+    }
+    ReadDrawnListing(utf8, out);
+    if (printed && byPrinter.problems.size() <= out.problems.size()) out = std::move(byPrinter);
+    ReportRepeats(out);
 }
