@@ -221,9 +221,9 @@ void PrepareMetadata(ListingRun& run) {
     ColorRequest request{options.compat || options.format != CliOptions::kFormatText ||
                              options.color == CliOptions::kColorNever || options.fromFile || options.parse,
                          options.color == CliOptions::kColorAlways, !options.output.empty()};
-    std::string problem;
-    run.colour = ChooseColors(request, run.colors, problem);
-    if (!problem.empty()) PrintMessage(problem);
+    std::vector<std::string> problems;
+    run.colour = ChooseColors(request, run.colors, problems);
+    for (const std::string& problem : problems) PrintMessage(problem);
     MetaTable& meta = run.meta;
     meta.wants = options.meta;
     meta.wants.colour = run.colour;
@@ -340,6 +340,9 @@ int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) 
         style.folderNote = OverLimitNote;
         style.noteContext = &run;
     }
+    // Colour starts with a reset and ends with a restore, as ls's output does.
+    std::string colourStart = run.colour ? ColorEnd(run.colors) : "", colourEnd;
+    AppendBytes(buffer, colourStart);
     int rendered = options.list.treeView ? RenderTree(buffer, run.tables, 0, options.list, style)
                                          : RenderIndented(buffer, run.tables, 0, style);
     if (options.summary && rendered != 0) {
@@ -347,6 +350,8 @@ int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) 
         line += style.pieces->eol;
         AppendBounded(buffer, line, line.size());
     }
+    if (run.colour) colourEnd = ColorOutputEnd(run.colors);
+    AppendBytes(buffer, colourEnd);
     return rendered;
 }
 

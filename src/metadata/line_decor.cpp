@@ -23,13 +23,13 @@ void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_v
     if (d.colors == nullptr) return;
     std::string_view start = ColorStart(*d.colors, name, UsableMeta(*d.meta, meta), folder, d.scratch);
     if (start.empty()) return;
-    AppendBounded(buffer, start, start.size());
+    AppendBytes(buffer, start);
     d.coloured = true;
 }
 
 void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
     auto& d = *static_cast<Decoration*>(context);
-    if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
+    if (d.coloured) AppendBytes(buffer, d.end);
     const EntryMeta* m = UsableMeta(*d.meta, meta);
     if (folder || !d.meta->wants.classify || m == nullptr) return;
     std::string_view mark = ClassifyMark(*m);
@@ -51,16 +51,18 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
     return LineDecor{&d, DecorLead, DecorBefore, DecorAfter};
 }
 
-bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem) {
+bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::vector<std::string>& problems) {
     if (request.never) return false;
     if (!request.always && (request.toFile || !TerminalTakesColor(kStandardOutputFd))) return false;
     const char* lsColors = std::getenv("LS_COLORS");
     if (lsColors == nullptr || *lsColors == '\0') {
         DefaultColors(colors);
-        return true;
+        return TermTakesDefaultColors(std::getenv("TERM"), std::getenv("COLORTERM"));
     }
-    if (ParseLsColors(lsColors, colors)) return true;
-    problem = "unparsable value for LS_COLORS environment variable";
+    std::string warning;
+    if (ParseLsColors(lsColors, colors, warning)) return true;
+    if (!warning.empty()) problems.push_back(warning);
+    problems.push_back("unparsable value for LS_COLORS environment variable");
     return false;
 }
 

@@ -39,6 +39,8 @@ inline constexpr size_t kTextFlushBlock = size_t(1) << 16;
 
 // Appends at most n bytes of src, stopping early at a NUL in src.
 void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n);
+// Appends all of `bytes`, a NUL included (colour sequences as the user wrote them), under the same capacity.
+void AppendBytes(TextBuffer& buffer, std::string_view bytes);
 // AppendBounded(buffer, bytes, bytes.size()) for bytes known to hold no NUL (the pieces, names already
 // checked): a growing buffer's common case inline, the rest through AppendBounded.
 inline void AppendPiece(TextBuffer& buffer, std::string_view bytes) {
