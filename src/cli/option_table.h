@@ -20,6 +20,7 @@ enum OptionId {
     kOptSummary, kOptSize, kOptHuman, kOptSi, kOptDu, kOptDate, kOptTimeFormat, kOptPerms, kOptClassify,
     kOptSort, kOptReverse, kOptNewestFirst, kOptVersionSort, kOptColor, kOptFollow, kOptOneFileSystem,
     kOptHelp, kOptVersion,
+    kOptOwner, kOptGroup, kOptChangeTime, kOptInodes, kOptDevice, kOptMetaFirst, kOptTreeJson, kOptTreeXml,
 };
 
 // What the words of --encoding and --pieces stand for (the other words are CliOptions' own enums).

@@ -227,6 +227,10 @@ void PrepareMetadata(ListingRun& run) {
     MetaTable& meta = run.meta;
     meta.wants = options.meta;
     meta.wants.colour = run.colour;
+    // JSON names each file's kind, and tree's documents a link's target: both read from the disk.
+    meta.wants.kinds = !options.fromFile && (options.format == CliOptions::kFormatJson ||
+                                             options.format == CliOptions::kFormatTreeJson ||
+                                             options.format == CliOptions::kFormatTreeXml);
     meta.filesListed = options.list.fileNames;
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &run;
@@ -320,6 +324,10 @@ void RenderDocument(ListingRun& run, TextBuffer& buffer, const std::string& summ
     if (run.looking) extras.meta = &run.meta;
     if (options.format == CliOptions::kFormatJson)
         RenderJson(buffer, run.tables, options.list, extras);
+    else if (options.format == CliOptions::kFormatTreeJson)
+        RenderTreeJson(buffer, run.tables, options.list, extras);
+    else if (options.format == CliOptions::kFormatTreeXml)
+        RenderTreeXml(buffer, run.tables, options.list, extras);
     else if (options.format == CliOptions::kFormatHtml)
         RenderHtml(buffer, run.tables, options.list, extras, HtmlPage{options.title, options.baseHref});
     else

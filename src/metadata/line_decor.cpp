@@ -11,8 +11,17 @@ namespace {
 
 void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
     auto& d = *static_cast<Decoration*>(context);
-    if (!d.meta->wants.Fields()) return;
+    if (!d.meta->wants.Fields() || d.meta->wants.metaFirst) return;
     d.scratch.assign(meta == d.rootMeta ? "" : " ");
+    AppendFields(d.scratch, *d.meta, meta);
+    AppendBounded(buffer, d.scratch, d.scratch.size());
+}
+
+// --metafirst: the fields start every line, the pieces follow them.
+void DecorLineStart(void* context, TextBuffer& buffer, uint32_t meta) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (!d.meta->wants.Fields() || !d.meta->wants.metaFirst) return;
+    d.scratch.clear();
     AppendFields(d.scratch, *d.meta, meta);
     AppendBounded(buffer, d.scratch, d.scratch.size());
 }
@@ -48,7 +57,7 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
     d.writeName = writeName;
     d.rootMeta = rootMeta;
     d.end = colors != nullptr ? ColorEnd(*colors) : std::string();
-    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter};
+    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter, DecorLineStart};
 }
 
 bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::vector<std::string>& problems) {

@@ -22,6 +22,7 @@ struct IndentWriter {
 
     bool FolderLine(const FolderEntry& f) {
         if (f.nameLen == 0) return false;
+        DecorLineStart(style.decor, buffer, f.meta);
         Indent(f.depth);
         AppendEntry(buffer, style, tables.Name(f), f.meta, true, false);
         if (style.folderNote != nullptr) style.folderNote(style.noteContext, buffer, f);
@@ -31,8 +32,9 @@ struct IndentWriter {
 
     void FileLines(const FolderEntry& f) {
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
-            Indent(f.depth + 1);
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
+            DecorLineStart(style.decor, buffer, file.meta);
+            Indent(f.depth + 1);
             AppendEntry(buffer, style, tables.Name(file), file.meta, false, false);
             Put(pieces.eol);
         }

@@ -97,7 +97,14 @@ struct LineDecor {
     // What stands right before and right after the name itself (inside a folder's brackets).
     void (*before)(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) = nullptr;
     void (*after)(void* context, TextBuffer& buffer, uint32_t meta, bool folder) = nullptr;
+    // What starts the line, before the pieces (the fields, when they come first).
+    void (*lineStart)(void* context, TextBuffer& buffer, uint32_t meta) = nullptr;
 };
+
+// Calls the decoration's lineStart, where there is one.
+inline void DecorLineStart(const LineDecor* d, TextBuffer& buffer, uint32_t meta) {
+    if (d != nullptr && d->lineStart != nullptr) d->lineStart(d->context, buffer, meta);
+}
 
 struct TextStyle {
     const Pieces* pieces;
