@@ -131,40 +131,6 @@ void DefaultColors(ColorTable& t) {
     }
 }
 
-namespace {
-
-// ls's own order of precedence among suffixes: a later definition of the same suffix hides an earlier
-// one; two that differ in case only are matched exactly, unless they give the same colour (then the
-// later one stands for both, whatever the case).
-void SettleSuffixes(std::vector<ColorTable::Suffix>& suffixes) {
-    auto sameIgnoringCase = [](std::string_view a, std::string_view b) {
-        return a.size() == b.size() && SuffixMatches(a, b);
-    };
-    for (size_t i = 0; i < suffixes.size(); ++i) {
-        ColorTable::Suffix& e1 = suffixes[i];
-        if (e1.ignored) continue;
-        bool caseIgnored = false;
-        for (size_t j = i + 1; j < suffixes.size(); ++j) {
-            ColorTable::Suffix& e2 = suffixes[j];
-            if (e2.ignored || e1.suffix.size() != e2.suffix.size()) continue;
-            if (e1.suffix == e2.suffix) {
-                e2.ignored = true;
-            } else if (sameIgnoringCase(e1.suffix, e2.suffix)) {
-                if (caseIgnored) {
-                    e2.ignored = true;
-                } else if (e1.seq == e2.seq) {
-                    e2.ignored = true;
-                    caseIgnored = true;
-                } else {
-                    e1.exact = e2.exact = true;
-                }
-            }
-        }
-    }
-}
-
-}  // namespace
-
 bool ParseLsColors(std::string_view lsColors, ColorTable& t, std::string& warning) {
     DefaultColors(t);
     std::string key, value;
@@ -181,22 +147,21 @@ bool ParseLsColors(std::string_view lsColors, ColorTable& t, std::string& warnin
             t.suffixes.insert(t.suffixes.begin(), {key, value});
             continue;
         }
-        // Any two characters make a key; ls names one it does not know only once it has seen its '='.
+        // Any two characters make a key, named in the warning only once its '=' is seen.
         if (lsColors.size() - p < 3 || lsColors[p + 2] != '=') return false;
         std::string_view label = lsColors.substr(p, 2);
         p += 3;
         int found = -1;
         for (int i = 0; i < kColorIndicators; ++i)
             if (label == kIndicatorNames[i]) found = i;
-        if (found < 0) {
+        // ls names the key both when it does not know it and when its value has a bad escape.
+        if (found < 0 || !FunkyString(lsColors, p, false, value)) {
             warning = "unrecognized prefix: " + Quoted(label);
             return false;
         }
-        if (!FunkyString(lsColors, p, false, value)) return false;
         t.seq[found] = value;
         t.set[found] = true;
     }
-    SettleSuffixes(t.suffixes);
     t.linkAsTarget = t.set[kColorLink] && t.seq[kColorLink] == "target";
     return true;
 }
@@ -221,10 +186,7 @@ std::string_view ColorStart(const ColorTable& t, std::string_view name, const En
     const std::string* seq = t.set[type] ? &t.seq[type] : nullptr;
     if (type == kColorFile) {
         for (const ColorTable::Suffix& s : t.suffixes) {
-            if (s.ignored || s.suffix.size() > name.size()) continue;
-            bool match = s.exact ? name.substr(name.size() - s.suffix.size()) == s.suffix
-                                 : SuffixMatches(name, s.suffix);
-            if (match) {
+            if (SuffixMatches(name, s.suffix)) {
                 seq = &s.seq;
                 break;
             }

@@ -21,8 +21,6 @@ struct ColorTable {
     bool set[kColorIndicators] = {};       // defined (possibly empty), as ls tells "fi=" from no fi
     struct Suffix {
         std::string suffix, seq;
-        bool exact = false;    // matched case and all: another suffix differs from it in case only
-        bool ignored = false;  // shadowed by one defined later, never matched
     };
     std::vector<Suffix> suffixes;          // "*.ext=..." and other "*..." keys, the last defined first
     bool linkAsTarget = false;             // ln=target: a link takes its target's colour
