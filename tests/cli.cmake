@@ -32,3 +32,9 @@ if(Python3_Interpreter_FOUND)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/html_browser_check.py $<TARGET_FILE:arbolin>)
   set_tests_properties(html_browser_check PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
+
+# tree's field options and its JSON and XML, against `tree` itself (tree_docs_check.py parses both).
+add_arbolin_test(cli_tree_test cli_tree_test.cpp)
+target_compile_definitions(cli_tree_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
+                                                 ARBOLIN_TREE_DOCS_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/tree_docs_check.py")
+add_dependencies(cli_tree_test arbolin)

@@ -91,7 +91,7 @@ struct TreeSyntax {
     void (*entry)(std::string& out, const TreeEntry& e);  // a folder stays open
     void (*contents)(std::string& out, int32_t level);     // before the first entry of a folder at `level`
     void (*close)(std::string& out, std::string_view type, int32_t level, bool hadEntries);
-    void (*end)(std::string& out, int64_t folders, int64_t files);  // the report: entries below the root
+    void (*end)(std::string& out, int64_t folders, int64_t files);  // the report's counts
 };
 void RenderTreeDocument(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
                         const FormatExtras& extras, const TreeSyntax& syntax);

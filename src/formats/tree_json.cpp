@@ -118,7 +118,8 @@ void RenderTreeDocument(TextBuffer& buffer, const ListingTables& tables, const L
         Put(buffer, out);
         out.clear();
     }
-    syntax.end(out, folders, files);
+    // tree counts the root among the directories, once it holds anything.
+    syntax.end(out, folders + (folders + files > 0 ? 1 : 0), files);
     Put(buffer, out);
 }
 
