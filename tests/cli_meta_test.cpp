@@ -32,25 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Standard output of a shell command.
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // A variable set for one test and put back after it.
 class ScopedEnv {
 public:

@@ -22,24 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
     std::istringstream in(text);
@@ -209,6 +191,16 @@ TEST_F(CliTree, JsonNamesEveryKindAsTreeDoes) {
         std::string entry = std::string("{\"name\": \"") + name + "\", \"type\": \"" + type + "\"";
         EXPECT_NE(r.out.find(entry), std::string::npos) << entry << "\n" << r.out;
     }
+    // Where the entries cannot be looked at, JSON still lists them, as files, without a word: no
+    // option asked for their metadata.
+    Folder("shut");
+    File("shut/one");
+    chmod(At("shut").c_str(), 0444);
+    r = Arbolin({"--format", "json", "shut"}, true);
+    chmod(At("shut").c_str(), 0755);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("{\"name\": \"one\", \"type\": \"file\"}"), std::string::npos) << r.out;
 }
 
 // -c and --sort ctime order by the last status change, newest first (as -t orders by modification);

@@ -127,7 +127,8 @@ constexpr OptionRow kRows[] = {
      "text (default): the tree or outline",
      "  --format text|json|markdown|html  text (default): the tree or outline;\n"
      "                      json: one document, streamed, each entry\n"
-     "                      {\"name\", \"type\": folder|file|link, \"children\"}; a name\n"
+     "                      {\"name\", \"type\", \"children\"}, types as tree -J names\n"
+     "                      them (folder|file|link|fifo|socket|block|char); a name\n"
      "                      that is not valid UTF-8 has U+FFFD there and its exact\n"
      "                      bytes in \"bytes\" (hex); \"entries\" marks a folder over\n"
      "                      --filelimit; --summary adds \"summary\" to the root.\n"
@@ -255,7 +256,9 @@ constexpr OptionRow kRows[] = {
      "  --color[=WHEN]      colour names as ls does, from LS_COLORS: WHEN auto (the\n"
      "                      default: only on a terminal, not with NO_COLOR or\n"
      "                      TERM=dumb), always (also --color alone) or never. -o FILE\n"
-     "                      gets colour only with always; JSON and Markdown never.\n",
+     "                      gets colour only with always; JSON and Markdown never.\n"
+     "                      Without LS_COLORS, only where ls would colour: a TERM\n"
+     "                      it knows, or COLORTERM set.\n",
      "always"},
     {kOptFollow, 'l', "follow", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "enter symbolic links to folders",
@@ -290,7 +293,7 @@ constexpr OptionRow kRows[] = {
      "  --metafirst         the fields (-p, -s, -D, -u, -g, --inodes, --device) start\n"
      "                      the line, before the pieces\n"},
     {kOptTreeJson, 'J', "", kArgNone, "", "", {}, kNotWithCompat, false,
-     "tree's JSON: {\"type\":\"directory\",\"name\",\"contents\"} and a report object",
+     "tree's JSON: {\"type\":\"directory\",\"contents\"} and a report object",
      "  -J                  tree's JSON: [{\"type\":\"directory\",\"name\":...,\n"
      "                      \"contents\":[...]}, {\"type\":\"report\",...}], the fields\n"
      "                      under tree's names (docs/json.md); arbolin's entries and\n"

@@ -19,8 +19,8 @@ enum OptionId {
     kOptFileLimit, kOptNatural, kOptFormat, kOptTitle, kOptBaseHref, kOptFromFile, kOptNul, kOptParse,
     kOptSummary, kOptSize, kOptHuman, kOptSi, kOptDu, kOptDate, kOptTimeFormat, kOptPerms, kOptClassify,
     kOptSort, kOptReverse, kOptNewestFirst, kOptVersionSort, kOptColor, kOptFollow, kOptOneFileSystem,
-    kOptHelp, kOptVersion,
     kOptOwner, kOptGroup, kOptChangeTime, kOptInodes, kOptDevice, kOptMetaFirst, kOptTreeJson, kOptTreeXml,
+    kOptHelp, kOptVersion,
 };
 
 // What the words of --encoding and --pieces stand for (the other words are CliOptions' own enums).

@@ -109,6 +109,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
         if (int err = look(folder, name.c_str(), kStatLink, wants, st); err != 0) {
             m.flags = kMetaMissing;
             t.entries.push_back(m);
+            if (!w.Looked() && !w.follow && !w.oneFileSystem) continue;  // a kind not known is no failure
             ++t.failures;
             if (t.beforeMessage != nullptr) t.beforeMessage(t.messageContext);
             PrintMessage("cannot read the metadata of " + Quoted(Join(path, name)) + ": " + Reason(err));

@@ -55,9 +55,9 @@ struct MetaWants {
 
     bool Fields() const { return size || date || perms || owner || group || inode || device; }
     // Every entry looked at (else only links with -l and folders with -x).
-    bool StatAll() const {
-        return Fields() || du || classify || colour || kinds || sortSize || sortMtime || sortCtime;
-    }
+    bool StatAll() const { return Looked() || kinds; }
+    // Asked for by an option the user gave (else only for the kinds, which fall back without a word).
+    bool Looked() const { return Fields() || du || classify || colour || sortSize || sortMtime || sortCtime; }
 };
 
 struct MetaTable {
