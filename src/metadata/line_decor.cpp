@@ -18,7 +18,7 @@ void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
 }
 
 // --metafirst: the fields start every line, the pieces follow them.
-void DecorLineStart(void* context, TextBuffer& buffer, uint32_t meta) {
+void DecorFieldsFirst(void* context, TextBuffer& buffer, uint32_t meta) {
     auto& d = *static_cast<Decoration*>(context);
     if (!d.meta->wants.Fields() || !d.meta->wants.metaFirst) return;
     d.scratch.clear();
@@ -57,7 +57,7 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
     d.writeName = writeName;
     d.rootMeta = rootMeta;
     d.end = colors != nullptr ? ColorEnd(*colors) : std::string();
-    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter, DecorLineStart};
+    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter, DecorFieldsFirst};
 }
 
 bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::vector<std::string>& problems) {
