@@ -71,6 +71,8 @@ bool SameMeta(const CliOptions& a, const CliOptions& b) {
     return x.size == y.size && x.human == y.human && x.si == y.si && x.du == y.du && x.date == y.date &&
            x.timeFormat == y.timeFormat && x.perms == y.perms && x.classify == y.classify && x.follow == y.follow &&
            x.oneFileSystem == y.oneFileSystem && x.sortSize == y.sortSize && x.sortMtime == y.sortMtime &&
+           x.sortCtime == y.sortCtime && x.owner == y.owner && x.group == y.group && x.inode == y.inode &&
+           x.device == y.device && x.changeTime == y.changeTime && x.metaFirst == y.metaFirst &&
            a.sort == b.sort && a.reverse == b.reverse && a.color == b.color && a.natural == b.natural;
 }
 
@@ -125,13 +127,20 @@ std::vector<std::string> WrittenBack(const CliOptions& o) {
                               {"--quote-name", o.quoteName ? "1" : nullptr}, {"--nolinks", o.noLinks ? "1" : nullptr},
                               {"--ignore-case", o.ignoreCase ? "1" : nullptr},
                               {"--matchdirs", o.matchDirs ? "1" : nullptr}, {"--fflinks", o.listLinks ? "1" : nullptr},
-                              {"--files-first", o.filesFirst ? "1" : nullptr}};
+                              {"--files-first", o.filesFirst ? "1" : nullptr},
+                              {"-u", m.owner ? "1" : nullptr},      {"-g", m.group ? "1" : nullptr},
+                              {"--inodes", m.inode ? "1" : nullptr}, {"--device", m.device ? "1" : nullptr},
+                              {"--metafirst", m.metaFirst ? "1" : nullptr}, {"-c", m.changeTime ? "1" : nullptr}};
     for (const auto& f : flags)
         if (f[1] != nullptr) args.push_back(f[0]);
     if (m.timeFormat != MetaWants{}.timeFormat) args.push_back("--timefmt=" + m.timeFormat);
-    if (o.sort != CliOptions::kSortName) args.push_back(WordOf("sort", o.sort));
+    // -c sorts too: the order given after it is written back after it.
+    if (o.sort != CliOptions::kSortName || m.changeTime) args.push_back(WordOf("sort", o.sort));
     if (o.color != CliOptions::kColorAuto) args.push_back(WordOf("color", o.color));
-    if (o.format != CliOptions::kFormatText) args.push_back(WordOf("format", o.format));
+    if (o.format == CliOptions::kFormatTreeJson || o.format == CliOptions::kFormatTreeXml)
+        args.push_back(o.format == CliOptions::kFormatTreeJson ? "-J" : "-X");
+    else if (o.format != CliOptions::kFormatText)
+        args.push_back(WordOf("format", o.format));
     if (!o.title.empty()) args.push_back("--title=" + o.title);
     if (!o.baseHref.empty()) args.push_back("--base-href=" + o.baseHref);
     if (!o.htmlIntro.empty()) args.push_back("--hintro=" + o.htmlIntro);
@@ -194,6 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const MetaWants& meta = options.meta;
     bool anyMeta = meta.size || meta.date || meta.perms || meta.classify || meta.follow || meta.oneFileSystem ||
+                   meta.owner || meta.group || meta.inode || meta.device || meta.changeTime || meta.metaFirst ||
                    options.sort != CliOptions::kSortName || options.reverse || options.fullPath || options.noPieces ||
                    options.hideControl || options.quoteName || options.filesFirst;
     if (options.compat && anyMeta) Fail("--compat with a metadata option", args, "");

@@ -52,3 +52,9 @@ if(Python3_Interpreter_FOUND)
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/parse_corpus.py $<TARGET_FILE:arbolin>
                    --set train --check 90)
 endif()
+
+# tree's field options and its JSON and XML, against `tree` itself (tree_docs_check.py parses both).
+add_arbolin_test(cli_tree_test cli_tree_test.cpp)
+target_compile_definitions(cli_tree_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
+                                                 ARBOLIN_TREE_DOCS_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/tree_docs_check.py")
+add_dependencies(cli_tree_test arbolin)

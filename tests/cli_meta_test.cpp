@@ -5,9 +5,11 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,25 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Standard output of a shell command.
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // A variable set for one test and put back after it.
 class ScopedEnv {
@@ -437,6 +420,181 @@ TEST_F(CliMeta, ColoursMatchLs) {
     }
 }
 
+// One folder holding every kind of entry, its names each a line of `ls --color=always -1` and of
+// arbolin's indented view: the bytes from a name's colour to its reset, how the output starts (the reset
+// before the first colour) and how it ends (the restore), under many LS_COLORS, ls's built-in colours
+// and its rule for TERM, and the warnings of an unparsable value.
+class CliColour : public CliMeta {
+protected:
+    void SetUp() override {
+        CliMeta::SetUp();
+        Folder("k/dir");
+        Folder("k/sticky");
+        Folder("k/open");
+        Folder("k/both");
+        File("k/plain", "x");
+        File("k/run");
+        File("k/suid");
+        File("k/sgid");
+        File("k/Pack.TAR");
+        File("k/notes.md");
+        File("k/notes.MD");
+        File("k/cap");
+        fs::create_hard_link(At("k/plain"), At("k/hard"));
+        fs::create_symlink("plain", At("k/link"));
+        fs::create_symlink("run", At("k/runlink"));
+        fs::create_symlink("nowhere", At("k/broken"));
+        fs::create_symlink("dir", At("k/dirlink"));
+        EXPECT_EQ(mkfifo(At("k/pipe").c_str(), 0644), 0);
+        chmod(At("k/run").c_str(), 0755);
+        chmod(At("k/suid").c_str(), 04755);
+        chmod(At("k/sgid").c_str(), 02755);
+        chmod(At("k/sticky").c_str(), 01755);
+        chmod(At("k/open").c_str(), 0777);
+        chmod(At("k/both").c_str(), 01777);
+        std::string sock = "import socket; socket.socket(socket.AF_UNIX).bind('" + At("k/sock") + "')";
+        EXPECT_EQ(std::system(("python3 -c \"" + sock + "\"").c_str()), 0);
+        // Where the machine allows them: a capability and the two kinds of device.
+        names_ = {"dir", "sticky", "open", "both", "plain", "run", "suid", "sgid", "Pack.TAR", "notes.md", "notes.MD",
+                  "cap", "hard", "link", "runlink", "broken", "dirlink", "pipe", "sock"};
+        if (std::system(("setcap cap_net_raw+ep '" + At("k/cap") + "' 2>/dev/null").c_str()) != 0)
+            std::printf("no capability set: 'cap' is a plain file here\n");
+        if (mknod(At("k/blk").c_str(), S_IFBLK | 0644, makedev(7, 0)) == 0) names_.push_back("blk");
+        if (mknod(At("k/chr").c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0) names_.push_back("chr");
+    }
+
+    // `name` stands alone in a line of one name and colour sequences: not part of a longer name (a
+    // sequence may end in a letter, "m" most often, but no name here ends in "m").
+    static bool Alone(const std::string& line, const std::string& name) {
+        auto word = [](char c) { return std::isalnum(uint8_t(c)) || c == '.'; };
+        for (size_t at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
+            size_t after = at + name.size();
+            if ((at == 0 || !word(line[at - 1]) || line[at - 1] == 'm') && (after == line.size() || !word(line[after])))
+                return true;
+        }
+        return false;
+    }
+
+    struct Shapes {
+        std::string start, end;                   // before the first line, after the last line end
+        std::map<std::string, std::string> name;  // name -> its line (ls) or what stands in place of it
+    };
+    // ls's lines, one name each. ls resets the terminal's colours once, right before its first colour:
+    // the line of the first coloured name starts with what arbolin's output starts with (`start`).
+    Shapes FromLs(const std::string& start) {
+        std::string out = Shell("cd '" + At("") + "' && LC_ALL=C ls --color=always -1 k");
+        Shapes s;
+        size_t last = out.rfind('\n');
+        s.end = out.substr(last + 1);
+        out.erase(last + 1);
+        size_t lineStart = 0;  // of the first line that is more than a name
+        while (lineStart < out.size()) {
+            size_t next = out.find('\n', lineStart) + 1;
+            std::string line = out.substr(lineStart, next - 1 - lineStart);
+            if (std::find(names_.begin(), names_.end(), line) == names_.end()) break;
+            lineStart = next;
+        }
+        if (!start.empty() && out.compare(lineStart, start.size(), start) == 0) {
+            s.start = start;
+            out.erase(lineStart, start.size());
+        }
+        for (const std::string& line : Lines(out))
+            for (const std::string& n : names_)
+                if (Alone(line, n)) s.name[n] = line;
+        return s;
+    }
+    // arbolin's indented view: what stands between the indent (and a folder's "[ ") and the line's end
+    // (or " ]").
+    Shapes FromArbolin(const RunResult& r) {
+        Shapes s;
+        std::string out = r.out;
+        s.start = out.substr(0, out.find("[ "));
+        size_t last = out.rfind('\n');
+        s.end = out.substr(last + 1);
+        for (const std::string& line : Lines(out.substr(0, last + 1))) {
+            if (line.rfind("   ", 0) != 0) continue;
+            std::string body = line.substr(3);
+            if (body.rfind("[ ", 0) == 0) body = body.substr(2, body.size() - 4);
+            for (const std::string& n : names_)
+                if (Alone(body, n)) s.name[n] = body;
+        }
+        return s;
+    }
+    void Compare(const std::string& label) {
+        RunResult r = Arbolin({"--color=always", "--indented", "k"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        Shapes got = FromArbolin(r), want = FromLs(got.start);
+        EXPECT_NE(want.start, "") << label << ": ls starts with a reset, arbolin with " << got.start;
+        EXPECT_EQ(got.end, want.end) << label;
+        ASSERT_EQ(want.name.size(), names_.size()) << label;
+        for (const auto& [name, line] : want.name) EXPECT_EQ(got.name[name], line) << label << ": " << name;
+    }
+
+    std::vector<std::string> names_;
+};
+
+TEST_F(CliColour, EveryKindOfEntryAsLsColoursIt) {
+    ScopedEnv term("TERM", "xterm");
+    ScopedEnv colorTerm("COLORTERM", nullptr);
+    std::string dircolors = Shell("dircolors -b | sed -n \"s/^LS_COLORS='\\(.*\\)';$/\\1/p\"");
+    ASSERT_FALSE(dircolors.empty());
+    dircolors.pop_back();  // the line end
+    const std::string values[] = {
+        dircolors,
+        "",  // ls's built-in colours
+        "di=01;34:ln=01;36:or=40;31;01:mi=00:ex=01;32:*.tar=01;31:*.md=4:su=37;41:tw=30;42:ow=34;42:pi=33",
+        "ln=target:or=31:mi=32:fi=00:*.TAR=7:*.tar=35:rs=1",
+        "ln=target:mi=01;05;37;41",
+        "or=01;31:mh=44;37:ca=30;41:su=01:sg=02:tw=03:ow=04:st=05:ex=06:bd=07:cd=08:so=09:pi=35",
+        "lc=<:rc=>:di=1:ln=2",
+        "ec=\\e[Z:di=^[[1m:ex=\\x31\\_2:ln=\\033[4m",
+        "no=01:di=34:*.md=4",
+        "no=0:st=44:ow=0:tw=00:*.md=:ex=",
+        "di=1\\x:ln=\\1010",
+        "*.md=31:*.MD=32:*.tar=33:*.TAR=33:fi=",
+        ":::di=7::",
+    };
+    for (const std::string& value : values) {
+        ScopedEnv colors("LS_COLORS", value.c_str());
+        Compare(value == dircolors ? "dircolors -b" : value);
+    }
+}
+
+// Without LS_COLORS ls colours only a terminal its database names, or one that sets COLORTERM.
+TEST_F(CliColour, WithoutLsColorsTheTerminalDecidesAsInLs) {
+    ScopedEnv colors("LS_COLORS", nullptr);
+    const struct {
+        const char* term;
+        const char* colorTerm;
+    } cases[] = {{"xterm-256color", nullptr}, {"dumb", nullptr}, {nullptr, nullptr}, {"", nullptr},
+                 {"screen.xterm", nullptr},   {"vt100", nullptr}, {"con80x25", nullptr}, {"con80", nullptr},
+                 {"dumb", "truecolor"},       {nullptr, "1"},     {"unknown", ""}};
+    for (const auto& c : cases) {
+        ScopedEnv term("TERM", c.term);
+        ScopedEnv colorTerm("COLORTERM", c.colorTerm);
+        std::string label = std::string(c.term ? c.term : "(unset)") + " " + (c.colorTerm ? c.colorTerm : "(unset)");
+        bool lsColours = Shell("cd '" + At("") + "' && LC_ALL=C ls --color=always -1 k").find('\x1b') != std::string::npos;
+        RunResult r = Arbolin({"--color=always", "--indented", "k"});
+        EXPECT_EQ(r.out.find('\x1b') != std::string::npos, lsColours) << label;
+        if (lsColours) Compare(label);
+    }
+}
+
+// An unparsable value: ls's warnings, an unknown key named, then no colour at all.
+TEST_F(CliColour, UnparsableValuesWarnAsLsDoes) {
+    ScopedEnv term("TERM", "xterm");
+    for (const char* value : {"di=1:zz=2", "d", "di", "di=^", "di=1\\", "*.md", "*.md:di=1", "d:=1", "ex=1:==2"}) {
+        ScopedEnv colors("LS_COLORS", value);
+        std::string ls = Shell("cd '" + At("") + "' && LC_ALL=C ls --color=always -1 k 2>&1 >/dev/null");
+        std::string expected;
+        for (const std::string& line : Lines(ls)) expected += "arbolin: " + line.substr(line.find(": ") + 2) + "\n";
+        RunResult r = Arbolin({"--color=always", "k"});
+        EXPECT_EQ(r.status, 0) << value;
+        EXPECT_EQ(r.err, expected) << value;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << value;
+    }
+}
+
 TEST_F(CliMeta, ColourIsChosenAndRefusedWhereItShould) {
     Folder("d/sub");
     ScopedEnv term("TERM", "xterm");
@@ -445,11 +603,12 @@ TEST_F(CliMeta, ColourIsChosenAndRefusedWhereItShould) {
         RunResult r = Arbolin({"--color=always", "d"});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, "[ d ]\n └[ sub ]\n");
-        EXPECT_EQ(r.err, "arbolin: unparsable value for LS_COLORS environment variable\n");
+        EXPECT_EQ(r.err, "arbolin: unrecognized prefix: 'zz'\n"
+                         "arbolin: unparsable value for LS_COLORS environment variable\n");
         ScopedEnv caret("LS_COLORS", "di=^");
         r = Arbolin({"--color=always", "d"});
         EXPECT_EQ(r.out, "[ d ]\n └[ sub ]\n");
-        ExpectMessages(r.err, 1);
+        ExpectMessages(r.err, 2);
     }
     ScopedEnv colors("LS_COLORS", "di=1");
     const std::vector<std::string> plainCases[] = {
@@ -469,7 +628,7 @@ TEST_F(CliMeta, ColourIsChosenAndRefusedWhereItShould) {
     // A name cannot bring its own escape sequence: it is escaped before it is coloured.
     Folder("e/\x1b[31mred");
     r = Arbolin({"--color=always", "e"});
-    EXPECT_EQ(r.out, "[ \x1b[1me\x1b[0m ]\n └[ \x1b[1m\\x1b[31mred\x1b[0m ]\n");
+    EXPECT_EQ(r.out, "\x1b[0m[ \x1b[1me\x1b[0m ]\n └[ \x1b[1m\\x1b[31mred\x1b[0m ]\n");
 }
 
 // auto: colour only on a terminal (a pseudo-terminal from script(1) here), not with NO_COLOR or TERM=dumb.
@@ -485,7 +644,10 @@ TEST_F(CliMeta, AutomaticColourFollowsTheTerminal) {
         {"NO_COLOR=1 TERM=xterm", "", false},
         {"env -u NO_COLOR TERM=dumb", "", false},
         {"env -u NO_COLOR TERM=xterm", "--color=never", false},
-        {"NO_COLOR=1 TERM=dumb", "--color", true},
+        {"NO_COLOR=1 TERM=xterm", "--color", true},
+        // Without LS_COLORS, always still asks ls's question: is this a terminal it knows to colour?
+        {"env -u COLORTERM NO_COLOR=1 TERM=dumb", "--color", false},
+        {"COLORTERM=truecolor TERM=dumb", "--color=always", true},
     };
     ScopedEnv colors("LS_COLORS", nullptr);
     for (const auto& c : cases) {

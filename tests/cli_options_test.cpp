@@ -179,7 +179,7 @@ TEST(CliOptions, RefusedByMode) {
         {{"--parse", "--format", "html", "--format", "json"}, nullptr},
         {{"--color"}, nullptr},
         {{"--color="}, "invalid colour choice '': expected always, yes, force, never, no, none, auto, tty or if-tty"},
-        {{"--sort", "big"}, "invalid sort order 'big': expected name, version, size, mtime or none"},
+        {{"--sort", "big"}, "invalid sort order 'big': expected name, version, size, mtime, ctime or none"},
         {{"--format", "yaml"}, "invalid format 'yaml': expected text, json, markdown or html"},
         {{"--pieces=x"}, "invalid pieces 'x': expected utf8 or ascii"},
         {{"--filelimit", "0"}, "invalid file limit '0': expected a whole number of at least 1"},

@@ -27,6 +27,7 @@ constexpr ValueWord kSortWords[] = {
     {"version", CliOptions::kSortVersion},
     {"size", CliOptions::kSortSize, kNotWithList},
     {"mtime", CliOptions::kSortMtime, kNotWithList},
+    {"ctime", CliOptions::kSortCtime, kNotWithList},
     {"none", CliOptions::kSortNone},
 };
 // As GNU ls takes them.
@@ -134,7 +135,8 @@ constexpr OptionRow kRows[] = {
      "text (default): the tree or outline",
      "  --format text|json|markdown|html  text (default): the tree or outline;\n"
      "                      json: one document, streamed, each entry\n"
-     "                      {\"name\", \"type\": folder|file|link, \"children\"}; a name\n"
+     "                      {\"name\", \"type\", \"children\"}, types as tree -J names\n"
+     "                      them (folder|file|link|fifo|socket|block|char); a name\n"
      "                      that is not valid UTF-8 has U+FFFD there and its exact\n"
      "                      bytes in \"bytes\" (hex); \"entries\" marks a folder over\n"
      "                      --filelimit; --summary adds \"summary\" to the root.\n"
@@ -249,11 +251,12 @@ constexpr OptionRow kRows[] = {
      "                      = socket, @ link followed by \" -> target\"\n"},
     {kOptSort, 0, "sort", kArgRequired, "", "sort order", kSortWords, kNotWithCompat, false,
      "the order within folders and within files",
-     "  --sort name|version|size|mtime|none  the order within folders and within\n"
-     "                      files (each keeps its block): name (default); version,\n"
-     "                      as --natural; size, largest first (folders by name\n"
-     "                      unless --du); mtime, newest first; none, the file\n"
-     "                      system's order. Ties in name order.\n"
+     "  --sort name|version|size|mtime|ctime|none  the order within folders and\n"
+     "                      within files (each keeps its block): name (default);\n"
+     "                      version, as --natural; size, largest first (folders by\n"
+     "                      name unless --du); mtime, newest first; ctime, the last\n"
+     "                      status change, newest first; none, the file system's\n"
+     "                      order. Ties in name order.\n"
      "                      Example: arbolin --du --sort size\n"},
     {kOptReverse, 'r', "reverse", kArgNone, "", "", {}, kNotWithCompat, false,
      "the order backwards",
@@ -272,7 +275,9 @@ constexpr OptionRow kRows[] = {
      "                      alone, yes, force) or never (no, none); the last one\n"
      "                      given counts. -o FILE gets colour only with always.\n"
      "                      Accepted everywhere; --compat, JSON, Markdown, HTML,\n"
-     "                      --fromfile and --parse colour nothing.\n",
+     "                      --fromfile and --parse colour nothing. Without\n"
+     "                      LS_COLORS, only where ls would colour: a TERM it knows,\n"
+     "                      or COLORTERM set.\n",
      "always"},
     {kOptFollow, 'l', "follow", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "enter symbolic links to folders",
@@ -399,6 +404,39 @@ constexpr OptionRow kRows[] = {
      "  --infofile FILE     refused, as --info\n",
      {}, ".info files are not read: their comments would be lines no reader of the listing can tell from "
          "entries; -I and --gitfile leave entries out"},
+    {kOptOwner, 'u', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+     "each entry's owner: the user's name, or its number where it has none",
+     "  -u                  each entry's owner: the user's name, or its number where\n"
+     "                      it has none\n"},
+    {kOptGroup, 'g', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+     "each entry's group: its name, or its number where it has none",
+     "  -g                  each entry's group: its name, or its number where it has\n"
+     "                      none\n"},
+    {kOptChangeTime, 'c', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+     "--sort ctime, and -D shows the last status change",
+     "  -c                  --sort ctime, and -D shows the last status change instead\n"
+     "                      of the last modification\n"},
+    {kOptInodes, 0, "inodes", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+     "each entry's inode number",
+     "  --inodes            each entry's inode number\n"},
+    {kOptDevice, 0, "device", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
+     "the device number of each entry's file system, as stat -c %d prints it",
+     "  --device            the device number of each entry's file system, as\n"
+     "                      stat -c %d prints it\n"},
+    {kOptMetaFirst, 0, "metafirst", kArgNone, "", "", {}, kNotWithCompat, false,
+     "the fields start the line, before the pieces",
+     "  --metafirst         the fields (-p, -s, -D, -u, -g, --inodes, --device) start\n"
+     "                      the line, before the pieces\n"},
+    {kOptTreeJson, 'J', "", kArgNone, "", "", {}, kNotWithCompat, false,
+     "tree's JSON: {\"type\":\"directory\",\"contents\"} and a report object",
+     "  -J                  tree's JSON: [{\"type\":\"directory\",\"name\":...,\n"
+     "                      \"contents\":[...]}, {\"type\":\"report\",...}], the fields\n"
+     "                      under tree's names (docs/json.md); arbolin's entries and\n"
+     "                      order (hidden entries listed, folders first)\n"},
+    {kOptTreeXml, 'X', "", kArgNone, "", "", {}, kNotWithCompat, false,
+     "tree's XML: <tree><directory name=...>...</directory><report>",
+     "  -X                  tree's XML: <tree><directory name=...> ... <report>, the\n"
+     "                      fields as tree's attributes (docs/json.md)\n"},
     {kOptHelp, 0, "help", kArgNone, "", "", {}, kFineEverywhere, false,
      "show this help and exit",
      "  --help              show this help and exit (-h is --human)\n"},

@@ -19,6 +19,7 @@ enum OptionId {
     kOptFileLimit, kOptNatural, kOptFormat, kOptTitle, kOptBaseHref, kOptFromFile, kOptNul, kOptParse,
     kOptSummary, kOptSize, kOptHuman, kOptSi, kOptDu, kOptDate, kOptTimeFormat, kOptPerms, kOptClassify,
     kOptSort, kOptReverse, kOptNewestFirst, kOptVersionSort, kOptColor, kOptFollow, kOptOneFileSystem,
+    kOptOwner, kOptGroup, kOptChangeTime, kOptInodes, kOptDevice, kOptMetaFirst, kOptTreeJson, kOptTreeXml,
     kOptHelp, kOptVersion,
     // tree's options, under tree's letters and names
     kOptAll, kOptNoReport, kOptFullPath, kOptNoPieces, kOptHideControl, kOptQuoteName, kOptUnsorted,

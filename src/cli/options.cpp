@@ -89,7 +89,7 @@ bool FinishListInput(CliOptions& options, const ParseState& state, std::string& 
     if (options.listFile == "-") options.folder = ".";
     if (options.parse) {
         if (options.format != CliOptions::kFormatText && options.format != CliOptions::kFormatJson) {
-            error = "--parse prints paths or, with --format json, the JSON tree: not markdown or html";
+            error = "--parse prints paths or, with --format json, the JSON tree: not markdown, html, -J or -X";
             return false;
         }
         options.parseEncoding = state.encoding == kEncodingSjis   ? CliOptions::kInputSjis
@@ -258,6 +258,17 @@ bool Apply(const OptionRow& row, std::string_view value, const ValueWord* word, 
         case kOptVersionSort: options.sort = CliOptions::kSortVersion; return true;
         case kOptFollow: options.meta.follow = true; return true;
         case kOptOneFileSystem: options.meta.oneFileSystem = true; return true;
+        case kOptOwner: options.meta.owner = true; return true;
+        case kOptGroup: options.meta.group = true; return true;
+        case kOptChangeTime:
+            options.sort = CliOptions::kSortCtime;
+            options.meta.changeTime = true;
+            return true;
+        case kOptInodes: options.meta.inode = true; return true;
+        case kOptDevice: options.meta.device = true; return true;
+        case kOptMetaFirst: options.meta.metaFirst = true; return true;
+        case kOptTreeJson: options.format = CliOptions::kFormatTreeJson; return true;
+        case kOptTreeXml: options.format = CliOptions::kFormatTreeXml; return true;
         case kOptHelp:
         case kOptVersion: return true;
     }
@@ -304,6 +315,7 @@ bool Finish(CliOptions& options, const ParseState& state, std::string& error) {
     if (options.sort == CliOptions::kSortVersion) options.natural = true;
     options.meta.sortSize = options.sort == CliOptions::kSortSize;
     options.meta.sortMtime = options.sort == CliOptions::kSortMtime;
+    options.meta.sortCtime = options.sort == CliOptions::kSortCtime;
     if (options.sjis && options.format != CliOptions::kFormatText) {
         error = "--format json, markdown and html are UTF-8 and cannot be combined with --encoding sjis";
         return false;

@@ -20,14 +20,16 @@ struct CliOptions {
     bool prune = false;                // folders left without files are not listed
     bool filesFirst = false;           // a folder's files before its subfolders
     int64_t fileLimit = 0;             // a folder with more entries is listed but not opened; 0: none
-    enum Format { kFormatText, kFormatJson, kFormatMarkdown, kFormatHtml } format = kFormatText;
+    enum Format { kFormatText, kFormatJson, kFormatMarkdown, kFormatHtml, kFormatTreeJson, kFormatTreeXml }
+        format = kFormatText;  // the last two: -J and -X, tree's own schemas
     bool gitignore = false;            // leave out what git would ignore, and .git
     bool natural = false;              // numbers inside names compare by value
     bool summary = false;              // a last line counting folders, files and what was left out
     bool asciiPieces = false;          // --pieces ascii: " |" " +" " `" instead of box drawing
-    MetaWants meta;                    // -s --human --si --du -D --timefmt -p -F -l -x (sortSize/sortMtime
-                                       // follow from `sort`; colour is decided when the run starts)
-    enum Sort { kSortName, kSortVersion, kSortSize, kSortMtime, kSortNone } sort = kSortName;
+    MetaWants meta;                    // -s --human --si --du -D --timefmt -p -F -l -x -u -g -c --inodes
+                                       // --device --metafirst (the sort keys follow from `sort`; colour is
+                                       // decided when the run starts)
+    enum Sort { kSortName, kSortVersion, kSortSize, kSortMtime, kSortNone, kSortCtime } sort = kSortName;
     bool reverse = false;              // -r: the chosen order backwards
     enum Color { kColorAuto, kColorAlways, kColorNever } color = kColorAuto;
     // Listings in and out: FOLDER names a list of paths (--fromfile) or a pasted listing (--parse).

@@ -250,12 +250,16 @@ void PrepareMetadata(ListingRun& run) {
     ColorRequest request{options.compat || options.format != CliOptions::kFormatText ||
                              options.color == CliOptions::kColorNever || options.fromFile || options.parse,
                          options.color == CliOptions::kColorAlways, !options.output.empty()};
-    std::string problem;
-    run.colour = ChooseColors(request, run.colors, problem);
-    if (!problem.empty()) PrintMessage(problem);
+    std::vector<std::string> problems;
+    run.colour = ChooseColors(request, run.colors, problems);
+    for (const std::string& problem : problems) PrintMessage(problem);
     MetaTable& meta = run.meta;
     meta.wants = options.meta;
     meta.wants.colour = run.colour;
+    // JSON names each file's kind, and tree's documents a link's target: both read from the disk.
+    meta.wants.kinds = !options.fromFile && (options.format == CliOptions::kFormatJson ||
+                                             options.format == CliOptions::kFormatTreeJson ||
+                                             options.format == CliOptions::kFormatTreeXml);
     meta.filesListed = options.list.fileNames;
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &run;
@@ -360,6 +364,10 @@ void RenderDocument(ListingRun& run, TextBuffer& buffer, const std::string& summ
     if (run.looking) extras.meta = &run.meta;
     if (options.format == CliOptions::kFormatJson)
         RenderJson(buffer, run.tables, options.list, extras);
+    else if (options.format == CliOptions::kFormatTreeJson)
+        RenderTreeJson(buffer, run.tables, options.list, extras);
+    else if (options.format == CliOptions::kFormatTreeXml)
+        RenderTreeXml(buffer, run.tables, options.list, extras);
     else if (options.format == CliOptions::kFormatHtml)
         RenderHtml(buffer, run.tables, options.list, extras,
                    HtmlPage{options.title, options.baseHref, options.noLinks,
@@ -383,6 +391,9 @@ int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) 
         style.folderNote = OverLimitNote;
         style.noteContext = &run;
     }
+    // Colour starts with a reset and ends with a restore, as ls's output does.
+    std::string colourStart = run.colour ? ColorEnd(run.colors) : "", colourEnd;
+    AppendBytes(buffer, colourStart);
     int rendered = options.list.treeView ? RenderTree(buffer, run.tables, 0, options.list, style)
                                          : RenderIndented(buffer, run.tables, 0, style);
     if (options.summary && rendered != 0) {
@@ -390,6 +401,8 @@ int RenderText(ListingRun& run, TextBuffer& buffer, const std::string& summary) 
         line += style.pieces->eol;
         AppendBounded(buffer, line, line.size());
     }
+    if (run.colour) colourEnd = ColorOutputEnd(run.colors);
+    AppendBytes(buffer, colourEnd);
     return rendered;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "formats/walk.h"
 #include "listing/listing.h"
@@ -58,3 +59,46 @@ inline constexpr std::string_view kJsonChildren = ", \"children\": [";
 // Closes the children of a folder at `level`: a line break and the folder's indent where it had
 // children (`any`), "]", the root's "summary" where one is given, "}", and a line break after the root.
 void AppendJsonFolderEnd(std::string& out, int32_t level, bool any, std::string_view summary);
+
+// JSON's word for the kind of a file row (folders are "folder" in --format json, "directory" in -J):
+// "file", "link", "fifo", "socket", "block" or "char", tree -J's words, from the row's metadata where
+// it was read, else "link" or "file" as `listedAsLink` says.
+std::string_view FileTypeWord(const MetaTable* table, uint32_t meta, bool listedAsLink);
+
+// ---- tree's own documents, -J and -X: the same entries, fields and report in two syntaxes.
+
+// One field as tree writes it: its name, its value as text, and whether JSON writes it as a number.
+struct TreeField {
+    std::string_view name;
+    std::string value;
+    bool number;
+};
+// The fields of row metadata `meta` that the options ask for, in tree's order: a link's "target",
+// "inode", "dev", "mode" (octal) and "prot" (-p), "user", "group", "size", "time" (-D's text).
+void TreeFields(std::vector<TreeField>& out, const MetaTable* table, uint32_t meta);
+
+struct TreeEntry {
+    std::string_view type;  // "directory", or FileTypeWord's
+    std::string_view name;
+    const std::vector<TreeField>* fields;
+    int32_t level;          // 0: the root
+    bool first;             // the first entry of its folder
+    bool folder;
+};
+// How one syntax writes the document's parts; each appends to `out`.
+struct TreeSyntax {
+    void (*begin)(std::string& out);
+    void (*entry)(std::string& out, const TreeEntry& e);  // a folder stays open
+    void (*contents)(std::string& out, int32_t level);     // before the first entry of a folder at `level`
+    void (*close)(std::string& out, std::string_view type, int32_t level, bool hadEntries);
+    void (*end)(std::string& out, int64_t folders, int64_t files);  // the report's counts
+};
+void RenderTreeDocument(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
+                        const FormatExtras& extras, const TreeSyntax& syntax);
+// [{"type":"directory","name":...,"contents":[...]}, {"type":"report","directories":N,"files":M}], one
+// entry a line, as tree -J writes it.
+void RenderTreeJson(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
+                    const FormatExtras& extras);
+// <tree><directory name=...>...</directory><report>...</report></tree>, as tree -X writes it.
+void RenderTreeXml(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
+                   const FormatExtras& extras);

@@ -68,18 +68,45 @@ void AppendJsonFolderEnd(std::string& out, int32_t level, bool any, std::string_
     out += level == 0 ? "}\n" : "}";
 }
 
+std::string_view FileTypeWord(const MetaTable* table, uint32_t meta, bool listedAsLink) {
+    const EntryMeta* m = table != nullptr ? UsableMeta(*table, meta) : nullptr;
+    if (m == nullptr) return listedAsLink ? "link" : "file";
+    if (m->flags & kMetaLink) return "link";
+    static const struct {
+        EntryType type;
+        std::string_view word;
+    } kWords[] = {{kTypeFifo, "fifo"}, {kTypeSocket, "socket"}, {kTypeBlock, "block"}, {kTypeChar, "char"}};
+    for (const auto& w : kWords)
+        if (TypeOf(m->mode) == w.type) return w.word;
+    return "file";
+}
+
 namespace {
 
 void Put(TextBuffer& buffer, std::string_view text) { AppendBounded(buffer, text, text.size()); }
 
-// "size", "mtime", "mode" and "target" where the options ask for them and the entry could be read.
+// A name from the system (a user's, a group's) as a JSON string field.
+void AppendJsonField(std::string& out, std::string_view key, std::string_view value) {
+    std::string hex;
+    out += ", \"";
+    out += key;
+    out += "\": ";
+    AppendJsonName(out, value, hex);
+}
+
+// "inode", "dev", "user", "group", "size", "mtime" (-c: "ctime"), "mode" and "target" where the options
+// ask for them and the entry could be read.
 void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
     const EntryMeta* m = table != nullptr ? UsableMeta(*table, meta) : nullptr;
     if (m == nullptr) return;
     const MetaWants& w = table->wants;
     std::string out;
+    if (w.inode) out += ", \"inode\": " + std::to_string(m->ino);
+    if (w.device) out += ", \"dev\": " + std::to_string(DeviceNumber(m->dev));
+    if (w.owner) AppendJsonField(out, "user", UserName(m->uid));
+    if (w.group) AppendJsonField(out, "group", GroupName(m->gid));
     if (w.size) out += ", \"size\": " + std::to_string(m->size);
-    if (w.date) out += ", \"mtime\": \"" + IsoTime(m->mtime) + "\"";
+    if (w.date) out += (w.changeTime ? ", \"ctime\": \"" : ", \"mtime\": \"") + IsoTime(ShownTime(w, *m)) + "\"";
     if (w.perms) out += ", \"mode\": \"" + FormatMode(m->mode) + "\"";
     if (w.classify && (m->flags & kMetaLink) && m->targetLen > 0) {
         std::string hex;
@@ -113,7 +140,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             std::string_view name = tables.Name(file);
             bool link = extras.links != nullptr && !extras.links->empty() &&
                         extras.links->count(LinkKey(paths.back(), name)) != 0;
-            AppendJsonEntry(scratch, name, link ? "link" : "file", r.level, r.first);
+            AppendJsonEntry(scratch, name, FileTypeWord(extras.meta, file.meta, link), r.level, r.first);
             Put(buffer, scratch);
             JsonMeta(buffer, extras.meta, file.meta);
             Put(buffer, "}");

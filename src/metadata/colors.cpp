@@ -3,6 +3,9 @@
 // Hand-written: Debian has no library that reads LS_COLORS.
 #include "metadata/colors.h"
 
+#include "platform/messages.h"
+#include "platform/patterns.h"
+
 namespace {
 
 const char* const kIndicatorNames[kColorIndicators] = {"lc", "rc", "ec", "rs", "no", "fi", "di", "ln",
@@ -128,7 +131,7 @@ void DefaultColors(ColorTable& t) {
     }
 }
 
-bool ParseLsColors(std::string_view lsColors, ColorTable& t) {
+bool ParseLsColors(std::string_view lsColors, ColorTable& t, std::string& warning) {
     DefaultColors(t);
     std::string key, value;
     for (size_t p = 0; p < lsColors.size();) {
@@ -144,18 +147,37 @@ bool ParseLsColors(std::string_view lsColors, ColorTable& t) {
             t.suffixes.insert(t.suffixes.begin(), {key, value});
             continue;
         }
+        // Any two characters make a key, named in the warning only once its '=' is seen.
         if (lsColors.size() - p < 3 || lsColors[p + 2] != '=') return false;
         std::string_view label = lsColors.substr(p, 2);
         p += 3;
         int found = -1;
         for (int i = 0; i < kColorIndicators; ++i)
             if (label == kIndicatorNames[i]) found = i;
-        if (found < 0 || !FunkyString(lsColors, p, false, value)) return false;
+        // ls names the key both when it does not know it and when its value has a bad escape.
+        if (found < 0 || !FunkyString(lsColors, p, false, value)) {
+            warning = "unrecognized prefix: " + Quoted(label);
+            return false;
+        }
         t.seq[found] = value;
         t.set[found] = true;
     }
     t.linkAsTarget = t.set[kColorLink] && t.seq[kColorLink] == "target";
     return true;
+}
+
+bool TermTakesDefaultColors(const char* term, const char* colorTerm) {
+    if (colorTerm != nullptr && *colorTerm != '\0') return true;
+    if (term == nullptr || *term == '\0') return false;
+    // The TERM lines of ls's database (`dircolors -p`), matched as shell patterns.
+    static const char* const kKnownTerms[] = {
+        "Eterm", "ansi",  "*color*", "con[0-9]*x[0-9]*", "cons25", "console",    "cygwin", "*direct*",
+        "dtterm", "gnome", "hurd",   "jfbterm",          "konsole", "kterm",     "linux",  "linux-c",
+        "mlterm", "putty", "rxvt*",  "screen*",          "st",      "terminator", "tmux*", "vt100",
+        "xterm*"};
+    for (const char* pattern : kKnownTerms)
+        if (MatchShellPattern(pattern, term)) return true;
+    return false;
 }
 
 std::string_view ColorStart(const ColorTable& t, std::string_view name, const EntryMeta* m, bool folder,
@@ -170,8 +192,13 @@ std::string_view ColorStart(const ColorTable& t, std::string_view name, const En
             }
         }
     }
-    if (seq == nullptr) return {};
-    scratch = t.seq[kColorLeft];
+    scratch.clear();
+    const bool normal = Colored(t, kColorNormal);
+    if (normal) scratch = t.seq[kColorLeft] + t.seq[kColorNormal] + t.seq[kColorRight];
+    if (seq == nullptr) return scratch;
+    // Colours are reset first where the normal colour might combine with the name's.
+    if (normal) scratch += t.seq[kColorLeft] + t.seq[kColorRight];
+    scratch += t.seq[kColorLeft];
     scratch += *seq;
     scratch += t.seq[kColorRight];
     return scratch;
@@ -180,4 +207,9 @@ std::string_view ColorStart(const ColorTable& t, std::string_view name, const En
 std::string ColorEnd(const ColorTable& t) {
     if (t.set[kColorEnd]) return t.seq[kColorEnd];
     return t.seq[kColorLeft] + t.seq[kColorReset] + t.seq[kColorRight];
+}
+
+std::string ColorOutputEnd(const ColorTable& t) {
+    if (t.seq[kColorLeft] == "\x1b[" && t.seq[kColorRight] == "m") return std::string();
+    return t.seq[kColorLeft] + t.seq[kColorRight];
 }

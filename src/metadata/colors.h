@@ -28,12 +28,21 @@ struct ColorTable {
 
 // ls's colours without LS_COLORS (or with it empty).
 void DefaultColors(ColorTable& table);
-// Reads `lsColors` (LS_COLORS's value) over the defaults; false when ls would call it unparsable.
-bool ParseLsColors(std::string_view lsColors, ColorTable& table);
+// Reads `lsColors` (LS_COLORS's value) over the defaults; false when ls would call it unparsable. An
+// unknown two-letter key puts ls's warning for it in `warning` ("unrecognized prefix: 'zz'").
+bool ParseLsColors(std::string_view lsColors, ColorTable& table, std::string& warning);
+// Without LS_COLORS ls colours only a terminal its database knows (`term`, TERM's value) or one that
+// says it takes colour (`colorTerm`, COLORTERM's value, not empty); either may be nullptr (unset).
+bool TermTakesDefaultColors(const char* term, const char* colorTerm);
 
-// What starts the colour of an entry's name ("" for none): `name` the name shown, `m` its metadata
-// (nullptr when it could not be read: then `folder` decides).
+// What stands before an entry's name ("" for nothing, and then nothing after it either): `name` the name
+// as it is on disk, `m` its metadata (nullptr when it could not be read: then `folder` decides). ls
+// writes no (when set) before every name, and a reset and the name's colour when it has one.
 std::string_view ColorStart(const ColorTable& table, std::string_view name, const EntryMeta* m, bool folder,
                             std::string& scratch);
-// What ends a coloured name: ec, or lc rs rc.
+// What ends a coloured name: ec, or lc rs rc. ls also writes it once before its first colour, which
+// the output starts with here.
 std::string ColorEnd(const ColorTable& table);
+// What ends a coloured output: lc rc, unless those are the terminal's own "\e[" and "m" (ls leaves the
+// restore out then, as it would change nothing).
+std::string ColorOutputEnd(const ColorTable& table);

@@ -13,11 +13,33 @@ void PadLeft(std::string& out, std::string_view text, size_t width) {
     out += ' ';
 }
 
+// Names stand left-aligned, as ls -l writes owners and groups.
+void PadRight(std::string& out, std::string_view text, size_t width) {
+    out.append(text);
+    if (text.size() < width) out.append(width - text.size(), ' ');
+    out += ' ';
+}
+
+size_t Digits(uint64_t n) { return std::to_string(n).size(); }
+
+// The name of `id` from `names`, looked up once.
+const std::string& NameOnce(std::unordered_map<uint32_t, std::string>& names, uint32_t id,
+                            std::string (*lookUp)(uint32_t)) {
+    auto found = names.find(id);
+    if (found == names.end()) found = names.emplace(id, lookUp(id)).first;
+    return found->second;
+}
+
+std::string_view NameIn(const std::unordered_map<uint32_t, std::string>& names, uint32_t id) {
+    auto found = names.find(id);
+    return found != names.end() ? std::string_view(found->second) : std::string_view("?");
+}
+
 }  // namespace
 
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table) {
     const MetaWants& w = table.wants;
-    if (!w.size && !w.date) return;
+    if (!w.Fields()) return;
     int64_t lastTime = 0;
     uint32_t lastDate = 0, lastLen = 0;
     bool haveLast = false;
@@ -30,14 +52,19 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
         if (w.size && (w.human || w.si))
             table.sizeWidth = std::max(table.sizeWidth, FormatSize(m.size, w.human, w.si).size());
         largest = std::max(largest, m.size);  // plain bytes: the widest is the largest
+        if (w.inode) table.inodeWidth = std::max(table.inodeWidth, Digits(m.ino));
+        if (w.device) table.deviceWidth = std::max(table.deviceWidth, Digits(DeviceNumber(m.dev)));
+        if (w.owner) table.ownerWidth = std::max(table.ownerWidth, NameOnce(table.owners, m.uid, UserName).size());
+        if (w.group) table.groupWidth = std::max(table.groupWidth, NameOnce(table.groups, m.gid, GroupName).size());
         if (!w.date) return;
         // Neighbours often share a time: the text made for the last one serves again.
-        if (!haveLast || m.mtime != lastTime) {
-            FormatTime(text, w.timeFormat, m.mtime);
+        int64_t time = ShownTime(w, m);
+        if (!haveLast || time != lastTime) {
+            FormatTime(text, w.timeFormat, time);
             lastDate = uint32_t(table.dates.size());
             lastLen = uint32_t(text.size());
             table.dates += text;
-            lastTime = m.mtime;
+            lastTime = time;
             haveLast = true;
         }
         m.date = lastDate;
@@ -47,14 +74,20 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
     for (int32_t r = 0; r <= folderLast; ++r) measure(tables.folders[r].meta);
     for (const FileEntry& f : tables.files) measure(f.meta);
     if (w.size && !w.human && !w.si) table.sizeWidth = std::to_string(largest).size();
-    if (w.size) table.sizeWidth = std::max<size_t>(table.sizeWidth, 1);
-    if (w.date) table.dateWidth = std::max<size_t>(table.dateWidth, 1);
+    // At least one column each, for the "?" of an entry that could not be read.
+    for (size_t* width : {&table.sizeWidth, &table.dateWidth, &table.inodeWidth, &table.deviceWidth,
+                          &table.ownerWidth, &table.groupWidth})
+        *width = std::max<size_t>(*width, 1);
 }
 
 void AppendFields(std::string& out, const MetaTable& table, uint32_t meta) {
     const MetaWants& w = table.wants;
     const EntryMeta* m = UsableMeta(table, meta);
+    if (w.inode) PadLeft(out, m ? std::to_string(m->ino) : "?", table.inodeWidth);
+    if (w.device) PadLeft(out, m ? std::to_string(DeviceNumber(m->dev)) : "?", table.deviceWidth);
     if (w.perms) PadLeft(out, m ? FormatMode(m->mode) : "?", 10);
+    if (w.owner) PadRight(out, m ? NameIn(table.owners, m->uid) : "?", table.ownerWidth);
+    if (w.group) PadRight(out, m ? NameIn(table.groups, m->gid) : "?", table.groupWidth);
     if (w.size) {
         if (m != nullptr && !w.human && !w.si) {
             char digits[24];
@@ -113,6 +146,12 @@ std::string FormatMode(uint32_t mode) {
     special(3, kModeSetuid, 's');
     special(6, kModeSetgid, 's');
     special(9, kModeSticky, 't');
+    return s;
+}
+
+std::string OctalMode(uint32_t mode) {
+    std::string s(4, '0');
+    for (int i = 3; i >= 0; --i, mode >>= 3) s[size_t(i)] = char('0' + (mode & 7));
     return s;
 }
 

@@ -11,8 +11,17 @@ namespace {
 
 void DecorLead(void* context, TextBuffer& buffer, uint32_t meta) {
     auto& d = *static_cast<Decoration*>(context);
-    if (!d.meta->wants.Fields()) return;
+    if (!d.meta->wants.Fields() || d.meta->wants.metaFirst) return;
     d.scratch.assign(meta == d.rootMeta ? "" : " ");
+    AppendFields(d.scratch, *d.meta, meta);
+    AppendBounded(buffer, d.scratch, d.scratch.size());
+}
+
+// --metafirst: the fields start every line, the pieces follow them.
+void DecorFieldsFirst(void* context, TextBuffer& buffer, uint32_t meta) {
+    auto& d = *static_cast<Decoration*>(context);
+    if (!d.meta->wants.Fields() || !d.meta->wants.metaFirst) return;
+    d.scratch.clear();
     AppendFields(d.scratch, *d.meta, meta);
     AppendBounded(buffer, d.scratch, d.scratch.size());
 }
@@ -23,13 +32,13 @@ void DecorBefore(void* context, TextBuffer& buffer, uint32_t meta, std::string_v
     if (d.colors == nullptr) return;
     std::string_view start = ColorStart(*d.colors, name, UsableMeta(*d.meta, meta), folder, d.scratch);
     if (start.empty()) return;
-    AppendBounded(buffer, start, start.size());
+    AppendBytes(buffer, start);
     d.coloured = true;
 }
 
 void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
     auto& d = *static_cast<Decoration*>(context);
-    if (d.coloured) AppendBounded(buffer, d.end, d.end.size());
+    if (d.coloured) AppendBytes(buffer, d.end);
     const EntryMeta* m = UsableMeta(*d.meta, meta);
     if (folder || !d.meta->wants.classify || m == nullptr) return;
     std::string_view mark = ClassifyMark(*m);
@@ -48,19 +57,21 @@ LineDecor MakeLineDecor(Decoration& d, const MetaTable& meta, const ColorTable* 
     d.writeName = writeName;
     d.rootMeta = rootMeta;
     d.end = colors != nullptr ? ColorEnd(*colors) : std::string();
-    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter};
+    return LineDecor{&d, DecorLead, DecorBefore, DecorAfter, DecorFieldsFirst};
 }
 
-bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem) {
+bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::vector<std::string>& problems) {
     if (request.never) return false;
     if (!request.always && (request.toFile || !TerminalTakesColor(kStandardOutputFd))) return false;
     const char* lsColors = std::getenv("LS_COLORS");
     if (lsColors == nullptr || *lsColors == '\0') {
         DefaultColors(colors);
-        return true;
+        return TermTakesDefaultColors(std::getenv("TERM"), std::getenv("COLORTERM"));
     }
-    if (ParseLsColors(lsColors, colors)) return true;
-    problem = "unparsable value for LS_COLORS environment variable";
+    std::string warning;
+    if (ParseLsColors(lsColors, colors, warning)) return true;
+    if (!warning.empty()) problems.push_back(warning);
+    problems.push_back("unparsable value for LS_COLORS environment variable");
     return false;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "metadata/colors.h"
 #include "metadata/metadata.h"
@@ -32,7 +33,8 @@ struct ColorRequest {
     bool toFile = false; // -o FILE: auto gives no colour
 };
 // Colour on this run's output (from LS_COLORS or ls's own colours into `colors`), or false: not asked,
-// not a terminal for auto, NO_COLOR, TERM=dumb, or LS_COLORS unparsable (then `problem` says so, once).
-bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::string& problem);
+// not a terminal for auto, NO_COLOR, TERM=dumb, without LS_COLORS a TERM that ls would not colour (and
+// no COLORTERM), or LS_COLORS unparsable (then `problems` gets ls's warnings, one a line).
+bool ChooseColors(const ColorRequest& request, ColorTable& colors, std::vector<std::string>& problems);
 // The order of --sort none (none at all), -r (backwards) or the keys' own.
 NameOrder ChosenOrder(bool sortNone, bool reverse);

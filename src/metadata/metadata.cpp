@@ -16,7 +16,10 @@ uint32_t Wants(const MetaWants& w) {
     if (w.size || w.du || w.sortSize) wants |= kStatSize;
     if (w.du) wants |= kStatIno | kStatNlink;
     if (w.date || w.sortMtime) wants |= kStatMtime;
-    if (w.follow) wants |= kStatIno;
+    if ((w.date && w.changeTime) || w.sortCtime) wants |= kStatCtime;
+    if (w.follow || w.inode) wants |= kStatIno;
+    if (w.owner || w.group) wants |= kStatOwner;
+    if (w.colour) wants |= kStatNlink;  // mh: files with several hard links
     return wants;
 }
 
@@ -26,6 +29,10 @@ void Fill(EntryMeta& m, const EntryStat& st) {
     m.size = st.size;
     m.mtime = st.mtime;
     m.mtimeNsec = st.mtimeNsec;
+    m.ctime = st.ctime;
+    m.ctimeNsec = st.ctimeNsec;
+    m.uid = st.uid;
+    m.gid = st.gid;
     m.mode = st.mode;
     m.nlink = st.nlink;
     m.dev = st.dev;
@@ -102,6 +109,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
         if (int err = look(folder, name.c_str(), kStatLink, wants, st); err != 0) {
             m.flags = kMetaMissing;
             t.entries.push_back(m);
+            if (!w.Looked() && !w.follow && !w.oneFileSystem) continue;  // a kind not known is no failure
             ++t.failures;
             if (t.beforeMessage != nullptr) t.beforeMessage(t.messageContext);
             PrintMessage("cannot read the metadata of " + Quoted(Join(path, name)) + ": " + Reason(err));
@@ -125,7 +133,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
             } else if (w.follow || w.colour) {
                 m.flags |= kMetaBroken;  // dangling, a loop of links, or not allowed: listed as the link
             }
-            if (w.classify && ReadLinkAt(folder, name.c_str(), target) == 0) {
+            if ((w.classify || w.kinds) && ReadLinkAt(folder, name.c_str(), target) == 0) {
                 m.target = uint32_t(t.targets.size());
                 t.targets += t.shownTarget != nullptr ? t.shownTarget(t.messageContext, target) : target;
                 m.targetLen = uint32_t(t.targets.size() - m.target);
@@ -178,18 +186,20 @@ void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& 
         if (w.sortSize) {
             PutBigEndian(key, ~(m ? m->size : 0), 8);
         } else {
-            uint64_t seconds = m ? uint64_t(m->mtime) ^ (uint64_t(1) << 63) : 0;  // order kept, unsigned
+            int64_t time = !m ? 0 : w.sortCtime ? m->ctime : m->mtime;
+            uint32_t nsec = !m ? 0 : w.sortCtime ? m->ctimeNsec : m->mtimeNsec;
+            uint64_t seconds = m ? uint64_t(time) ^ (uint64_t(1) << 63) : 0;  // order kept, unsigned
             PutBigEndian(key, ~seconds, 8);
-            PutBigEndian(key, ~(m ? m->mtimeNsec : 0u), 4);
+            PutBigEndian(key, ~nsec, 4);
         }
         key.append(tables.pool.data() + nameKey, nameKeyLen);
         outKey = tables.Store(key);
         outLen = uint32_t(key.size());
     };
-    if (!w.sortSize && !w.sortMtime) return;
+    if (!w.sortSize && !w.sortMtime && !w.sortCtime) return;
     for (FileEntry& f : tables.files) prefix(f.meta, f.key, f.keyLen, f.key, f.keyLen);
     // Folders keep name order under --sort size unless --du gave them sizes; the root is never compared.
-    if (w.sortMtime || w.du)
+    if (!w.sortSize || w.du)
         for (int32_t r = 1; r <= folderLast; ++r) {
             FolderEntry& f = tables.folders[r];
             prefix(f.meta, f.key, f.keyLen, f.key, f.keyLen);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "listing/listing.h"
@@ -28,6 +29,9 @@ struct EntryMeta {
     uint64_t size = 0;       // a file's size in bytes; a folder's, with --du, the sum of the files under it
     int64_t mtime = 0;       // seconds since 1970, negative before
     uint32_t mtimeNsec = 0;
+    int64_t ctime = 0;       // the last change of the entry's status (-c, --sort ctime)
+    uint32_t ctimeNsec = 0;
+    uint32_t uid = 0, gid = 0;
     uint32_t mode = 0;       // type and permission bits (kMode..., kType... in platform/entry_meta.h)
     uint32_t targetMode = 0; // a link's target's, where kMetaTargetKnown
     uint32_t nlink = 0;
@@ -41,13 +45,19 @@ struct EntryMeta {
 struct MetaWants {
     bool size = false, human = false, si = false, du = false;
     bool date = false, perms = false, classify = false, colour = false;
-    bool sortSize = false, sortMtime = false;
+    bool owner = false, group = false, inode = false, device = false;  // -u, -g, --inodes, --device
+    bool changeTime = false;  // -c: the date shown is the last status change, not the modification
+    bool sortSize = false, sortMtime = false, sortCtime = false;
     bool follow = false, oneFileSystem = false;
+    bool metaFirst = false;   // the fields start the line, before the pieces
+    bool kinds = false;       // each file's type (JSON's "type"), and a link's target (-J, -X)
     std::string timeFormat = "%Y-%m-%d %H:%M";
 
-    bool Fields() const { return size || date || perms; }
+    bool Fields() const { return size || date || perms || owner || group || inode || device; }
     // Every entry looked at (else only links with -l and folders with -x).
-    bool StatAll() const { return Fields() || du || classify || colour || sortSize || sortMtime; }
+    bool StatAll() const { return Looked() || kinds; }
+    // Asked for by an option the user gave (else only for the kinds, which fall back without a word).
+    bool Looked() const { return Fields() || du || classify || colour || sortSize || sortMtime || sortCtime; }
 };
 
 struct MetaTable {
@@ -69,8 +79,9 @@ struct MetaTable {
         uint64_t dev, ino;
     };
     std::vector<Open> openPath;
-    // Field widths over the whole listing, set by MeasureFields.
-    size_t sizeWidth = 0, dateWidth = 0;
+    // Field widths over the whole listing, set by MeasureFields, and the names of owners and groups.
+    size_t sizeWidth = 0, dateWidth = 0, inodeWidth = 0, deviceWidth = 0, ownerWidth = 0, groupWidth = 0;
+    std::unordered_map<uint32_t, std::string> owners, groups;
 };
 
 // Looks at FOLDER itself, following a link (the root row's metadata, and the file system -x stays on).
@@ -87,22 +98,27 @@ void StatEntries(MetaTable& table, const std::string& path, FolderHandle folder,
 // several hard links counted once. Call before BuildFolderStructure (rows in pre-order, id = row).
 // Returns FOLDER's total.
 uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table);
-// --sort size / mtime: every file row's key (and folder row's, for mtime and for size with --du) gets the
+// --sort size / mtime / ctime: every file row's key (and folder row's, for mtime and for size with --du) gets the
 // order's bytes in front of its name key, so the engine's stable sorts order by them, ties by name.
 void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& table);
 
-// Formats every row's date once (the width is known before the text is written) and measures the size
-// and date widths.
+// Formats every row's date once (the width is known before the text is written), looks up the names
+// of owners and groups once each, and measures the fields' widths.
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
 // The entry `meta` names, or nullptr where there is none (kNoMeta) or it could not be looked at.
 const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta);
-// The fields of row metadata `meta` as they stand before a name: perms, size, date, each right-aligned,
-// a space after each ("?" in place of fields that could not be read). Nothing when no field is asked for.
+// The fields of row metadata `meta` as they stand before a name, in tree's order: inode, device, perms,
+// owner, group, size, date; numbers right-aligned, names left-aligned, a space after each ("?" in place
+// of fields that could not be read). Nothing when no field is asked for.
 void AppendFields(std::string& out, const MetaTable& table, uint32_t meta);
 // A size as -s writes it: bytes, or with --human / --si as `ls -lh` / `ls -l --si` round it.
 std::string FormatSize(uint64_t bytes, bool human, bool si);
 // `mode` as ls -l writes it: "drwxr-xr-x".
 std::string FormatMode(uint32_t mode);
+// The permission bits in octal, four digits, as tree -J writes them: "0755".
+std::string OctalMode(uint32_t mode);
+// The date -D shows for `m`: its modification time, or with -c its status change.
+inline int64_t ShownTime(const MetaWants& w, const EntryMeta& m) { return w.changeTime ? m.ctime : m.mtime; }
 // The -F mark for a file: "*", "|", "=", "@" or nothing.
 std::string_view ClassifyMark(const EntryMeta& m);
 // True when `format` ends in a lone '%' (strftime's result is then undefined).

@@ -77,3 +77,10 @@ using StatFunction = int (*)(FolderHandle folder, const char* name, StatLinks li
 
 // The target of the link `name` in `folder`, as its bytes stand. Returns 0 or the errno.
 int ReadLinkAt(FolderHandle folder, const char* name, std::string& target);
+
+// The name of user `uid` and of group `gid` in the system's databases, or the number in decimal where
+// there is none.
+std::string UserName(uint32_t uid);
+std::string GroupName(uint32_t gid);
+// An EntryStat's `dev` as the system numbers a device in stat's st_dev (what `stat -c %d` prints).
+uint64_t DeviceNumber(uint64_t dev);

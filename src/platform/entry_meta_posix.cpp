@@ -1,12 +1,17 @@
-// Entry metadata, POSIX side: statx relative to an open folder, turned into our EntryStat, and readlinkat.
+// Entry metadata, POSIX side: statx relative to an open folder, turned into our EntryStat, readlinkat, and
+// the names of users and groups (getpwuid_r, getgrgid_r).
 #include "platform/entry_meta.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -75,3 +80,34 @@ int ReadLinkAt(FolderHandle folder, const char* name, std::string& target) {
     target.assign(buffer, size_t(n));
     return 0;
 }
+
+namespace {
+
+// getpwuid_r and getgrgid_r with a buffer that grows while the entry does not fit (ERANGE).
+template <typename Entry, typename Lookup>
+std::string NameOf(uint32_t id, Lookup lookup, char* Entry::*field) {
+    Entry entry{};
+    Entry* found = nullptr;
+    std::vector<char> buffer(1024);
+    int err;
+    while ((err = lookup(id, &entry, buffer.data(), buffer.size(), &found)) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (err != 0 || found == nullptr) return std::to_string(id);
+    return found->*field;
+}
+
+}  // namespace
+
+std::string UserName(uint32_t uid) {
+    return NameOf<passwd>(uid, [](uint32_t id, passwd* e, char* b, size_t n, passwd** r) {
+        return getpwuid_r(id, e, b, n, r);
+    }, &passwd::pw_name);
+}
+
+std::string GroupName(uint32_t gid) {
+    return NameOf<group>(gid, [](uint32_t id, group* e, char* b, size_t n, group** r) {
+        return getgrgid_r(id, e, b, n, r);
+    }, &group::gr_name);
+}
+
+uint64_t DeviceNumber(uint64_t dev) { return makedev(unsigned(dev >> 32), unsigned(dev & 0xffffffff)); }

@@ -23,6 +23,7 @@ struct IndentWriter {
 
     bool FolderLine(const FolderEntry& f) {
         if (f.nameLen == 0) return false;
+        DecorLineStart(style.decor, buffer, f.meta);
         Indent(f.depth);
         std::string_view name = tables.Name(f);
         if (style.fullPaths) name = FolderPath(paths, f.depth, name);
@@ -34,8 +35,9 @@ struct IndentWriter {
 
     void FileLines(const FolderEntry& f) {
         for (int32_t k = index.fileStart[f.id]; k < index.fileStart[f.id + 1]; ++k) {
-            Indent(f.depth + 1);
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
+            DecorLineStart(style.decor, buffer, file.meta);
+            Indent(f.depth + 1);
             std::string_view name = tables.Name(file);
             if (style.fullPaths) name = FilePath(paths, f.depth, name);
             AppendEntry(buffer, style, name, file.meta, false, false);

@@ -40,6 +40,8 @@ inline constexpr size_t kTextFlushBlock = size_t(1) << 16;
 
 // Appends at most n bytes of src, stopping early at a NUL in src.
 void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n);
+// Appends all of `bytes`, a NUL included (colour sequences as the user wrote them), under the same capacity.
+void AppendBytes(TextBuffer& buffer, std::string_view bytes);
 // AppendBounded(buffer, bytes, bytes.size()) for bytes known to hold no NUL (the pieces, names already
 // checked): a growing buffer's common case inline, the rest through AppendBounded.
 inline void AppendPiece(TextBuffer& buffer, std::string_view bytes) {
@@ -104,7 +106,14 @@ struct LineDecor {
     // What stands right before and right after the name itself (inside a folder's brackets).
     void (*before)(void* context, TextBuffer& buffer, uint32_t meta, std::string_view name, bool folder) = nullptr;
     void (*after)(void* context, TextBuffer& buffer, uint32_t meta, bool folder) = nullptr;
+    // What starts the line, before the pieces (the fields, when they come first).
+    void (*lineStart)(void* context, TextBuffer& buffer, uint32_t meta) = nullptr;
 };
+
+// Calls the decoration's lineStart, where there is one.
+inline void DecorLineStart(const LineDecor* d, TextBuffer& buffer, uint32_t meta) {
+    if (d != nullptr && d->lineStart != nullptr) d->lineStart(d->context, buffer, meta);
+}
 
 struct TextStyle {
     const Pieces* pieces;

@@ -26,12 +26,17 @@ void AppendBounded(TextBuffer& buffer, std::string_view src, size_t n) {
     n = std::min(n, src.size());
     if (n == 0) return;  // an empty view may hold no pointer at all
     if (const void* nul = std::memchr(src.data(), '\0', n)) n = static_cast<const char*>(nul) - src.data();
+    AppendBytes(buffer, src.substr(0, n));
+}
+
+void AppendBytes(TextBuffer& buffer, std::string_view bytes) {
+    if (buffer.full || bytes.empty()) return;
     // Under a fixed capacity a piece is written whole or not at all, and then nothing more is.
-    if (buffer.capacity > 0 && buffer.text.size() + n > size_t(buffer.capacity) - 1) {
+    if (buffer.capacity > 0 && buffer.text.size() + bytes.size() > size_t(buffer.capacity) - 1) {
         buffer.full = true;
         return;
     }
-    buffer.text.append(src.data(), n);
+    buffer.text.append(bytes);
     if (buffer.flush && buffer.text.size() >= kTextFlushBlock) FlushText(buffer);
 }
 

@@ -47,6 +47,7 @@ struct TreeWriter {
         auto& flags = tables.levelFlags;
         for (size_t c = d + 1; c <= highFlag && c < flags.size(); ++c) flags[c] = 0;
         highFlag = std::min<size_t>(highFlag, d);
+        DecorLineStart(style.decor, buffer, f.meta);
         Prefix(d - 1);
         if (row != 0) {
             // A last subfolder closes its column only when no file of the parent follows it.
@@ -84,6 +85,7 @@ struct TreeWriter {
         int32_t printed = 0;
         for (int32_t k = first; k < end; ++k) {
             const FileEntry& file = tables.FileRow(index.fileRows[k]);
+            DecorLineStart(style.decor, buffer, file.meta);
             if (whole) {
                 Put(filePrefix);
             } else {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -106,4 +107,22 @@ void ArbolinFolderTest::TearDown() {
 void ArbolinFolderTest::File(const std::string& rel, std::string_view bytes) {
     fs::create_directories(fs::path(At(rel)).parent_path());
     WriteFile(At(rel), bytes);
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 std::string ReadAll(const std::string& path);
+// Standard output of a shell command (the reference tools: ls, tree, stat ...), and text split in lines.
+std::string Shell(const std::string& command);
+std::vector<std::string> Lines(const std::string& text);
 void WriteFile(const std::string& path, std::string_view bytes);
 
 struct RunResult {
