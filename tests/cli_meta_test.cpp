@@ -24,6 +24,7 @@
 #include "cli/options.h"
 #include "metadata/colors.h"
 #include "metadata/metadata.h"
+#include "platform/messages.h"
 #include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;
@@ -606,6 +607,52 @@ TEST_F(CliMeta, FollowedLinksStopAtLoops) {
     EXPECT_NE(r.out.find("  2 toFile"), std::string::npos) << r.out;
 }
 
+// The documents say what the text view says of a link not followed.
+TEST_F(CliMeta, DocumentsMarkLinksNotFollowed) {
+    File("m/real/file");
+    fs::create_symlink("..", At("m/real/up"));
+    RunResult json = Arbolin({"-l", "--format", "json", "m"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("{\"name\": \"up\", \"type\": \"folder\", \"recursive\": true, \"children\": []}"),
+              std::string::npos) << json.out;
+    RunResult markdown = Arbolin({"-l", "--format", "markdown", "m"});
+    EXPECT_NE(markdown.out.find("\n    - up/ \\[recursive, not followed\\]\n"), std::string::npos) << markdown.out;
+    RunResult html = Arbolin({"-l", "--format", "html", "m"});
+    EXPECT_NE(html.out.find("<a href=\"real/up/\">up</a> <span class=\"note\">[recursive, not followed]</span>"
+                            "</summary>"),
+              std::string::npos) << html.out;
+}
+
+// Markdown and HTML show the fields where the text view does, and -F's marks escaped for their markup.
+TEST_F(CliMeta, DocumentsShowEveryField) {
+    File("d/f", "abc");
+    File("d/run");
+    chmod(At("d/f").c_str(), 0644);
+    chmod(At("d/run").c_str(), 0755);
+    fs::create_symlink("f", At("d/link"));
+    fs::create_symlink("<b>*x", At("d/odd"));
+    ASSERT_EQ(std::system(("cd '" + At("d") + "' && touch -h -d '2040-06-01 12:30:05' f run link odd").c_str()), 0);
+    const std::vector<std::string> args{"-s", "-D", "-p", "-F", "--no-subfolders", "d"};
+    std::vector<std::string> markdown = args, html = args;
+    markdown.insert(markdown.end(), {"--format", "markdown"});
+    html.insert(html.end(), {"--format", "html"});
+    RunResult md = Arbolin(markdown);
+    EXPECT_EQ(md.status, 0) << md.err;
+    for (const char* line : {"\n  - f (-rw-r--r--, 3, 2040-06-01 12:30)\n",
+                             "\n  - run\\* (-rwxr-xr-x, 0, 2040-06-01 12:30)\n",
+                             "\n  - link@ -&gt; f (lrwxrwxrwx, 1, 2040-06-01 12:30)\n",
+                             "\n  - odd@ -&gt; &lt;b&gt;\\*x (lrwxrwxrwx, 5, 2040-06-01 12:30)\n"})
+        EXPECT_NE(md.out.find(line), std::string::npos) << line << "\n" << md.out;
+    RunResult page = Arbolin(html);
+    EXPECT_EQ(page.status, 0) << page.err;
+    for (const char* piece : {"<li><span class=\"fields\">-rw-r--r-- ", " 3 2040-06-01 12:30 </span><a href=\"f\">f</a></li>\n",
+                              " 0 2040-06-01 12:30 </span><a href=\"run\">run</a>*</li>\n",
+                              " 1 2040-06-01 12:30 </span><a href=\"link\">link</a>@ -&gt; f</li>\n",
+                              "<a href=\"odd\">odd</a>@ -&gt; &lt;b&gt;*x</li>\n",
+                              "<summary><span class=\"fields\">drwx"})
+        EXPECT_NE(page.out.find(piece), std::string::npos) << piece << "\n" << page.out;
+}
+
 TEST_F(CliMeta, OneFileSystemListsMountsWithoutEnteringThem) {
     File("x/here/file");
     Folder("x/mnt");
@@ -634,7 +681,7 @@ TEST_F(CliMeta, LongTimeFormatsAndStructuredFields) {
     EXPECT_EQ(lines[1].substr(lines[1].size() - 13), "2040-06-01  f");
     r = Arbolin({"-s", "-D", "-p", "--format", "json", "t"});
     EXPECT_NE(r.out.find("{\"name\": \"f\", \"type\": \"file\", \"size\": 3, \"mtime\": \"2040-06-01T12:30:05+00:00\", "
-                         "\"mode\": \"-rw-r--r--\"}"),
+                         "\"mtimeSeconds\": 2222166605, \"mode\": \"-rw-r--r--\"}"),
               std::string::npos)
         << r.out;
     r = Arbolin({"--human", "-D", "--format", "markdown", "t"});
@@ -696,6 +743,94 @@ TEST_F(CliMeta, StatAtAgreesWithStat) {
         EXPECT_EQ(err, reference.empty() ? EINVAL : 0) << name;
     }
     close(fd);
+}
+
+// Years at the ends of what the calendar holds: the text view writes them whole as date(1) does, past
+// what an int holds too; JSON writes four digits or ISO 8601's expanded form; past the calendar, "?".
+TEST(CliMetaDates, YearsAtTheEndsOfTime) {
+    ScopedEnv lc("LC_ALL", "C");
+    {
+        ScopedEnv tz("TZ", "UTC0");
+        tzset();
+        const int64_t kLast = 67768036191676799;  // the last second whose year struct tm holds in UTC
+        const struct {
+            int64_t seconds;
+            std::vector<const char*> formats;
+        } times[] = {
+            {kLast, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},
+            {kLast - 86400 * 400, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},
+            {67767976233532799, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},  // 2147483647-12-31
+            {-67768040609740800, {"%Y-%m-%d %H:%M", "%a %j %G %V %s"}},  // the first second struct tm holds
+        };
+        for (const auto& [t, formats] : times)
+            for (const char* f : formats) {
+                std::string text, plain;
+                EXPECT_TRUE(FormatTime(text, f, t));
+                EXPECT_EQ(text + "\n", Shell("date -d @" + std::to_string(t) + " '+" + std::string(f) + "'"))
+                    << t << " " << f;
+                // %F as the C library writes it for years of five digits: no sign.
+                EXPECT_TRUE(FormatTime(text, "%F", t));
+                EXPECT_TRUE(FormatTime(plain, "%Y-%m-%d", t));
+                EXPECT_EQ(text, plain) << t;
+            }
+        std::string text;
+        EXPECT_FALSE(FormatTime(text, "%Y", kLast + 1));
+        EXPECT_EQ(text, "?");
+        EXPECT_EQ(IsoTime(kLast + 1), "");
+        const struct {
+            int64_t seconds;
+            const char* iso;
+        } years[] = {
+            {-62167219200, "0000-01-01T00:00:00+00:00"},  {-62135596800, "0001-01-01T00:00:00+00:00"},
+            {-62198755200, "-00001-01-01T00:00:00+00:00"}, {253402300799, "9999-12-31T23:59:59+00:00"},
+            {253402300800, "+10000-01-01T00:00:00+00:00"}, {-30610224000, "1000-01-01T00:00:00+00:00"},
+            {kLast, "+2147485547-12-31T23:59:59+00:00"},
+        };
+        for (const auto& y : years) EXPECT_EQ(IsoTime(y.seconds), y.iso) << y.seconds;
+    }
+    ScopedEnv tz("TZ", "Europe/Amsterdam");
+    tzset();
+    std::string text;
+    EXPECT_FALSE(FormatTime(text, "%Y", 67768036191676799));  // the next year there
+    EXPECT_EQ(text, "?");
+}
+
+// A date past the calendar through the metadata seam: "?", a message and a failure; JSON keeps the
+// exact seconds.
+int FarStat(FolderHandle, const char* name, StatLinks, uint32_t, EntryStat& out) {
+    out = EntryStat{};
+    out.mode = kTypeFile | 0644;
+    out.mtime = std::strcmp(name, "far") == 0 ? 67768036191676799 : 0;
+    return 0;
+}
+
+TEST(CliMetaDates, ADatePastTheCalendarIsReported) {
+    ScopedEnv tz("TZ", "Europe/Amsterdam");
+    tzset();
+    MetaTable table;
+    table.wants.date = true;
+    table.statAt = FarStat;
+    EntryList list;
+    list.Add("far", {}, {}, kEntryFile);
+    list.Add("near", {}, {}, kEntryFile);
+    StatEntries(table, "here", FolderHandle(-1), list, 0);
+    ListingTables tables;
+    InitListing(tables, kNoLimits);
+    ResetListing(tables, "here");
+    for (const EntryList::Entry& e : list.entries)
+        tables.files.push_back({0, tables.Store(list.Name(e)), e.nameLen, 0, 0, e.meta});
+    testing::internal::CaptureStderr();
+    MeasureFields(tables, 0, table);
+    FlushCappedMessages();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(table.failures, 1);
+    EXPECT_EQ(err, "arbolin: cannot show the date of 'far': 67768036191676799 seconds since 1970 is past the "
+                   "calendar of this system's time zone\n");
+    std::string far, near;
+    AppendFields(far, table, list.entries[0].meta);
+    AppendFields(near, table, list.entries[1].meta);
+    EXPECT_EQ(far, "               ? ");
+    EXPECT_EQ(near, "1970-01-01 01:00 ");
 }
 
 // Times far apart, in zones with and without a half-hour offset and summer time, against date(1).

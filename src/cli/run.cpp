@@ -134,10 +134,8 @@ bool IsOverLimit(void* context, const FolderEntry& folder) {
 
 void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
     const auto& run = *static_cast<ListingRun*>(context);
-    if (run.looking && folder.meta < run.meta.entries.size() &&
-        (run.meta.entries[folder.meta].flags & kMetaRecursive)) {
+    if (run.looking && NotFollowed(&run.meta, folder.meta))
         AppendBounded(buffer, kNotFollowedNote, kNotFollowedNote.size());
-    }
     auto found = run.overLimit.find(folder.name);
     if (found == run.overLimit.end()) return;
     std::string note = " " + EntriesNote(found->second);

@@ -79,7 +79,12 @@ void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
     const MetaWants& w = table->wants;
     std::string out;
     if (w.size) out += ", \"size\": " + std::to_string(m->size);
-    if (w.date) out += ", \"mtime\": \"" + IsoTime(m->mtime) + "\"";
+    if (w.date) {
+        // The exact seconds beside the date, which the calendar may not reach ("mtime" is then null).
+        std::string iso = IsoTime(m->mtime);
+        out += iso.empty() ? ", \"mtime\": null" : ", \"mtime\": \"" + iso + "\"";
+        out += ", \"mtimeSeconds\": " + std::to_string(m->mtime);
+    }
     if (w.perms) out += ", \"mode\": \"" + FormatMode(m->mode) + "\"";
     if (w.classify && (m->flags & kMetaLink) && m->targetLen > 0) {
         std::string hex;
@@ -122,6 +127,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             AppendJsonEntry(scratch, tables.Name(f), "folder", r.level, r.first);
             Put(buffer, scratch);
             JsonMeta(buffer, extras.meta, f.meta);
+            if (NotFollowed(extras.meta, f.meta)) Put(buffer, ", \"recursive\": true");
             if (r.overLimit >= 0) Put(buffer, ", \"entries\": " + std::to_string(r.overLimit));
             Put(buffer, kJsonChildren);
             paths.push_back(r.level == 0 ? extras.rootPath : ChildPath(paths.back(), tables.Name(f)));

@@ -58,7 +58,8 @@ struct MetaTable {
     StatFunction statAt = nullptr;  // nullptr: the system's (StatAt); tests swap in their own
     uint64_t rootDev = 0;           // -x: FOLDER's file system
     bool filesListed = true;        // false (--no-file-names): files are not looked at, links only for -l
-    int64_t failures = 0;           // entries that could not be looked at (each reported)
+    int64_t failures = 0;           // entries that could not be looked at, or whose date cannot be shown
+                                    // (each reported)
     void (*beforeMessage)(void* context) = nullptr;  // called before such a report (the progress line)
     // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.
     std::string (*shownTarget)(void* context, std::string_view raw) = nullptr;
@@ -92,7 +93,8 @@ uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& ta
 void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& table);
 
 // Formats every row's date once (the width is known before the text is written) and measures the size
-// and date widths.
+// and date widths. A date the local calendar cannot reach shows as "?", reported and counted in
+// `failures`.
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
 // The entry `meta` names, or nullptr where there is none (kNoMeta) or it could not be looked at.
 const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta);
@@ -105,5 +107,9 @@ std::string FormatSize(uint64_t bytes, bool human, bool si);
 std::string FormatMode(uint32_t mode);
 // The -F mark for a file: "*", "|", "=", "@" or nothing.
 std::string_view ClassifyMark(const EntryMeta& m);
+// -F: the target of a link as read (shown as names are), or nothing.
+std::string_view LinkTarget(const MetaTable& table, const EntryMeta& m);
+// -l: the folder row with metadata `meta` is a link to a folder this listing entered before, not entered.
+bool NotFollowed(const MetaTable* table, uint32_t meta);
 // True when `format` ends in a lone '%' (strftime's result is then undefined).
 bool TimeFormatDangling(std::string_view format);
