@@ -275,7 +275,7 @@ TEST(CliMetaRead, MadeUpValuesDecideFieldsMarksAndKinds) {
         {kEntryFolder, "drwxrwxrwt    0 1970-01-01 00:00 ", "", "\x1b[30;42m"},
         {kEntryFolderLink, "drwx------    0 1970-01-01 00:00 ", "", "\x1b[01;34m"},  // another file system
         // A followed link shows its target's fields and colour, and keeps its mark.
-        {kEntryFolderLink, "drwxr-xr-x    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},  // back to the folder
+        {kEntryFolder, "drwxr-xr-x    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},  // back to the folder
         {kEntryFolder, "drwxr-x---    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},
         {kEntryLink, "lrwxrwxrwx    5 1970-01-01 00:00 ", "@", "\x1b[01;36m"},  // ls's own colours have no "or"
         {kEntryFile, "         ?    ? " "               ? ", "", ""},
@@ -292,7 +292,12 @@ TEST(CliMetaRead, MadeUpValuesDecideFieldsMarksAndKinds) {
         EXPECT_EQ(ColorStart(colors, kMadeUp[i].name, m, e.kind != kEntryFile, scratch), expected[i].colour)
             << kMadeUp[i].name;
     }
+    // The folder read is entered: a link back to it is not followed, one elsewhere is; real folders are.
+    EXPECT_FALSE(FollowInto(table, "here/back"));
+    EXPECT_TRUE(FollowInto(table, "here/away"));
+    EXPECT_TRUE(FollowInto(table, "here/shared"));
     EXPECT_TRUE(table.entries[list.entries[6].meta].flags & kMetaRecursive);
+    EXPECT_FALSE(table.entries[list.entries[7].meta].flags & kMetaRecursive);
     EXPECT_TRUE(table.entries[list.entries[8].meta].flags & kMetaBroken);
 }
 
@@ -312,6 +317,8 @@ protected:
     void Sized(const std::string& rel, uint64_t bytes) { fs::resize_file(At(rel), bytes); }
     // `ls` run in the test's folder, with its output.
     std::string Ls(const std::string& args) { return Shell("cd '" + At("") + "' && ls " + args); }
+
+    void MountTmpfs(const std::string& rel);
 
     std::unique_ptr<ScopedEnv> tz_;
     std::vector<std::string> mounts_;
@@ -599,12 +606,96 @@ TEST_F(CliMeta, FollowedLinksStopAtLoops) {
     EXPECT_EQ(r.out,
               "[ l ]\n"
               " ├[ real ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
-              " ├[ viaLink ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
+              " ├[ viaLink ] [recursive, not followed]\n"
               " ├a\n ├b\n └dangling\n");
     // A followed link shows its target's size.
     fs::create_symlink("inner/file", At("l/real/toFile"));
     r = Arbolin({"-l", "-s", "-P", "toFile", "--no-subfolders", "l/real"});
     EXPECT_NE(r.out.find("  2 toFile"), std::string::npos) << r.out;
+}
+
+// A tmpfs gives a folder's entries newest first, so the order in which they are made decides the
+// order the disk delivers them in.
+void CliMeta::MountTmpfs(const std::string& rel) {
+    Folder(rel);
+    static bool unshared = false;
+    if (!unshared) {
+        ASSERT_EQ(unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+        ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+        unshared = true;
+    }
+    ASSERT_EQ(mount("tmpfs", At(rel).c_str(), "tmpfs", 0, "size=4m"), 0) << std::strerror(errno);
+    mounts_.push_back(At(rel));
+}
+
+// -l enters a folder through a link only when the listing has not entered it before, judged in the
+// listing's order: the same listing whatever order the disk gives, and as many lines as `tree -l`.
+TEST_F(CliMeta, FollowedLinksEnterEachFolderOnce) {
+    for (const char* disk : {"ab", "ba"}) {
+        std::string root = std::string("t") + disk;
+        MountTmpfs(root);
+        for (const char* c = disk; *c != '\0'; ++c) {
+            std::string mine(1, *c), other(1, char('a' + 'b' - *c));
+            Folder(root + "/" + mine);
+            fs::create_symlink("../" + other, At(root + "/" + mine + "/to_" + other));
+        }
+        RunResult r = Arbolin({"-l", At(root)});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.substr(r.out.find('\n') + 1),
+                  " ├[ a ]\n │ └[ to_b ]\n │   └[ to_a ] [recursive, not followed]\n"
+                  " └[ b ]\n   └[ to_a ] [recursive, not followed]\n")
+            << disk;
+        r = Arbolin({"-l", "-r", At(root)});
+        EXPECT_EQ(r.out.substr(r.out.find('\n') + 1),
+                  " ├[ b ]\n │ └[ to_a ]\n │   └[ to_b ] [recursive, not followed]\n"
+                  " └[ a ]\n   └[ to_b ] [recursive, not followed]\n")
+            << disk;
+    }
+    // Seven folders, each with a link to every other: the old check along the path alone gave some
+    // 82,000 lines.
+    for (int i = 1; i <= 7; ++i)
+        for (int j = 1; j <= 7; ++j)
+            if (i != j) {
+                Folder("s/f" + std::to_string(i));
+                fs::create_symlink("../f" + std::to_string(j), At("s/f" + std::to_string(i) + "/l" + std::to_string(j)));
+            }
+    RunResult r = Arbolin({"-l", "s"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), Lines(Shell("tree -l --noreport '" + At("s") + "'")).size()) << r.out;
+    EXPECT_EQ(Lines(r.out).size(), 86u);
+}
+
+// --du counts a file with several links in the first folder of the listing, in name order, that holds
+// it, whatever order the disk gives; a folder's total is its whole subtree, whatever is shown.
+TEST_F(CliMeta, DuCountsHardLinksWhereTheListingFirstHoldsThem) {
+    MountTmpfs("h1");
+    File("h1/a/f", std::string(1000, 'x'));
+    File("h1/a/s", std::string(500, 'x'));
+    Folder("h1/c");
+    fs::create_hard_link(At("h1/a/f"), At("h1/c/g"));  // c, made last, comes first from the disk
+    RunResult r = Arbolin({"--du", "h1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find(' ')),
+              " [ h1 ]\n ├ 1500 [ a ]\n │ ├ 1000 f\n │ └  500 s\n └    0 [ c ]\n   └ 1000 g\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } shown[] = {
+        {{"--du", "--no-file-names", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n   └  50 [ deep ]\n"},
+        {{"--du", "-L", "1", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n"},
+        {{"--du", "--no-subfolders", "--summary", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n"
+                                                        "2 folders, 0 files; total 150 bytes\n"},
+        {{"--du", "-L", "2", "--no-folder-names", "u"}, "150 [ u ]\n ├ 100 again\n └ 100 one\n"},
+        {{"--du", "-L", "1", "--sort", "size", "-r", "u"}, "150 [ u ]\n ├  50 [ b ]\n └ 100 [ a ]\n"},
+    };
+    File("u/a/one", std::string(100, 'x'));
+    fs::create_hard_link(At("u/a/one"), At("u/a/again"));
+    File("u/b/deep/two", std::string(50, 'x'));
+    for (const auto& c : shown) {
+        RunResult d = Arbolin(c.args);
+        EXPECT_EQ(d.status, 0) << d.err;
+        EXPECT_EQ(d.out, c.expected) << c.args[1];
+    }
 }
 
 // The documents say what the text view says of a link not followed.

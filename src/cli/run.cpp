@@ -99,12 +99,16 @@ void CountEntries(ListingRun& run, const EntryList& out, size_t before) {
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto& run = *static_cast<ListingRun*>(context);
     size_t before = out.entries.size();
+    if (run.options.meta.follow && !FollowInto(run.meta, path)) return 0;  // listed, not entered again
     int error = run.inner.readFolder(run.inner.context, path, out);
     if (error != 0) return error;
     if (run.gitignore != nullptr) FilterIgnored(run.gitignore, path, out, before);
     FilterEntries(run.filter, out, before);
     ApplyFileLimit(run, path, out, before);
     if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
+    // -l judges links in the listing's order: the scan enters the folders in it.
+    if (run.options.meta.follow && run.options.sort != CliOptions::kSortNone)
+        OrderFolderEntries(run.meta, out, before, ChosenOrder(false, run.options.reverse));
     if (run.options.format == CliOptions::kFormatJson)  // JSON tells links from files
         for (size_t i = before; i < out.entries.size(); ++i)
             if (out.entries[i].kind == kEntryLink) run.links.insert(LinkKey(path, out.Raw(out.entries[i])));
@@ -225,7 +229,7 @@ void PrepareMetadata(ListingRun& run) {
     MetaTable& meta = run.meta;
     meta.wants = options.meta;
     meta.wants.colour = run.colour;
-    meta.filesListed = options.list.fileNames;
+    meta.filesListed = options.list.fileNames || options.meta.du;  // --du counts files not listed
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &run;
     if (options.sjis) meta.shownTarget = ShownTarget;
@@ -243,7 +247,9 @@ bool Scan(ListingRun& run, ScanResult& scan) {
     through.reportUnreadable = ReportUnreadable;
     StartProgress(run.progress, kStandardErrorFd, ProgressNow());
     int32_t depth = 1;
-    scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth, run.options.list);
+    const ListOptions& shown = run.options.list;
+    scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth,
+                      run.options.meta.du ? OptionsForSums(shown) : shown);
     EraseProgress(run.progress);
     run.gitLeftOut = GitIgnoreLeftOut(run.gitignore);
     CloseGitIgnore(run.gitignore);
@@ -265,8 +271,11 @@ bool Scan(ListingRun& run, ScanResult& scan) {
 // Pruning, --du's sizes, and the folders and files in the chosen order.
 bool Order(ListingRun& run, ListingCounts& counts) {
     const CliOptions& options = run.options;
+    if (options.meta.du) {
+        run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta, ChosenOrder(false, false));
+        DropUnshownRows(run.tables, run.folderLast, options.list);
+    }
     if (options.prune) counts.pruned = PruneEmptyFolders(run.tables, run.folderLast, IsOverLimit, &run);
-    if (options.meta.du) run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta);
     PrefixSortKeys(run.tables, run.folderLast, run.meta);
     NameOrder order = ChosenOrder(options.sort == CliOptions::kSortNone, options.reverse);
     BuildFolderStructure(run.tables, run.folderLast, order);

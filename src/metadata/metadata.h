@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "listing/listing.h"
@@ -35,6 +37,15 @@ struct EntryMeta {
     uint32_t target = 0, targetLen = 0;  // -F: the link's target in MetaTable::targets
     uint32_t date = 0, dateLen = 0;      // -D: the formatted date in MetaTable::dates (FormatDates)
     uint8_t flags = 0;
+};
+
+// A file or folder on the system: its device and inode.
+struct FileId {
+    uint64_t dev, ino;
+    bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino; }
+};
+struct FileIdHash {
+    size_t operator()(const FileId& f) const { return std::hash<uint64_t>()(f.ino * 31 + f.dev); }
 };
 
 // What the options ask of each entry.
@@ -64,12 +75,10 @@ struct MetaTable {
     // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.
     std::string (*shownTarget)(void* context, std::string_view raw) = nullptr;
     void* messageContext = nullptr;
-    // -l: the folders on the path being read, to tell a link back to one of them.
-    struct Open {
-        std::string path;
-        uint64_t dev, ino;
-    };
-    std::vector<Open> openPath;
+    // -l: the folders this listing has entered, and the links to folders read but not yet entered (by
+    // the path the scan will open, to their metadata rows).
+    std::unordered_set<FileId, FileIdHash> entered;
+    std::unordered_map<std::string, uint32_t> linkedFolders;
     // Field widths over the whole listing, set by MeasureFields.
     size_t sizeWidth = 0, dateWidth = 0;
 };
@@ -78,16 +87,33 @@ struct MetaTable {
 // Returns 0 or the errno.
 int StatRoot(MetaTable& table, const std::string& path, uint32_t& meta);
 // Looks at the entries of `out` from `before` on, read from the folder `path` that is open as `folder`,
-// and files a metadata row for each (Entry::meta). With -l a link to a folder becomes a folder (a
-// folder not entered when it leads back to one on the path); with -x a folder on another file system
-// becomes one not entered. An entry that cannot be looked at is listed without metadata: one line on
-// standard error each, counted in `failures`.
+// and files a metadata row for each (Entry::meta). With -l the folder is noted as entered and a link to
+// a folder becomes a folder (FollowInto decides whether it is entered); with -x a folder on another file
+// system becomes one not entered. An entry that cannot be looked at is listed without metadata: one
+// line on standard error each, counted in `failures`.
 void StatEntries(MetaTable& table, const std::string& path, FolderHandle folder, EntryList& out, size_t before);
+// -l: whether the folder at `path`, about to be read, is entered. Real folders always are; a folder
+// reached through a link only when this listing has entered none with its device and inode before (else
+// its row is marked kMetaRecursive). The scan asks in the listing's own order (OrderFolderEntries), so
+// the same folders are entered whatever order the disk gives.
+bool FollowInto(MetaTable& table, const std::string& path);
+// -l: the folders among the entries of `out` from `before` on put in the order the listing shows them
+// (`order`; newest first under --sort mtime; by name under --sort size, as the totals are not known
+// yet), each in a place a folder held; files stay where they are.
+void OrderFolderEntries(const MetaTable& table, EntryList& out, size_t before, const NameOrder& order);
 
-// --du: each folder's size becomes the sum of the sizes of the files recorded under it, a file with
-// several hard links counted once. Call before BuildFolderStructure (rows in pre-order, id = row).
-// Returns FOLDER's total.
-uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table);
+// --du: a folder's total counts its whole subtree, whatever the listing shows, so the scan reads it all:
+// the options it scans with, from those of the listing shown.
+ListOptions OptionsForSums(const ListOptions& shown);
+
+// --du: each folder's size becomes the sum of the sizes of the files recorded under it; a file with
+// several hard links counts once, in the first folder that holds it in the listing's pre-order with
+// siblings in `nameOrder`. Call before BuildFolderStructure (rows in pre-order, id = row). Returns
+// FOLDER's total.
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table, const NameOrder& nameOrder);
+// --du, after the sums: drops the rows that the listing's options `shown` leave out of a scan made with
+// OptionsForSums(shown) (folders past the depth, files of folders not entered, names not listed).
+void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptions& shown);
 // --sort size / mtime: every file row's key (and folder row's, for mtime and for size with --du) gets the
 // order's bytes in front of its name key, so the engine's stable sorts order by them, ties by name.
 void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& table);
