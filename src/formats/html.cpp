@@ -181,7 +181,11 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             line += "\">";
             AppendShownName(line, tables.Name(f), scratch);
             line += "</a>";
-            if (NotFollowed(extras.meta, f.meta)) line += " <span class=\"note\">" + std::string(kNotFollowedNote.substr(1)) + "</span>";
+            if (NotFollowed(extras.meta, f.meta)) {
+                line += " <span class=\"note\">";
+                line += kNotFollowedNote.substr(1);
+                line += "</span>";
+            }
             if (r.overLimit >= 0) line += " <span class=\"note\">" + EntriesNote(r.overLimit) + "</span>";
             line += "</summary>\n<ul>\n";
             Put(buffer, line);

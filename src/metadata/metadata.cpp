@@ -151,7 +151,8 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
             }
         }
         if (w.oneFileSystem && e.kind == kEntryFolder && m.dev != t.rootDev) e.kind = kEntryFolderLink;
-        if (w.follow && e.kind == kEntryFolder && (m.flags & kMetaLink)) t.linkedFolders[Join(path, name)] = e.meta;
+        if (w.follow && e.kind == kEntryFolder && (m.flags & kMetaLink))
+            t.linkedFolders[Join(path, name)] = e.meta;  // FollowInto decides when the scan comes to it
         t.entries.push_back(m);
     }
 }

@@ -25,8 +25,9 @@ void Strftime(std::string& out, const char* format, const struct tm& when) {
 }
 
 // The C library writes a year as tm_year + 1900 in an int, which overflows for the years past
-// 2,147,483,647 that struct tm still holds (and %G the year after). The calendar repeats every 400 years (weekdays, leap days),
-// so such a date is written 400·k years earlier, with %Y, %C, %G, %F's year and %s written out here.
+// 2,147,483,647 that struct tm still holds (and %G the year after). The calendar repeats every 400
+// years (weekdays, leap days), so such a date is written 400·k years earlier, with %Y, %C, %G, %F's
+// year and %s written out here.
 std::string FormatPastIntYears(const std::string& format, struct tm when, int64_t seconds) {
     int64_t year = int64_t(when.tm_year) + 1900;
     int64_t shift = (int64_t(when.tm_year) - 100) / 400 * 400;

@@ -147,7 +147,8 @@ bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names
                 ++list.repeated;
                 const char* unit = nulSeparated ? "path " : "line ";
                 PrintCapped("paths listed again", unit + std::to_string(line) + ": " + Quoted(path) +
-                                                      " listed again (first on " + unit + std::to_string(earlier) + ")");
+                                                      " listed again (first on " + unit +
+                                                      std::to_string(earlier) + ")");
             }
         }
         start = end + 1;

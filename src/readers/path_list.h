@@ -37,8 +37,8 @@ size_t UnquoteGitPath(char* path, size_t length);
 // Reads the list at `file` ("-": standard input), paths one a line (LF or CRLF) or NUL-separated, and
 // builds the tree; entries show their names through `names` (CP932 in the sjis modes, collation keys).
 // Lines in git's quoted form are read as the paths git means (never in a NUL-separated list). Each
-// line naming an entry again is reported on stderr with its number (the first ones, then a count). False, with `error`, when the
-// list cannot be read.
+// line naming an entry again is reported on stderr with its number (the first ones, then a count).
+// False, with `error`, when the list cannot be read.
 bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
                   std::string& error);
 // Gives back the list's memory once the scan has copied the names (the count of repeats stays).
