@@ -687,10 +687,15 @@ TEST_F(CliMeta, DuCountsHardLinksWhereTheListingFirstHoldsThem) {
                                                         "2 folders, 0 files; total 150 bytes\n"},
         {{"--du", "-L", "2", "--no-folder-names", "u"}, "150 [ u ]\n ├ 100 again\n └ 100 one\n"},
         {{"--du", "-L", "1", "--sort", "size", "-r", "u"}, "150 [ u ]\n ├  50 [ b ]\n └ 100 [ a ]\n"},
+        // What the patterns leave out below what is shown is not the summary's business.
+        {{"--du", "-L", "2", "-I", "*.log", "--summary", "u"},
+         "150 [ u ]\n ├ 100 [ a ]\n │ ├ 100 again\n │ └ 100 one\n └  50 [ b ]\n   └  50 [ deep ]\n"
+         "3 folders, 2 files; total 150 bytes\n"},
     };
     File("u/a/one", std::string(100, 'x'));
     fs::create_hard_link(At("u/a/one"), At("u/a/again"));
     File("u/b/deep/two", std::string(50, 'x'));
+    File("u/b/deep/skip.log");  // empty: the totals stay as they are
     for (const auto& c : shown) {
         RunResult d = Arbolin(c.args);
         EXPECT_EQ(d.status, 0) << d.err;

@@ -96,6 +96,14 @@ void CountEntries(ListingRun& run, const EntryList& out, size_t before) {
     }
 }
 
+// --du reads folders the listing does not show (past -L, under --no-subfolders); the scan records a
+// folder's row just before it reads it. What is left out in them is not counted in --summary.
+bool BeyondShown(const ListingRun& run) {
+    const ListOptions& shown = run.options.list;
+    int32_t deepest = shown.subfolders ? shown.maxDepth : 1;
+    return run.options.meta.du && run.tables.folders.size() > 1 && run.tables.folders.back().depth >= deepest;
+}
+
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto& run = *static_cast<ListingRun*>(context);
     size_t before = out.entries.size();
@@ -103,8 +111,15 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     int error = run.inner.readFolder(run.inner.context, path, out);
     if (error != 0) return error;
     if (run.gitignore != nullptr) FilterIgnored(run.gitignore, path, out, before);
+    bool beyond = BeyondShown(run);
+    int64_t leftOut = run.filter.leftOut, overFolders = run.overLimitFolders, overEntries = run.overLimitEntries;
     FilterEntries(run.filter, out, before);
     ApplyFileLimit(run, path, out, before);
+    if (beyond) {
+        run.filter.leftOut = leftOut;
+        run.overLimitFolders = overFolders;
+        run.overLimitEntries = overEntries;
+    }
     if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
     // -l judges links in the listing's order: the scan enters the folders in it.
     if (run.options.meta.follow && run.options.sort != CliOptions::kSortNone)
