@@ -207,10 +207,10 @@ void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptio
         filesKept[r] = shown.fileNames && f.depth < deepest;
         if (r != 0 && !(shown.folderNames && f.depth <= deepest)) continue;
         newId[r] = next;
-        FolderEntry& kept = tables.folders[size_t(next)];
-        kept = f;
-        kept.id = next++;
-        kept.fileCount = 0;
+        FolderEntry& row = tables.folders[size_t(next)];
+        row = f;
+        row.id = next++;
+        row.fileCount = 0;
     }
     size_t kept = 0;
     for (size_t i = 0; i < tables.files.size(); ++i) {
@@ -226,7 +226,8 @@ void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptio
     folderLast = next - 1;
 }
 
-uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table, const NameOrder& nameOrder) {
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table,
+                        const NameOrder& nameOrder) {
     // Parents from the pre-ordered rows (a stack of the rows still open), then sums from the deepest up.
     std::vector<int32_t> parent(size_t(folderLast) + 1, 0), open;
     for (int32_t r = 0; r <= folderLast; ++r) {

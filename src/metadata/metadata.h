@@ -110,7 +110,8 @@ ListOptions OptionsForSums(const ListOptions& shown);
 // several hard links counts once, in the first folder that holds it in the listing's pre-order with
 // siblings in `nameOrder`. Call before BuildFolderStructure (rows in pre-order, id = row). Returns
 // FOLDER's total.
-uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table, const NameOrder& nameOrder);
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table,
+                        const NameOrder& nameOrder);
 // --du, after the sums: drops the rows that the listing's options `shown` leave out of a scan made with
 // OptionsForSums(shown) (folders past the depth, files of folders not entered, names not listed).
 void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptions& shown);
