@@ -220,13 +220,13 @@ constexpr OptionRow kRows[] = {
      "the same in powers of 1,000: k, M, G (implies -s)",
      "  --si                the same in powers of 1,000: k, M, G (implies -s)\n"},
     {kOptDu, 0, "du", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
-     "a folder's size is the sum of the sizes of the files listed under it",
-     "  --du                a folder's size is the sum of the sizes of the files\n"
-     "                      listed under it, hard links counted once, in the first\n"
-     "                      folder that holds them in name order (implies -s); a\n"
-     "                      folder's whole subtree counts, whatever -L,\n"
-     "                      --no-subfolders or --no-file-names leave out;\n"
-     "                      --summary adds the total\n"},
+     "a folder's size is the sum of the sizes of the files in its whole subtree",
+     "  --du                a folder's size is the sum of the sizes of the files in\n"
+     "                      its whole subtree, whatever -L, --no-subfolders or\n"
+     "                      --no-file-names show (-I, -P and --gitignore still\n"
+     "                      leave files out), a file with several hard links\n"
+     "                      counted once, in the first folder holding it in name\n"
+     "                      order (implies -s); --summary adds the total\n"},
     {kOptDate, 'D', "date", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "last modification time, local time: 2026-05-01 10:00",
      "  -D, --date          last modification time, local time: 2026-05-01 10:00;\n"
