@@ -26,9 +26,10 @@ const char kStyle[] =
     "summary { cursor: pointer; font-weight: bold; }\n"
     "a { color: #0645ad; text-decoration: none; white-space: pre; }\n"
     "a:hover { text-decoration: underline; }\n"
-    ".note, .summary, .fields { color: #666; font-weight: normal; }\n"
-    ".fields { white-space: pre; }\n"
-    "</style>\n</head>\n<body>\n<h1>";
+    ".note, .summary { color: #666; font-weight: normal; }\n";
+// Only a page with fields has them: spaces kept, so that they stand in columns.
+const char kFieldsStyle[] = ".fields { color: #666; font-weight: normal; white-space: pre; }\n";
+const char kStyleEnd[] = "</style>\n</head>\n<body>\n<h1>";
 
 // Bytes that a name written as it is may hold: printable ASCII other than & < > " ' and the backslash.
 struct PlainBytes {
@@ -123,6 +124,8 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         AppendHtmlEscaped(title, page.title);
     line += title;
     line += kStyle;
+    if (extras.meta != nullptr && extras.meta->wants.Fields()) line += kFieldsStyle;
+    line += kStyleEnd;
     line += title;
     line += "</h1>\n";
     Put(buffer, line);
