@@ -220,7 +220,7 @@ constexpr OptionRow kRows[] = {
      "the same in powers of 1,000: k, M, G (implies -s)",
      "  --si                the same in powers of 1,000: k, M, G (implies -s)\n"},
     {kOptDu, 0, "du", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
-     "a folder's size is the sum of the sizes of the files in its whole subtree",
+     "a folder's size is the sum of the sizes of the files in its subtree",
      "  --du                a folder's size is the sum of the sizes of the files in\n"
      "                      its whole subtree, whatever -L, --no-subfolders or\n"
      "                      --no-file-names show (-I, -P and --gitignore still\n"
