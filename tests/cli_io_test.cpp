@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -23,6 +24,16 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// Standard output of a shell command into `out`; its exit status.
+int ReadCommand(const std::string& command, std::string& out) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    return pclose(pipe);
+}
 
 // ---- The plain form of a listed path.
 
@@ -50,6 +61,33 @@ TEST(PlainPath, Rules) {
         if (!plain.empty()) {
             EXPECT_EQ(folder, c.folder) << c.given;
         }
+    }
+}
+
+// git's quoted form (core.quotePath): taken as the path git means only when it is all git's escapes;
+// anything else stays the name it is.
+TEST(GitQuotedPath, UnquotesOnlyGitsOwnForm) {
+    const struct {
+        std::string given, read;
+    } cases[] = {
+        {"\"docs/\\346\\227\\245.txt\"", "docs/\xE6\x97\xA5.txt"},
+        {"\"a\\tb\\nc\\\\d\\\"e\"", "a\tb\nc\\d\"e"},
+        {"\"\\a\\b\\v\\f\\r\\001\\377\"", "\a\b\v\f\r\x01\xFF"},
+        {"\"x\"", "\"x\""},                // quotes but no escape: a name with quotes, as find prints it
+        {"\"\"", "\"\""},
+        {"\"", "\""},
+        {"\"\\\"", "\"\\\""},           // a lone backslash before the closing quote
+        {"\"a\\qb\"", "\"a\\qb\""},      // not one of git's escapes
+        {"\"a\"b\\n\"", "\"a\"b\\n\""},  // a bare quote inside
+        {"\"\\400\"", "\"\\400\""},      // past a byte
+        {"\"\\12\"", "\"\\12\""},        // git writes three digits
+        {"a\\nb", "a\\nb"},                 // no quotes around
+        {"\"a\\n", "\"a\\n"},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = c.given;
+        size_t length = UnquoteGitPath(bytes.data(), bytes.size());
+        EXPECT_EQ(bytes.substr(0, length), c.read) << c.given;
     }
 }
 
@@ -113,6 +151,49 @@ TEST_F(CliIo, FromFileRepeatsAreReportedOnceEachAndAFolderWins) {
     EXPECT_NE(r.err.find("line 3: 'a' listed again (first on line 1)"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 4: 'b/c' listed again (first on line 2)"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("line 6: 'd' listed again (first on line 5)"), std::string::npos) << r.err;
+}
+
+// A million repeats would be a million messages: the first ones, then a count.
+TEST_F(CliIo, FromFileRepeatsAreCapped) {
+    std::string list;
+    for (int i = 0; i < 1000; ++i) list += "a/b\n";
+    RunResult r = WithInput(list, {"--fromfile"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "[ " + At("in") + " ]\n \u2514[ a ]\n   \u2514b\n");
+    ExpectMessages(r.err, 21);
+    EXPECT_NE(r.err.find("arbolin: line 21: 'a/b' listed again (first on line 1)\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 22:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("arbolin: 979 more messages about paths listed again not shown\n"), std::string::npos)
+        << r.err;
+}
+
+// `git ls-files` quotes names with bytes past ASCII or controls; `git ls-files -z` never does. Both lists
+// give one listing, and a -0 list is never unquoted.
+TEST_F(CliIo, FromFileReadsGitsQuotedNames) {
+    Folder("repo/docs");
+    File("repo/docs/\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt", "x");
+    File("repo/tab\there", "x");
+    File("repo/\"quoted\"", "x");
+    File("repo/back\\slash", "x");
+    File("repo/plain", "x");
+    std::string repo = At("repo");
+    ASSERT_EQ(std::system(("cd '" + repo + "' && git init -q && git add -A").c_str()), 0);
+    std::string quoted, zero;
+    ASSERT_EQ(ReadCommand("cd '" + repo + "' && git ls-files", quoted), 0);
+    ASSERT_EQ(ReadCommand("cd '" + repo + "' && git ls-files -z", zero), 0);
+    ASSERT_NE(quoted.find("\"docs/\\346"), std::string::npos) << quoted;
+    RunResult fromQuoted = WithInput(quoted, {"--fromfile"});
+    RunResult fromZero = WithInput(zero, {"--fromfile", "-0"});
+    EXPECT_EQ(fromQuoted.status, 0) << fromQuoted.err;
+    EXPECT_EQ(fromZero.status, 0) << fromZero.err;
+    EXPECT_EQ(fromQuoted.out, fromZero.out);
+    EXPECT_NE(fromQuoted.out.find("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt"), std::string::npos) << fromQuoted.out;
+    EXPECT_NE(fromQuoted.out.find("tab\\there"), std::string::npos) << fromQuoted.out;
+    // Lines that only look quoted, and -0 lists, are taken as they are.
+    RunResult plain = WithInput("\"x\"\n", {"--fromfile"});
+    EXPECT_EQ(plain.out, "[ " + At("in") + " ]\n \u2514\"x\"\n");
+    RunResult nul = WithInput(std::string("\"a\\tb\"\0", 7), {"--fromfile", "-0"});
+    EXPECT_EQ(nul.out, "[ " + At("in") + " ]\n \u2514\"a\\\\tb\"\n");
 }
 
 TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {

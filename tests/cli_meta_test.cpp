@@ -26,6 +26,7 @@
 #include "cli/options.h"
 #include "metadata/colors.h"
 #include "metadata/metadata.h"
+#include "platform/messages.h"
 #include "support/arbolin_run.h"
 
 namespace fs = std::filesystem;
@@ -264,7 +265,7 @@ TEST(CliMetaRead, MadeUpValuesDecideFieldsMarksAndKinds) {
         {kEntryFolder, "drwxrwxrwt    0 1970-01-01 00:00 ", "", "\x1b[30;42m"},
         {kEntryFolderLink, "drwx------    0 1970-01-01 00:00 ", "", "\x1b[01;34m"},  // another file system
         // A followed link shows its target's fields and colour, and keeps its mark.
-        {kEntryFolderLink, "drwxr-xr-x    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},  // back to the folder
+        {kEntryFolder, "drwxr-xr-x    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},  // back to the folder
         {kEntryFolder, "drwxr-x---    0 1970-01-01 00:00 ", "@", "\x1b[01;34m"},
         {kEntryLink, "lrwxrwxrwx    5 1970-01-01 00:00 ", "@", "\x1b[01;36m"},  // ls's own colours have no "or"
         {kEntryFile, "         ?    ? " "               ? ", "", ""},
@@ -281,7 +282,12 @@ TEST(CliMetaRead, MadeUpValuesDecideFieldsMarksAndKinds) {
         EXPECT_EQ(ColorStart(colors, kMadeUp[i].name, m, e.kind != kEntryFile, scratch), expected[i].colour)
             << kMadeUp[i].name;
     }
+    // The folder read is entered: a link back to it is not followed, one elsewhere is; real folders are.
+    EXPECT_FALSE(FollowInto(table, "here/back"));
+    EXPECT_TRUE(FollowInto(table, "here/away"));
+    EXPECT_TRUE(FollowInto(table, "here/shared"));
     EXPECT_TRUE(table.entries[list.entries[6].meta].flags & kMetaRecursive);
+    EXPECT_FALSE(table.entries[list.entries[7].meta].flags & kMetaRecursive);
     EXPECT_TRUE(table.entries[list.entries[8].meta].flags & kMetaBroken);
 }
 
@@ -301,6 +307,8 @@ protected:
     void Sized(const std::string& rel, uint64_t bytes) { fs::resize_file(At(rel), bytes); }
     // `ls` run in the test's folder, with its output.
     std::string Ls(const std::string& args) { return Shell("cd '" + At("") + "' && ls " + args); }
+
+    void MountTmpfs(const std::string& rel);
 
     std::unique_ptr<ScopedEnv> tz_;
     std::vector<std::string> mounts_;
@@ -767,12 +775,147 @@ TEST_F(CliMeta, FollowedLinksStopAtLoops) {
     EXPECT_EQ(r.out,
               "[ l ]\n"
               " ├[ real ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
-              " ├[ viaLink ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
+              " ├[ viaLink ] [recursive, not followed]\n"
               " ├a\n ├b\n └dangling\n");
     // A followed link shows its target's size.
     fs::create_symlink("inner/file", At("l/real/toFile"));
     r = Arbolin({"-l", "-s", "-P", "toFile", "--no-subfolders", "l/real"});
     EXPECT_NE(r.out.find("  2 toFile"), std::string::npos) << r.out;
+}
+
+// A tmpfs gives a folder's entries newest first, so the order in which they are made decides the
+// order the disk delivers them in.
+void CliMeta::MountTmpfs(const std::string& rel) {
+    Folder(rel);
+    static bool unshared = false;
+    if (!unshared) {
+        ASSERT_EQ(unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+        ASSERT_EQ(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+        unshared = true;
+    }
+    ASSERT_EQ(mount("tmpfs", At(rel).c_str(), "tmpfs", 0, "size=4m"), 0) << std::strerror(errno);
+    mounts_.push_back(At(rel));
+}
+
+// -l enters a folder through a link only when the listing has not entered it before, judged in the
+// listing's order: the same listing whatever order the disk gives, and as many lines as `tree -l`.
+TEST_F(CliMeta, FollowedLinksEnterEachFolderOnce) {
+    for (const char* disk : {"ab", "ba"}) {
+        std::string root = std::string("t") + disk;
+        MountTmpfs(root);
+        for (const char* c = disk; *c != '\0'; ++c) {
+            std::string mine(1, *c), other(1, char('a' + 'b' - *c));
+            Folder(root + "/" + mine);
+            fs::create_symlink("../" + other, At(root + "/" + mine + "/to_" + other));
+        }
+        RunResult r = Arbolin({"-l", At(root)});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.substr(r.out.find('\n') + 1),
+                  " ├[ a ]\n │ └[ to_b ]\n │   └[ to_a ] [recursive, not followed]\n"
+                  " └[ b ]\n   └[ to_a ] [recursive, not followed]\n")
+            << disk;
+        r = Arbolin({"-l", "-r", At(root)});
+        EXPECT_EQ(r.out.substr(r.out.find('\n') + 1),
+                  " ├[ b ]\n │ └[ to_a ]\n │   └[ to_b ] [recursive, not followed]\n"
+                  " └[ a ]\n   └[ to_b ] [recursive, not followed]\n")
+            << disk;
+    }
+    // Seven folders, each with a link to every other: the old check along the path alone gave some
+    // 82,000 lines.
+    for (int i = 1; i <= 7; ++i)
+        for (int j = 1; j <= 7; ++j)
+            if (i != j) {
+                Folder("s/f" + std::to_string(i));
+                fs::create_symlink("../f" + std::to_string(j), At("s/f" + std::to_string(i) + "/l" + std::to_string(j)));
+            }
+    RunResult r = Arbolin({"-l", "s"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), Lines(Shell("tree -l --noreport '" + At("s") + "'")).size()) << r.out;
+    EXPECT_EQ(Lines(r.out).size(), 86u);
+}
+
+// --du counts a file with several links in the first folder of the listing, in name order, that holds
+// it, whatever order the disk gives; a folder's total is its whole subtree, whatever is shown.
+TEST_F(CliMeta, DuCountsHardLinksWhereTheListingFirstHoldsThem) {
+    MountTmpfs("h1");
+    File("h1/a/f", std::string(1000, 'x'));
+    File("h1/a/s", std::string(500, 'x'));
+    Folder("h1/c");
+    fs::create_hard_link(At("h1/a/f"), At("h1/c/g"));  // c, made last, comes first from the disk
+    RunResult r = Arbolin({"--du", "h1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find(' ')),
+              " [ h1 ]\n ├ 1500 [ a ]\n │ ├ 1000 f\n │ └  500 s\n └    0 [ c ]\n   └ 1000 g\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } shown[] = {
+        {{"--du", "--no-file-names", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n   └  50 [ deep ]\n"},
+        {{"--du", "-L", "1", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n"},
+        {{"--du", "--no-subfolders", "--summary", "u"}, "150 [ u ]\n ├ 100 [ a ]\n └  50 [ b ]\n"
+                                                        "2 folders, 0 files; total 150 bytes\n"},
+        {{"--du", "-L", "2", "--no-folder-names", "u"}, "150 [ u ]\n ├ 100 again\n └ 100 one\n"},
+        {{"--du", "-L", "1", "--sort", "size", "-r", "u"}, "150 [ u ]\n ├  50 [ b ]\n └ 100 [ a ]\n"},
+        // What the patterns leave out below what is shown is not the summary's business.
+        {{"--du", "-L", "2", "-I", "*.log", "--summary", "u"},
+         "150 [ u ]\n ├ 100 [ a ]\n │ ├ 100 again\n │ └ 100 one\n └  50 [ b ]\n   └  50 [ deep ]\n"
+         "3 folders, 2 files; total 150 bytes\n"},
+    };
+    File("u/a/one", std::string(100, 'x'));
+    fs::create_hard_link(At("u/a/one"), At("u/a/again"));
+    File("u/b/deep/two", std::string(50, 'x'));
+    File("u/b/deep/skip.log");  // empty: the totals stay as they are
+    for (const auto& c : shown) {
+        RunResult d = Arbolin(c.args);
+        EXPECT_EQ(d.status, 0) << d.err;
+        EXPECT_EQ(d.out, c.expected) << c.args[1];
+    }
+}
+
+// The documents say what the text view says of a link not followed.
+TEST_F(CliMeta, DocumentsMarkLinksNotFollowed) {
+    File("m/real/file");
+    fs::create_symlink("..", At("m/real/up"));
+    RunResult json = Arbolin({"-l", "--format", "json", "m"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("{\"name\": \"up\", \"type\": \"folder\", \"recursive\": true, \"children\": []}"),
+              std::string::npos) << json.out;
+    RunResult markdown = Arbolin({"-l", "--format", "markdown", "m"});
+    EXPECT_NE(markdown.out.find("\n    - up/ \\[recursive, not followed\\]\n"), std::string::npos) << markdown.out;
+    RunResult html = Arbolin({"-l", "--format", "html", "m"});
+    EXPECT_NE(html.out.find("<a href=\"real/up/\">up</a> <span class=\"note\">[recursive, not followed]</span>"
+                            "</summary>"),
+              std::string::npos) << html.out;
+}
+
+// Markdown and HTML show the fields where the text view does, and -F's marks escaped for their markup.
+TEST_F(CliMeta, DocumentsShowEveryField) {
+    File("d/f", "abc");
+    File("d/run");
+    chmod(At("d/f").c_str(), 0644);
+    chmod(At("d/run").c_str(), 0755);
+    fs::create_symlink("f", At("d/link"));
+    fs::create_symlink("<b>*x", At("d/odd"));
+    ASSERT_EQ(std::system(("cd '" + At("d") + "' && touch -h -d '2040-06-01 12:30:05' f run link odd").c_str()), 0);
+    const std::vector<std::string> args{"-s", "-D", "-p", "-F", "--no-subfolders", "d"};
+    std::vector<std::string> markdown = args, html = args;
+    markdown.insert(markdown.end(), {"--format", "markdown"});
+    html.insert(html.end(), {"--format", "html"});
+    RunResult md = Arbolin(markdown);
+    EXPECT_EQ(md.status, 0) << md.err;
+    for (const char* line : {"\n  - f (-rw-r--r--, 3, 2040-06-01 12:30)\n",
+                             "\n  - run\\* (-rwxr-xr-x, 0, 2040-06-01 12:30)\n",
+                             "\n  - link@ -&gt; f (lrwxrwxrwx, 1, 2040-06-01 12:30)\n",
+                             "\n  - odd@ -&gt; &lt;b&gt;\\*x (lrwxrwxrwx, 5, 2040-06-01 12:30)\n"})
+        EXPECT_NE(md.out.find(line), std::string::npos) << line << "\n" << md.out;
+    RunResult page = Arbolin(html);
+    EXPECT_EQ(page.status, 0) << page.err;
+    for (const char* piece : {"<li><span class=\"fields\">-rw-r--r-- ", " 3 2040-06-01 12:30 </span><a href=\"f\">f</a></li>\n",
+                              " 0 2040-06-01 12:30 </span><a href=\"run\">run</a>*</li>\n",
+                              " 1 2040-06-01 12:30 </span><a href=\"link\">link</a>@ -&gt; f</li>\n",
+                              "<a href=\"odd\">odd</a>@ -&gt; &lt;b&gt;*x</li>\n",
+                              "<summary><span class=\"fields\">drwx"})
+        EXPECT_NE(page.out.find(piece), std::string::npos) << piece << "\n" << page.out;
 }
 
 TEST_F(CliMeta, OneFileSystemListsMountsWithoutEnteringThem) {
@@ -803,7 +946,7 @@ TEST_F(CliMeta, LongTimeFormatsAndStructuredFields) {
     EXPECT_EQ(lines[1].substr(lines[1].size() - 13), "2040-06-01  f");
     r = Arbolin({"-s", "-D", "-p", "--format", "json", "t"});
     EXPECT_NE(r.out.find("{\"name\": \"f\", \"type\": \"file\", \"size\": 3, \"mtime\": \"2040-06-01T12:30:05+00:00\", "
-                         "\"mode\": \"-rw-r--r--\"}"),
+                         "\"mtimeSeconds\": 2222166605, \"mode\": \"-rw-r--r--\"}"),
               std::string::npos)
         << r.out;
     r = Arbolin({"--human", "-D", "--format", "markdown", "t"});
@@ -865,6 +1008,94 @@ TEST_F(CliMeta, StatAtAgreesWithStat) {
         EXPECT_EQ(err, reference.empty() ? EINVAL : 0) << name;
     }
     close(fd);
+}
+
+// Years at the ends of what the calendar holds: the text view writes them whole as date(1) does, past
+// what an int holds too; JSON writes four digits or ISO 8601's expanded form; past the calendar, "?".
+TEST(CliMetaDates, YearsAtTheEndsOfTime) {
+    ScopedEnv lc("LC_ALL", "C");
+    {
+        ScopedEnv tz("TZ", "UTC0");
+        tzset();
+        const int64_t kLast = 67768036191676799;  // the last second whose year struct tm holds in UTC
+        const struct {
+            int64_t seconds;
+            std::vector<const char*> formats;
+        } times[] = {
+            {kLast, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},
+            {kLast - 86400 * 400, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},
+            {67767976233532799, {"%Y-%m-%d %H:%M", "%a %j %C %y %G %V", "%%Y %s"}},  // 2147483647-12-31
+            {-67768040609740800, {"%Y-%m-%d %H:%M", "%a %j %G %V %s"}},  // the first second struct tm holds
+        };
+        for (const auto& [t, formats] : times)
+            for (const char* f : formats) {
+                std::string text, plain;
+                EXPECT_TRUE(FormatTime(text, f, t));
+                EXPECT_EQ(text + "\n", Shell("date -d @" + std::to_string(t) + " '+" + std::string(f) + "'"))
+                    << t << " " << f;
+                // %F as the C library writes it for years of five digits: no sign.
+                EXPECT_TRUE(FormatTime(text, "%F", t));
+                EXPECT_TRUE(FormatTime(plain, "%Y-%m-%d", t));
+                EXPECT_EQ(text, plain) << t;
+            }
+        std::string text;
+        EXPECT_FALSE(FormatTime(text, "%Y", kLast + 1));
+        EXPECT_EQ(text, "?");
+        EXPECT_EQ(IsoTime(kLast + 1), "");
+        const struct {
+            int64_t seconds;
+            const char* iso;
+        } years[] = {
+            {-62167219200, "0000-01-01T00:00:00+00:00"},  {-62135596800, "0001-01-01T00:00:00+00:00"},
+            {-62198755200, "-00001-01-01T00:00:00+00:00"}, {253402300799, "9999-12-31T23:59:59+00:00"},
+            {253402300800, "+10000-01-01T00:00:00+00:00"}, {-30610224000, "1000-01-01T00:00:00+00:00"},
+            {kLast, "+2147485547-12-31T23:59:59+00:00"},
+        };
+        for (const auto& y : years) EXPECT_EQ(IsoTime(y.seconds), y.iso) << y.seconds;
+    }
+    ScopedEnv tz("TZ", "Europe/Amsterdam");
+    tzset();
+    std::string text;
+    EXPECT_FALSE(FormatTime(text, "%Y", 67768036191676799));  // the next year there
+    EXPECT_EQ(text, "?");
+}
+
+// A date past the calendar through the metadata seam: "?", a message and a failure; JSON keeps the
+// exact seconds.
+int FarStat(FolderHandle, const char* name, StatLinks, uint32_t, EntryStat& out) {
+    out = EntryStat{};
+    out.mode = kTypeFile | 0644;
+    out.mtime = std::strcmp(name, "far") == 0 ? 67768036191676799 : 0;
+    return 0;
+}
+
+TEST(CliMetaDates, ADatePastTheCalendarIsReported) {
+    ScopedEnv tz("TZ", "Europe/Amsterdam");
+    tzset();
+    MetaTable table;
+    table.wants.date = true;
+    table.statAt = FarStat;
+    EntryList list;
+    list.Add("far", {}, {}, kEntryFile);
+    list.Add("near", {}, {}, kEntryFile);
+    StatEntries(table, "here", FolderHandle(-1), list, 0);
+    ListingTables tables;
+    InitListing(tables, kNoLimits);
+    ResetListing(tables, "here");
+    for (const EntryList::Entry& e : list.entries)
+        tables.files.push_back({0, tables.Store(list.Name(e)), e.nameLen, 0, 0, e.meta});
+    testing::internal::CaptureStderr();
+    MeasureFields(tables, 0, table);
+    FlushCappedMessages();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(table.failures, 1);
+    EXPECT_EQ(err, "arbolin: cannot show the date of 'far': 67768036191676799 seconds since 1970 is past the "
+                   "calendar of this system's time zone\n");
+    std::string far, near;
+    AppendFields(far, table, list.entries[0].meta);
+    AppendFields(near, table, list.entries[1].meta);
+    EXPECT_EQ(far, "               ? ");
+    EXPECT_EQ(near, "1970-01-01 01:00 ");
 }
 
 // Times far apart, in zones with and without a half-hour offset and summer time, against date(1).

@@ -139,14 +139,18 @@ constexpr OptionRow kRows[] = {
      "                      them (folder|file|link|fifo|socket|block|char); a name\n"
      "                      that is not valid UTF-8 has U+FFFD there and its exact\n"
      "                      bytes in \"bytes\" (hex); \"entries\" marks a folder over\n"
-     "                      --filelimit; --summary adds \"summary\" to the root.\n"
+     "                      --filelimit, \"recursive\" a link -l did not follow;\n"
+     "                      -D adds \"mtime\" (ISO 8601, years past 9999 as\n"
+     "                      +10000) and \"mtimeSeconds\"; --summary adds \"summary\"\n"
+     "                      to the root.\n"
      "                      markdown: a nested list, two spaces a level, folders\n"
      "                      ending in '/', special characters escaped. All UTF-8\n"
      "                      only. Example: arbolin --format json -I .git > tree.json\n"
      "  --format html       one self-contained page (UTF-8, inline CSS, no script):\n"
      "                      folders fold (<details open>), every name a link and\n"
-     "                      escaped as text. Links are relative to FOLDER, right\n"
-     "                      when the page is saved in FOLDER, unless --base-href.\n"
+     "                      escaped as text, fields and marks as in the tree.\n"
+     "                      Links are relative to FOLDER, right when the page is\n"
+     "                      saved in FOLDER, unless --base-href.\n"
      "                      Example: arbolin --format html -o index.html .\n"},
     {kOptTitle, 'T', "title", kArgRequired, "TEXT", "", {}, kFineEverywhere, false,
      "the page's title (default: the root's name)",
@@ -164,13 +168,16 @@ constexpr OptionRow kRows[] = {
      "                      is a folder, the last one a file unless the path ends\n"
      "                      in '/' or another path goes on below it; empty lines,\n"
      "                      './', '//' and '.' are ignored; absolute paths go under\n"
-     "                      a '/' folder; '..' is a plain name. Nothing on disk is\n"
-     "                      read. A path listed again is one entry (a folder\n"
-     "                      wins), reported with its line number, exit 1. Every\n"
-     "                      view, filter and format works; --gitignore and\n"
-     "                      --compat do not. With --fflinks, \"path -> target\"\n"
-     "                      names the link \"path\".\n"
-     "                      Example: git ls-files | arbolin --fromfile\n"},
+     "                      a '/' folder; '..' is a plain name. A line in git's\n"
+     "                      quoted form (\"...\" holding git's escapes only, as git\n"
+     "                      ls-files quotes names) is the path git means; with -0\n"
+     "                      lines are taken as they are. Nothing on disk is read.\n"
+     "                      A path listed again is one entry (a folder wins),\n"
+     "                      reported with its line number (the first 20, then a\n"
+     "                      count), exit 1. Every view, filter and format works;\n"
+     "                      --gitignore and --compat do not. With --fflinks,\n"
+     "                      \"path -> target\" names the link \"path\".\n"
+     "                      Example: git ls-files -z | arbolin --fromfile -0\n"},
     {kOptNul, '0', "null", kArgNone, "", "", {}, kFineEverywhere, false,
      "--fromfile reads and --parse writes NUL-separated paths",
      "  -0, --null          --fromfile reads and --parse writes NUL-separated paths\n"},
@@ -230,13 +237,18 @@ constexpr OptionRow kRows[] = {
      "the same in powers of 1,000: k, M, G (implies -s)",
      "  --si                the same in powers of 1,000: k, M, G (implies -s)\n"},
     {kOptDu, 0, "du", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
-     "a folder's size is the sum of the sizes of the files listed under it",
-     "  --du                a folder's size is the sum of the sizes of the files\n"
-     "                      listed under it, hard links counted once (implies -s);\n"
-     "                      --summary adds the total\n"},
+     "a folder's size is the sum of the sizes of the files in its subtree",
+     "  --du                a folder's size is the sum of the sizes of the files in\n"
+     "                      its whole subtree, whatever -L, --no-subfolders or\n"
+     "                      --no-file-names show (-I, -P and --gitignore still\n"
+     "                      leave files out), a file with several hard links\n"
+     "                      counted once, in the first folder holding it in name\n"
+     "                      order (implies -s); --summary adds the total\n"},
     {kOptDate, 'D', "date", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "last modification time, local time: 2026-05-01 10:00",
-     "  -D, --date          last modification time, local time: 2026-05-01 10:00\n"},
+     "  -D, --date          last modification time, local time: 2026-05-01 10:00;\n"
+     "                      '?' where the time zone's calendar cannot reach it\n"
+     "                      (reported, exit 1)\n"},
     {kOptTimeFormat, 0, "timefmt", kArgRequired, "FORMAT", "", {}, kNotWithCompat | kNotWithFromFile, false,
      "the date in strftime's FORMAT (implies -D)",
      "  --timefmt FORMAT    the date in strftime's FORMAT (implies -D); with --parse,\n"
@@ -281,8 +293,9 @@ constexpr OptionRow kRows[] = {
      "always"},
     {kOptFollow, 'l', "follow", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "enter symbolic links to folders",
-     "  -l, --follow        enter symbolic links to folders; a link back to a folder\n"
-     "                      on the current path is listed, marked \"[recursive, not\n"
+     "  -l, --follow        enter symbolic links to folders; a link to a folder the\n"
+     "                      listing entered before (in its own order, loops\n"
+     "                      included) is listed, marked \"[recursive, not\n"
      "                      followed]\", and not entered\n"},
     {kOptOneFileSystem, 'x', "one-file-system", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "folders on another file system than FOLDER's are listed, not entered",

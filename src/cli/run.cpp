@@ -102,16 +102,35 @@ void CountEntries(ListingRun& run, const EntryList& out, size_t before) {
     }
 }
 
+// --du reads folders the listing does not show (past -L, under --no-subfolders); the scan records a
+// folder's row just before it reads it. What is left out in them is not counted in --summary.
+bool BeyondShown(const ListingRun& run) {
+    const ListOptions& shown = run.options.list;
+    int32_t deepest = shown.subfolders ? shown.maxDepth : 1;
+    return run.options.meta.du && run.tables.folders.size() > 1 && run.tables.folders.back().depth >= deepest;
+}
+
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
     auto& run = *static_cast<ListingRun*>(context);
     size_t before = out.entries.size();
+    if (run.options.meta.follow && !FollowInto(run.meta, path)) return 0;  // listed, not entered again
     int error = run.inner.readFolder(run.inner.context, path, out);
     if (error != 0) return error;
     if (run.gitignore != nullptr) FilterIgnored(run.gitignore, path, out, before);
     if (run.gitfile != nullptr) FilterIgnored(run.gitfile, path, out, before);
+    bool beyond = BeyondShown(run);
+    int64_t leftOut = run.filter.leftOut, overFolders = run.overLimitFolders, overEntries = run.overLimitEntries;
     FilterEntries(run.filter, path, out, before);
     ApplyFileLimit(run, path, out, before);
+    if (beyond) {
+        run.filter.leftOut = leftOut;
+        run.overLimitFolders = overFolders;
+        run.overLimitEntries = overEntries;
+    }
     if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
+    // -l judges links in the listing's order: the scan enters the folders in it.
+    if (run.options.meta.follow && run.options.sort != CliOptions::kSortNone)
+        OrderFolderEntries(run.meta, out, before, ChosenOrder(false, run.options.reverse));
     if (run.options.format == CliOptions::kFormatJson)  // JSON tells links from files
         for (size_t i = before; i < out.entries.size(); ++i)
             if (out.entries[i].kind == kEntryLink) run.links.insert(LinkKey(path, out.Raw(out.entries[i])));
@@ -141,10 +160,8 @@ bool IsOverLimit(void* context, const FolderEntry& folder) {
 
 void OverLimitNote(void* context, TextBuffer& buffer, const FolderEntry& folder) {
     const auto& run = *static_cast<ListingRun*>(context);
-    if (run.looking && folder.meta < run.meta.entries.size() &&
-        (run.meta.entries[folder.meta].flags & kMetaRecursive)) {
+    if (run.looking && NotFollowed(&run.meta, folder.meta))
         AppendBounded(buffer, kNotFollowedNote, kNotFollowedNote.size());
-    }
     auto found = run.overLimit.find(folder.name);
     if (found == run.overLimit.end()) return;
     std::string note = " " + EntriesNote(found->second);
@@ -260,7 +277,7 @@ void PrepareMetadata(ListingRun& run) {
     meta.wants.kinds = !options.fromFile && (options.format == CliOptions::kFormatJson ||
                                              options.format == CliOptions::kFormatTreeJson ||
                                              options.format == CliOptions::kFormatTreeXml);
-    meta.filesListed = options.list.fileNames;
+    meta.filesListed = options.list.fileNames || options.meta.du;  // --du counts files not listed
     meta.beforeMessage = EraseProgressLine;
     meta.messageContext = &run;
     if (options.sjis) meta.shownTarget = ShownTarget;
@@ -278,7 +295,9 @@ bool Scan(ListingRun& run, ScanResult& scan) {
     through.reportUnreadable = ReportUnreadable;
     StartProgress(run.progress, kStandardErrorFd, ProgressNow());
     int32_t depth = 1;
-    scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth, run.options.list);
+    const ListOptions& shown = run.options.list;
+    scan = ScanFolder(run.tables, through, run.root, run.folderLast, depth,
+                      run.options.meta.du ? OptionsForSums(shown) : shown);
     EraseProgress(run.progress);
     run.gitLeftOut = GitIgnoreLeftOut(run.gitignore) + GitIgnoreLeftOut(run.gitfile);
     CloseGitIgnore(run.gitignore);
@@ -302,8 +321,11 @@ bool Scan(ListingRun& run, ScanResult& scan) {
 // Pruning, --du's sizes, and the folders and files in the chosen order.
 bool Order(ListingRun& run, ListingCounts& counts) {
     const CliOptions& options = run.options;
+    if (options.meta.du) {
+        run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta, ChosenOrder(false, false));
+        DropUnshownRows(run.tables, run.folderLast, options.list);
+    }
     if (options.prune) counts.pruned = PruneEmptyFolders(run.tables, run.folderLast, IsOverLimit, &run);
-    if (options.meta.du) run.totalSize = SumFolderSizes(run.tables, run.folderLast, run.meta);
     PrefixSortKeys(run.tables, run.folderLast, run.meta);
     NameOrder order = ChosenOrder(options.sort == CliOptions::kSortNone, options.reverse);
     BuildFolderStructure(run.tables, run.folderLast, order);

@@ -26,8 +26,10 @@ const char kStyle[] =
     "summary { cursor: pointer; font-weight: bold; }\n"
     "a { color: #0645ad; text-decoration: none; white-space: pre; }\n"
     "a:hover { text-decoration: underline; }\n"
-    ".note, .summary { color: #666; font-weight: normal; }\n"
-    "</style>\n</head>\n<body>\n<h1>";
+    ".note, .summary { color: #666; font-weight: normal; }\n";
+// Only a page with fields has them: spaces kept, so that they stand in columns.
+const char kFieldsStyle[] = ".fields { color: #666; font-weight: normal; white-space: pre; }\n";
+const char kStyleEnd[] = "</style>\n</head>\n<body>\n<h1>";
 
 // Bytes that a name written as it is may hold: printable ASCII other than & < > " ' and the backslash.
 struct PlainBytes {
@@ -52,6 +54,27 @@ void AppendShownName(std::string& out, std::string_view name, TextBuffer& scratc
     scratch.text.clear();
     AppendNameUtf8(scratch, name, false);
     AppendHtmlEscaped(out, scratch.text);
+}
+
+// -p, -s and -D before a name, as the text view aligns them.
+void AppendHtmlFields(std::string& out, const MetaTable* table, uint32_t meta) {
+    if (table == nullptr || !table->wants.Fields()) return;
+    std::string fields;
+    AppendFields(fields, *table, meta);
+    out += "<span class=\"fields\">";
+    AppendHtmlEscaped(out, fields);
+    out += "</span>";
+}
+
+// -F's mark after a file's name, and a link's " -> target" escaped as names are.
+void AppendHtmlMark(std::string& out, const MetaTable* table, uint32_t meta, TextBuffer& scratch) {
+    const EntryMeta* m = table != nullptr && table->wants.classify ? UsableMeta(*table, meta) : nullptr;
+    if (m == nullptr) return;
+    out += ClassifyMark(*m);
+    std::string_view target = LinkTarget(*table, *m);
+    if (target.empty()) return;
+    out += " -&gt; ";
+    AppendShownName(out, target, scratch);
 }
 
 }  // namespace
@@ -102,6 +125,8 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
         AppendHtmlEscaped(title, page.title);
     line += title;
     line += kStyle;
+    if (extras.meta != nullptr && extras.meta->wants.Fields()) line += kFieldsStyle;
+    line += kStyleEnd;
     line += title;
     line += "</h1>\n";
     if (page.intro == nullptr) Put(buffer, line);
@@ -129,22 +154,24 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
     WalkRow r;
     while (NextRow(walk, r)) {
         if (r.kind == WalkRow::kFile) {
-            std::string_view name = tables.Name(tables.FileRow(r.row));
+            const FileEntry& file = tables.FileRow(r.row);
+            std::string_view name = tables.Name(file);
+            line.assign("<li>");
+            AppendHtmlFields(line, extras.meta, file.meta);
             if (!options.folderNames || page.noLinks) {
                 // Without folder rows a file's folder is unknown, and so is its link: none is better
                 // than a wrong one.
-                line.assign("<li>");
                 AppendShownName(line, name, scratch);
-                line += "</li>\n";
-                Put(buffer, line);
-                continue;
+            } else {
+                line += "<a href=\"";
+                line += links.back();
+                AppendPercentEncoded(line, name);
+                line += "\">";
+                AppendShownName(line, name, scratch);
+                line += "</a>";
             }
-            line.assign("<li><a href=\"");
-            line += links.back();
-            AppendPercentEncoded(line, name);
-            line += "\">";
-            AppendShownName(line, name, scratch);
-            line += "</a></li>\n";
+            AppendHtmlMark(line, extras.meta, file.meta, scratch);
+            line += "</li>\n";
             Put(buffer, line);
         } else if (r.kind == WalkRow::kFolder) {
             // A folder's opening: its summary, then its list.
@@ -152,9 +179,15 @@ void RenderHtml(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             std::string link = rootLink;
             if (r.level > 0) childLink(link, tables.Name(f));
             line.assign(r.level == 0 ? "<details open><summary>" : "<li><details open><summary>");
+            AppendHtmlFields(line, extras.meta, f.meta);
             if (!page.noLinks) line += "<a href=\"" + (link.empty() ? std::string("./") : link) + "\">";
             AppendShownName(line, tables.Name(f), scratch);
             if (!page.noLinks) line += "</a>";
+            if (NotFollowed(extras.meta, f.meta)) {
+                line += " <span class=\"note\">";
+                line += kNotFollowedNote.substr(1);
+                line += "</span>";
+            }
             if (r.overLimit >= 0) line += " <span class=\"note\">" + EntriesNote(r.overLimit) + "</span>";
             line += "</summary>\n<ul>\n";
             Put(buffer, line);

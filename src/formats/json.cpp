@@ -106,7 +106,15 @@ void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
     if (w.owner) AppendJsonField(out, "user", UserName(m->uid));
     if (w.group) AppendJsonField(out, "group", GroupName(m->gid));
     if (w.size) out += ", \"size\": " + std::to_string(m->size);
-    if (w.date) out += (w.changeTime ? ", \"ctime\": \"" : ", \"mtime\": \"") + IsoTime(ShownTime(w, *m)) + "\"";
+    if (w.date) {
+        // The exact seconds beside the date, which the calendar may not reach (the date is then null).
+        const char* field = w.changeTime ? "ctime" : "mtime";
+        int64_t seconds = ShownTime(w, *m);
+        std::string iso = IsoTime(seconds);
+        out += iso.empty() ? ", \"" + std::string(field) + "\": null"
+                           : ", \"" + std::string(field) + "\": \"" + iso + "\"";
+        out += ", \"" + std::string(field) + "Seconds\": " + std::to_string(seconds);
+    }
     if (w.perms) out += ", \"mode\": \"" + FormatMode(m->mode) + "\"";
     if (w.classify && (m->flags & kMetaLink) && m->targetLen > 0) {
         std::string hex;
@@ -149,6 +157,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             AppendJsonEntry(scratch, tables.Name(f), "folder", r.level, r.first);
             Put(buffer, scratch);
             JsonMeta(buffer, extras.meta, f.meta);
+            if (NotFollowed(extras.meta, f.meta)) Put(buffer, ", \"recursive\": true");
             if (r.overLimit >= 0) Put(buffer, ", \"entries\": " + std::to_string(r.overLimit));
             Put(buffer, kJsonChildren);
             paths.push_back(r.level == 0 ? extras.rootPath : ChildPath(paths.back(), tables.Name(f)));

@@ -4,17 +4,6 @@
 
 namespace {
 
-// Markdown's " (1.5K, 2026-05-01 10:00)" after a name, for -s and -D.
-void MarkdownMeta(std::string& line, const MetaTable* table, uint32_t meta) {
-    const EntryMeta* m = table != nullptr ? UsableMeta(*table, meta) : nullptr;
-    if (m == nullptr || (!table->wants.size && !table->wants.date)) return;
-    line += " (";
-    if (table->wants.size) line += FormatSize(m->size, table->wants.human, table->wants.si);
-    if (table->wants.size && table->wants.date) line += ", ";
-    if (table->wants.date) line.append(table->dates, m->date, m->dateLen);
-    line += ')';
-}
-
 // Markdown's special characters, and spaces at either end (which a list item would drop), escaped.
 void AppendMarkdownName(std::string& out, std::string_view escaped) {
     // Backslash escapes where every Markdown takes them; character references for the rest, which
@@ -37,6 +26,40 @@ void AppendMarkdownName(std::string& out, std::string_view escaped) {
     }
 }
 
+// -F's mark after a name, a link's " -> target", then " (-rw-r--r--, 1.5K, 2026-05-01 10:00)" for -p, -s
+// and -D, in the text view's order.
+void MarkdownMeta(std::string& line, const MetaTable* table, uint32_t meta, bool folder, TextBuffer& scratch) {
+    const EntryMeta* m = table != nullptr ? UsableMeta(*table, meta) : nullptr;
+    if (m == nullptr) return;
+    const MetaWants& w = table->wants;
+    if (w.classify && !folder) {
+        AppendMarkdownName(line, ClassifyMark(*m));
+        if (std::string_view target = LinkTarget(*table, *m); !target.empty()) {
+            line += " -&gt; ";
+            scratch.text.clear();
+            AppendNameUtf8(scratch, target, false);
+            AppendMarkdownName(line, scratch.text);
+        }
+    }
+    if (!w.Fields()) return;
+    const char* comma = "";
+    line += " (";
+    if (w.perms) {
+        line += FormatMode(m->mode);
+        comma = ", ";
+    }
+    if (w.size) {
+        line += comma;
+        line += FormatSize(m->size, w.human, w.si);
+        comma = ", ";
+    }
+    if (w.date) {
+        line += comma;
+        line.append(table->dates, m->date, m->dateLen);
+    }
+    line += ')';
+}
+
 }  // namespace
 
 void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
@@ -56,7 +79,12 @@ void RenderMarkdown(TextBuffer& buffer, const ListingTables& tables, const ListO
         line += "- ";
         AppendMarkdownName(line, escaped.text);
         if (folder) line += '/';
-        MarkdownMeta(line, extras.meta, folder ? tables.folders[r.row].meta : tables.FileRow(r.row).meta);
+        uint32_t meta = folder ? tables.folders[r.row].meta : tables.FileRow(r.row).meta;
+        MarkdownMeta(line, extras.meta, meta, folder, escaped);
+        if (folder && NotFollowed(extras.meta, meta)) {
+            line += ' ';
+            AppendMarkdownName(line, kNotFollowedNote.substr(1));
+        }
         if (r.overLimit >= 0) {
             line += ' ';
             line += EntriesNote(r.overLimit);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/messages.h"
+
 namespace {
 
 void PadLeft(std::string& out, std::string_view text, size_t width) {
@@ -42,10 +44,10 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
     if (!w.Fields()) return;
     int64_t lastTime = 0;
     uint32_t lastDate = 0, lastLen = 0;
-    bool haveLast = false;
+    bool haveLast = false, lastShown = true;
     uint64_t largest = 0;
     std::string text;
-    auto measure = [&](uint32_t meta) {
+    auto measure = [&](uint32_t meta, std::string_view name) {
         if (meta == kNoMeta || meta >= table.entries.size()) return;
         EntryMeta& m = table.entries[meta];
         if (m.flags & kMetaMissing) return;
@@ -60,19 +62,25 @@ void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& t
         // Neighbours often share a time: the text made for the last one serves again.
         int64_t time = ShownTime(w, m);
         if (!haveLast || time != lastTime) {
-            FormatTime(text, w.timeFormat, time);
+            lastShown = FormatTime(text, w.timeFormat, time);
             lastDate = uint32_t(table.dates.size());
             lastLen = uint32_t(text.size());
             table.dates += text;
             lastTime = time;
             haveLast = true;
         }
+        if (!lastShown) {
+            ++table.failures;
+            PrintCapped("dates that cannot be shown",
+                        "cannot show the date of " + Quoted(name) + ": " + std::to_string(ShownTime(w, m)) +
+                            " seconds since 1970 is past the calendar of this system's time zone");
+        }
         m.date = lastDate;
         m.dateLen = lastLen;
         table.dateWidth = std::max<size_t>(table.dateWidth, lastLen);
     };
-    for (int32_t r = 0; r <= folderLast; ++r) measure(tables.folders[r].meta);
-    for (const FileEntry& f : tables.files) measure(f.meta);
+    for (int32_t r = 0; r <= folderLast; ++r) measure(tables.folders[r].meta, tables.Name(tables.folders[r]));
+    for (const FileEntry& f : tables.files) measure(f.meta, tables.Name(f));
     if (w.size && !w.human && !w.si) table.sizeWidth = std::to_string(largest).size();
     // At least one column each, for the "?" of an entry that could not be read.
     for (size_t* width : {&table.sizeWidth, &table.dateWidth, &table.inodeWidth, &table.deviceWidth,
@@ -163,6 +171,15 @@ std::string_view ClassifyMark(const EntryMeta& m) {
     if (type == kTypeSocket) return "=";
     if (type == kTypeFile && (m.mode & kModeAnyExec)) return "*";
     return {};
+}
+
+std::string_view LinkTarget(const MetaTable& table, const EntryMeta& m) {
+    if (!(m.flags & kMetaLink) || m.targetLen == 0) return {};
+    return std::string_view(table.targets).substr(m.target, m.targetLen);
+}
+
+bool NotFollowed(const MetaTable* table, uint32_t meta) {
+    return table != nullptr && meta < table->entries.size() && (table->entries[meta].flags & kMetaRecursive);
 }
 
 bool TimeFormatDangling(std::string_view format) {

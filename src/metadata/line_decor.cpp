@@ -43,9 +43,10 @@ void DecorAfter(void* context, TextBuffer& buffer, uint32_t meta, bool folder) {
     if (folder || !d.meta->wants.classify || m == nullptr) return;
     std::string_view mark = ClassifyMark(*m);
     AppendBounded(buffer, mark, mark.size());
-    if (!(m->flags & kMetaLink) || m->targetLen == 0) return;
+    std::string_view target = LinkTarget(*d.meta, *m);
+    if (target.empty()) return;
     AppendBounded(buffer, " -> ", 4);
-    d.writeName(buffer, std::string_view(d.meta->targets).substr(m->target, m->targetLen), false);
+    d.writeName(buffer, target, false);
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // point into, --du's sums and the sort keys made from sizes and dates.
 #include "metadata/metadata.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <functional>
-#include <unordered_set>
+#include <limits>
 
 #include "platform/messages.h"
 
@@ -46,26 +46,52 @@ std::string Join(const std::string& folder, std::string_view name) {
     return path;
 }
 
-bool IsAncestor(const std::string& folder, const std::string& path) {
-    if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
-    return folder.back() == '/' || path[folder.size()] == '/';
-}
-
-// Keeps the folders on the path to `path` (itself included, open as `folder`) for -l's loop check.
-void TrackPath(MetaTable& t, const std::string& path, FolderHandle folder) {
-    while (!t.openPath.empty() && !IsAncestor(t.openPath.back().path, path)) t.openPath.pop_back();
+// -l: notes the folder open as `folder` as entered.
+void NoteEntered(MetaTable& t, FolderHandle folder) {
     EntryStat st;
-    if (Look(t)(folder, "", kStatTarget, kStatIno, st) == 0) t.openPath.push_back({path, st.dev, st.ino});
-}
-
-bool OnPath(const MetaTable& t, uint64_t dev, uint64_t ino) {
-    for (const MetaTable::Open& o : t.openPath)
-        if (o.dev == dev && o.ino == ino) return true;
-    return false;
+    if (Look(t)(folder, "", kStatTarget, kStatIno, st) == 0) t.entered.insert({st.dev, st.ino});
 }
 
 void PutBigEndian(std::string& key, uint64_t v, int bytes) {
     for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) key += char(uint8_t(v >> shift));
+}
+
+// --sort mtime's bytes before a name key: newest first (the complement, big-endian, so plain byte
+// order puts it first); an entry without metadata counts as oldest.
+// The key of --sort mtime, or of --sort ctime where `ctime`: newest first.
+void PutTimeKey(std::string& key, const EntryMeta* m, bool ctime) {
+    int64_t time = !m ? 0 : ctime ? m->ctime : m->mtime;
+    uint32_t nsec = !m ? 0 : ctime ? m->ctimeNsec : m->mtimeNsec;
+    uint64_t seconds = m ? uint64_t(time) ^ (uint64_t(1) << 63) : 0;  // order kept, unsigned
+    PutBigEndian(key, ~seconds, 8);
+    PutBigEndian(key, ~nsec, 4);
+}
+
+// Each folder row's place in the listing's pre-order when siblings go in `order` (ties by name bytes,
+// then by row, so the place is the same whatever order the disk gave). `parent` from the rows.
+std::vector<int32_t> PlacesInNameOrder(const ListingTables& tables, int32_t folderLast,
+                                       const std::vector<int32_t>& parent, const NameOrder& order) {
+    auto rows = size_t(folderLast) + 1;
+    std::vector<std::vector<int32_t>> children(rows);
+    for (int32_t r = 1; r <= folderLast; ++r) children[size_t(parent[r])].push_back(r);
+    auto before = [&](int32_t a, int32_t b) {
+        const FolderEntry& x = tables.folders[a];
+        const FolderEntry& y = tables.folders[b];
+        if (int c = order.folders(tables.Key(x), tables.Key(y)); c != 0) return c < 0;
+        if (int c = tables.Name(x).compare(tables.Name(y)); c != 0) return c < 0;
+        return a < b;
+    };
+    for (std::vector<int32_t>& c : children) std::sort(c.begin(), c.end(), before);
+    std::vector<int32_t> place(rows, 0), stack{0};
+    int32_t next = 0;
+    while (!stack.empty()) {
+        int32_t r = stack.back();
+        stack.pop_back();
+        place[size_t(r)] = next++;
+        const std::vector<int32_t>& c = children[size_t(r)];
+        stack.insert(stack.end(), c.rbegin(), c.rend());
+    }
+    return place;
 }
 
 }  // namespace
@@ -95,7 +121,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
     StatFunction look = Look(t);
     uint32_t wants = Wants(w);
     bool all = w.StatAll();
-    if (w.follow) TrackPath(t, path, folder);
+    if (w.follow) NoteEntered(t, folder);
     std::string name, target;
     for (size_t i = before; i < out.entries.size(); ++i) {
         EntryList::Entry& e = out.entries[i];
@@ -124,11 +150,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
                 m.flags |= kMetaTargetKnown;
                 if (w.follow) {
                     Fill(m, reached);  // a followed link shows its target's metadata
-                    if (TypeOf(reached.mode) == kTypeFolder) {
-                        bool loop = OnPath(t, m.dev, m.ino);
-                        e.kind = loop ? kEntryFolderLink : kEntryFolder;
-                        if (loop) m.flags |= kMetaRecursive;
-                    }
+                    if (TypeOf(reached.mode) == kTypeFolder) e.kind = kEntryFolder;
                 }
             } else if (w.follow || w.colour) {
                 m.flags |= kMetaBroken;  // dangling, a loop of links, or not allowed: listed as the link
@@ -140,32 +162,109 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
             }
         }
         if (w.oneFileSystem && e.kind == kEntryFolder && m.dev != t.rootDev) e.kind = kEntryFolderLink;
+        if (w.follow && e.kind == kEntryFolder && (m.flags & kMetaLink))
+            t.linkedFolders[Join(path, name)] = e.meta;  // FollowInto decides when the scan comes to it
         t.entries.push_back(m);
     }
 }
 
-uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table) {
-    struct Node {
-        uint64_t dev, ino;
-        bool operator==(const Node& o) const { return dev == o.dev && ino == o.ino; }
+bool FollowInto(MetaTable& t, const std::string& path) {
+    auto link = t.linkedFolders.find(path);
+    if (link == t.linkedFolders.end()) return true;
+    EntryMeta& m = t.entries[link->second];
+    t.linkedFolders.erase(link);
+    if (t.entered.count({m.dev, m.ino}) == 0) return true;
+    m.flags |= kMetaRecursive;
+    return false;
+}
+
+void OrderFolderEntries(const MetaTable& t, EntryList& out, size_t before, const NameOrder& order) {
+    struct Folder {
+        std::string key;
+        EntryList::Entry entry;
     };
-    struct NodeHash {
-        size_t operator()(const Node& n) const { return std::hash<uint64_t>()(n.ino * 31 + n.dev); }
-    };
-    std::unordered_set<Node, NodeHash> seen;  // files with more than one link, counted once
-    std::vector<uint64_t> total(size_t(folderLast) + 1, 0);
-    for (const FileEntry& f : tables.files) {
-        const EntryMeta* m = UsableMeta(table, f.meta);
-        if (m == nullptr || f.folderId < 0 || f.folderId > folderLast) continue;
-        if (m->nlink > 1 && !seen.insert({m->dev, m->ino}).second) continue;
-        total[size_t(f.folderId)] += m->size;
+    std::vector<Folder> folders;
+    std::vector<size_t> places;
+    for (size_t i = before; i < out.entries.size(); ++i) {
+        const EntryList::Entry& e = out.entries[i];
+        if (e.kind != kEntryFolder && e.kind != kEntryFolderLink) continue;
+        Folder f{std::string(), e};
+        if (t.wants.sortMtime || t.wants.sortCtime) PutTimeKey(f.key, UsableMeta(t, e.meta), t.wants.sortCtime);
+        f.key.append(out.Key(e));
+        folders.push_back(std::move(f));
+        places.push_back(i);
     }
+    std::stable_sort(folders.begin(), folders.end(),
+                     [&](const Folder& a, const Folder& b) { return order.folders(a.key, b.key) < 0; });
+    for (size_t k = 0; k < places.size(); ++k) out.entries[places[k]] = folders[k].entry;
+}
+
+ListOptions OptionsForSums(const ListOptions& shown) {
+    ListOptions scan = shown;
+    scan.subfolders = scan.folderNames = scan.fileNames = true;
+    scan.maxDepth = std::numeric_limits<int32_t>::max();
+    return scan;
+}
+
+void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptions& shown) {
+    // The scan enters a folder at depth d only above the deepest depth, and records its entries at d + 1.
+    int32_t deepest = shown.subfolders ? shown.maxDepth : 1;
+    auto rows = size_t(folderLast) + 1;
+    std::vector<int32_t> newId(rows, 0);
+    std::vector<char> filesKept(rows, 0);
+    int32_t next = 0;
+    for (size_t r = 0; r < rows; ++r) {
+        const FolderEntry f = tables.folders[r];
+        filesKept[r] = shown.fileNames && f.depth < deepest;
+        if (r != 0 && !(shown.folderNames && f.depth <= deepest)) continue;
+        newId[r] = next;
+        FolderEntry& row = tables.folders[size_t(next)];
+        row = f;
+        row.id = next++;
+        row.fileCount = 0;
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < tables.files.size(); ++i) {
+        FileEntry f = tables.files[i];
+        auto r = size_t(f.folderId);
+        if (!filesKept[r]) continue;
+        f.folderId = newId[r];  // the root's where folder rows are not listed
+        ++tables.folders[size_t(f.folderId)].fileCount;
+        tables.files[kept++] = f;
+    }
+    tables.files.resize(kept);
+    tables.folders.resize(size_t(next));
+    folderLast = next - 1;
+}
+
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table,
+                        const NameOrder& nameOrder) {
     // Parents from the pre-ordered rows (a stack of the rows still open), then sums from the deepest up.
     std::vector<int32_t> parent(size_t(folderLast) + 1, 0), open;
     for (int32_t r = 0; r <= folderLast; ++r) {
         while (!open.empty() && tables.folders[open.back()].depth >= tables.folders[r].depth) open.pop_back();
         if (!open.empty()) parent[r] = open.back();
         open.push_back(r);
+    }
+    // A file with more than one link: the folder that counts it, the first in the listing's order.
+    std::unordered_map<FileId, int32_t, FileIdHash> owner;
+    std::vector<int32_t> place;
+    for (const FileEntry& f : tables.files) {
+        const EntryMeta* m = UsableMeta(table, f.meta);
+        if (m == nullptr || m->nlink <= 1 || f.folderId < 0 || f.folderId > folderLast) continue;
+        auto [it, fresh] = owner.emplace(FileId{m->dev, m->ino}, f.folderId);
+        if (fresh || it->second == f.folderId) continue;
+        if (place.empty()) place = PlacesInNameOrder(tables, folderLast, parent, nameOrder);
+        if (place[size_t(f.folderId)] < place[size_t(it->second)]) it->second = f.folderId;
+    }
+    std::unordered_set<FileId, FileIdHash> counted;
+    std::vector<uint64_t> total(size_t(folderLast) + 1, 0);
+    for (const FileEntry& f : tables.files) {
+        const EntryMeta* m = UsableMeta(table, f.meta);
+        if (m == nullptr || f.folderId < 0 || f.folderId > folderLast) continue;
+        if (m->nlink > 1 && (owner[{m->dev, m->ino}] != f.folderId || !counted.insert({m->dev, m->ino}).second))
+            continue;
+        total[size_t(f.folderId)] += m->size;
     }
     for (int32_t r = folderLast; r >= 1; --r) total[parent[r]] += total[r];
     for (int32_t r = 0; r <= folderLast; ++r) {
@@ -186,11 +285,7 @@ void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& 
         if (w.sortSize) {
             PutBigEndian(key, ~(m ? m->size : 0), 8);
         } else {
-            int64_t time = !m ? 0 : w.sortCtime ? m->ctime : m->mtime;
-            uint32_t nsec = !m ? 0 : w.sortCtime ? m->ctimeNsec : m->mtimeNsec;
-            uint64_t seconds = m ? uint64_t(time) ^ (uint64_t(1) << 63) : 0;  // order kept, unsigned
-            PutBigEndian(key, ~seconds, 8);
-            PutBigEndian(key, ~nsec, 4);
+            PutTimeKey(key, m, w.sortCtime);
         }
         key.append(tables.pool.data() + nameKey, nameKeyLen);
         outKey = tables.Store(key);

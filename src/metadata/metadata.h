@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "listing/listing.h"
@@ -41,6 +42,15 @@ struct EntryMeta {
     uint8_t flags = 0;
 };
 
+// A file or folder on the system: its device and inode.
+struct FileId {
+    uint64_t dev, ino;
+    bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino; }
+};
+struct FileIdHash {
+    size_t operator()(const FileId& f) const { return std::hash<uint64_t>()(f.ino * 31 + f.dev); }
+};
+
 // What the options ask of each entry.
 struct MetaWants {
     bool size = false, human = false, si = false, du = false;
@@ -68,17 +78,16 @@ struct MetaTable {
     StatFunction statAt = nullptr;  // nullptr: the system's (StatAt); tests swap in their own
     uint64_t rootDev = 0;           // -x: FOLDER's file system
     bool filesListed = true;        // false (--no-file-names): files are not looked at, links only for -l
-    int64_t failures = 0;           // entries that could not be looked at (each reported)
+    int64_t failures = 0;           // entries that could not be looked at, or whose date cannot be shown
+                                    // (each reported)
     void (*beforeMessage)(void* context) = nullptr;  // called before such a report (the progress line)
     // Link targets as the listing shows names (code page 932 in the sjis modes); nullptr: as they are.
     std::string (*shownTarget)(void* context, std::string_view raw) = nullptr;
     void* messageContext = nullptr;
-    // -l: the folders on the path being read, to tell a link back to one of them.
-    struct Open {
-        std::string path;
-        uint64_t dev, ino;
-    };
-    std::vector<Open> openPath;
+    // -l: the folders this listing has entered, and the links to folders read but not yet entered (by
+    // the path the scan will open, to their metadata rows).
+    std::unordered_set<FileId, FileIdHash> entered;
+    std::unordered_map<std::string, uint32_t> linkedFolders;
     // Field widths over the whole listing, set by MeasureFields, and the names of owners and groups.
     size_t sizeWidth = 0, dateWidth = 0, inodeWidth = 0, deviceWidth = 0, ownerWidth = 0, groupWidth = 0;
     std::unordered_map<uint32_t, std::string> owners, groups;
@@ -88,22 +97,41 @@ struct MetaTable {
 // Returns 0 or the errno.
 int StatRoot(MetaTable& table, const std::string& path, uint32_t& meta);
 // Looks at the entries of `out` from `before` on, read from the folder `path` that is open as `folder`,
-// and files a metadata row for each (Entry::meta). With -l a link to a folder becomes a folder (a
-// folder not entered when it leads back to one on the path); with -x a folder on another file system
-// becomes one not entered. An entry that cannot be looked at is listed without metadata: one line on
-// standard error each, counted in `failures`.
+// and files a metadata row for each (Entry::meta). With -l the folder is noted as entered and a link to
+// a folder becomes a folder (FollowInto decides whether it is entered); with -x a folder on another file
+// system becomes one not entered. An entry that cannot be looked at is listed without metadata: one
+// line on standard error each, counted in `failures`.
 void StatEntries(MetaTable& table, const std::string& path, FolderHandle folder, EntryList& out, size_t before);
+// -l: whether the folder at `path`, about to be read, is entered. Real folders always are; a folder
+// reached through a link only when this listing has entered none with its device and inode before (else
+// its row is marked kMetaRecursive). The scan asks in the listing's own order (OrderFolderEntries), so
+// the same folders are entered whatever order the disk gives.
+bool FollowInto(MetaTable& table, const std::string& path);
+// -l: the folders among the entries of `out` from `before` on put in the order the listing shows them
+// (`order`; newest first under --sort mtime; by name under --sort size, as the totals are not known
+// yet), each in a place a folder held; files stay where they are.
+void OrderFolderEntries(const MetaTable& table, EntryList& out, size_t before, const NameOrder& order);
 
-// --du: each folder's size becomes the sum of the sizes of the files recorded under it, a file with
-// several hard links counted once. Call before BuildFolderStructure (rows in pre-order, id = row).
-// Returns FOLDER's total.
-uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table);
+// --du: a folder's total counts its whole subtree, whatever the listing shows, so the scan reads it all:
+// the options it scans with, from those of the listing shown.
+ListOptions OptionsForSums(const ListOptions& shown);
+
+// --du: each folder's size becomes the sum of the sizes of the files recorded under it; a file with
+// several hard links counts once, in the first folder that holds it in the listing's pre-order with
+// siblings in `nameOrder`. Call before BuildFolderStructure (rows in pre-order, id = row). Returns
+// FOLDER's total.
+uint64_t SumFolderSizes(ListingTables& tables, int32_t folderLast, MetaTable& table,
+                        const NameOrder& nameOrder);
+// --du, after the sums: drops the rows that the listing's options `shown` leave out of a scan made with
+// OptionsForSums(shown) (folders past the depth, files of folders not entered, names not listed).
+void DropUnshownRows(ListingTables& tables, int32_t& folderLast, const ListOptions& shown);
 // --sort size / mtime / ctime: every file row's key (and folder row's, for mtime and for size with --du) gets the
 // order's bytes in front of its name key, so the engine's stable sorts order by them, ties by name.
 void PrefixSortKeys(ListingTables& tables, int32_t folderLast, const MetaTable& table);
 
 // Formats every row's date once (the width is known before the text is written), looks up the names
-// of owners and groups once each, and measures the fields' widths.
+// of owners and groups once each, and measures the fields' widths. A date the local calendar cannot reach shows as "?", reported and counted in
+// `failures`.
 void MeasureFields(const ListingTables& tables, int32_t folderLast, MetaTable& table);
 // The entry `meta` names, or nullptr where there is none (kNoMeta) or it could not be looked at.
 const EntryMeta* UsableMeta(const MetaTable& table, uint32_t meta);
@@ -121,5 +149,9 @@ std::string OctalMode(uint32_t mode);
 inline int64_t ShownTime(const MetaWants& w, const EntryMeta& m) { return w.changeTime ? m.ctime : m.mtime; }
 // The -F mark for a file: "*", "|", "=", "@" or nothing.
 std::string_view ClassifyMark(const EntryMeta& m);
+// -F: the target of a link as read (shown as names are), or nothing.
+std::string_view LinkTarget(const MetaTable& table, const EntryMeta& m);
+// -l: the folder row with metadata `meta` is a link to a folder this listing entered before, not entered.
+bool NotFollowed(const MetaTable* table, uint32_t meta);
 // True when `format` ends in a lone '%' (strftime's result is then undefined).
 bool TimeFormatDangling(std::string_view format);

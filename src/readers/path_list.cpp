@@ -23,6 +23,59 @@ void AddEntry(void* context, std::string_view raw, EntryKind kind, EntryList& ou
 
 }  // namespace
 
+namespace {
+
+// The byte a one-letter escape of git's stands for, or -1.
+int GitEscape(char letter) {
+    static const char kLetters[] = "abtnvfr\"\\";
+    static const char kBytes[] = "\a\b\t\n\v\f\r\"\\";
+    for (size_t i = 0; i + 1 < sizeof kLetters; ++i)
+        if (kLetters[i] == letter) return uint8_t(kBytes[i]);
+    return -1;
+}
+
+bool IsOctal(char c, char highest) { return c >= '0' && c <= highest; }
+
+}  // namespace
+
+size_t UnquoteGitPath(char* path, size_t length) {
+    if (length < 2 || path[0] != '"' || path[length - 1] != '"') return length;
+    // First check the whole line, so that a line that is not git's is left as it was.
+    size_t end = length - 1;
+    bool escaped = false;
+    for (size_t i = 1; i < end; ++i) {
+        if (path[i] == '"') return length;
+        if (path[i] != '\\') continue;
+        if (i + 1 >= end) return length;
+        if (GitEscape(path[i + 1]) >= 0) {
+            ++i;
+        } else if (i + 3 < end && IsOctal(path[i + 1], '3') && IsOctal(path[i + 2], '7') &&
+                   IsOctal(path[i + 3], '7')) {
+            i += 3;
+        } else {
+            return length;
+        }
+        escaped = true;
+    }
+    if (!escaped) return length;
+    size_t out = 0;
+    for (size_t i = 1; i < end; ++i) {
+        char c = path[i];
+        if (c == '\\') {
+            int byte = GitEscape(path[i + 1]);
+            if (byte >= 0) {
+                c = char(byte);
+                ++i;
+            } else {
+                c = char(((path[i + 1] - '0') << 6) | ((path[i + 2] - '0') << 3) | (path[i + 3] - '0'));
+                i += 3;
+            }
+        }
+        path[out++] = c;
+    }
+    return out;
+}
+
 std::string_view PlainPath(char* path, size_t length, bool& folder) {
     // Most lists need no rewriting: "./" in front (as `find .` prints) is skipped over.
     size_t skip = 0;
@@ -87,15 +140,17 @@ bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names
         if (!nulSeparated && length > 0 && bytes[start + length - 1] == '\r') --length;
         if (links) length = std::min(length, std::string_view(bytes + start, length).find(" -> "));
         ++line;
+        if (!nulSeparated) length = UnquoteGitPath(bytes + start, length);
         bool folder = false;
         std::string_view path = PlainPath(bytes + start, length, folder);
         if (!path.empty()) {
             int32_t earlier = AddMemoryPath(list.tree, path, folder, line);
             if (earlier != 0) {
                 ++list.repeated;
-                PrintMessage((nulSeparated ? "path " : "line ") + std::to_string(line) + ": " +
-                             Quoted(path) + " listed again (first on " +
-                             (nulSeparated ? "path " : "line ") + std::to_string(earlier) + ")");
+                const char* unit = nulSeparated ? "path " : "line ";
+                PrintCapped("paths listed again", unit + std::to_string(line) + ": " + Quoted(path) +
+                                                      " listed again (first on " + unit +
+                                                      std::to_string(earlier) + ")");
             }
         }
         start = end + 1;

@@ -27,11 +27,19 @@ std::string_view PlainPath(char* path, size_t length, bool& folder);
 // The rewriting itself, from the start of `path`; returns the plain form's length.
 size_t RewritePath(char* path, size_t length, bool& folder);
 
+// git's quoted form of a path (core.quotePath, as `git ls-files` prints names with bytes past ASCII or
+// control characters): a line that starts and ends with '"' and holds, between them, at least one
+// backslash escape, only git's escapes (\a \b \t \n \v \f \r \" \\ and three octal digits) and no
+// bare '"', is rewritten in place to the bytes git means. Returns the length of what the line now holds
+// (`length` unchanged where it is not in that form: "x" in quotes stays a name with quotes).
+size_t UnquoteGitPath(char* path, size_t length);
+
 // Reads the list at `file` ("-": standard input), paths one a line (LF or CRLF) or NUL-separated, and
 // builds the tree; entries show their names through `names` (CP932 in the sjis modes, collation keys).
-// Each line naming an entry again is reported on stderr with its number. False, with `error`, when the
-// list cannot be read. `links` (tree's --fflinks): a line "path -> target" names the link "path"; its
-// target, from the first " -> " on, is left out.
+// Lines in git's quoted form are read as the paths git means (never in a NUL-separated list). Each
+// line naming an entry again is reported on stderr with its number (the first ones, then a count).
+// False, with `error`, when the list cannot be read. `links` (tree's --fflinks): a line "path -> target"
+// names the link "path"; its target, from the first " -> " on, is left out.
 bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
                   std::string& error, bool links = false);
 // Gives back the list's memory once the scan has copied the names (the count of repeats stays).
