@@ -35,6 +35,16 @@ void* Open(const char* soname) {
     return library;
 }
 
+// Keeps `api` when every function was found in `library`, else lets the library go.
+bool Keep(void* library, bool found, const IcuApi& api) {
+    if (!found) {
+        dlclose(library);
+        return false;
+    }
+    functions = api;
+    return true;
+}
+
 bool LoadCharacters() {
     const char* soname = ARBOLIN_ICU_UC_SONAME;
     void* library = Open(soname);
@@ -48,12 +58,7 @@ bool LoadCharacters() {
                  Find(library, ARBOLIN_ICU_NAME(ucnv_open), api.openConverter, soname) &&
                  Find(library, ARBOLIN_ICU_NAME(ucnv_toUChars), api.toUChars, soname) &&
                  Find(library, ARBOLIN_ICU_NAME(ucnv_close), api.closeConverter, soname);
-    if (!found) {
-        dlclose(library);
-        return false;
-    }
-    functions = api;
-    return true;
+    return Keep(library, found, api);
 }
 
 bool LoadCollation() {
@@ -66,12 +71,7 @@ bool LoadCollation() {
                  Find(library, ARBOLIN_ICU_NAME(ucol_getSortKey), api.sortKey, soname) &&
                  Find(library, ARBOLIN_ICU_NAME(ucol_getLocaleByType), api.localeByType, soname) &&
                  Find(library, ARBOLIN_ICU_NAME(ucol_close), api.closeCollator, soname);
-    if (!found) {
-        dlclose(library);
-        return false;
-    }
-    functions = api;
-    return true;
+    return Keep(library, found, api);
 }
 
 }  // namespace
