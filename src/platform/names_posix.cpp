@@ -41,6 +41,12 @@ bool IsByteOrderLocale(const char* posix) {
 // digits in two bytes that are never 0x00, and those digits: runs compare by value ("9" < "10"), and the
 // rest of the name by bytes. A key made here holds no 0x00 byte, as an ICU sort key does not.
 void ByteOrderKey(std::string_view raw, bool folder, bool natural, std::string& key) {
+    if (!natural) {  // the name itself, a folder's with ASCII letters lowered: one copy, no byte appended alone
+        key.assign(raw);
+        if (folder)
+            for (char& c : key) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        return;
+    }
     key.clear();
     for (size_t i = 0; i < raw.size();) {
         char c = raw[i];
