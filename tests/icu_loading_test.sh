@@ -51,7 +51,7 @@ for l in "${locales[@]}"; do
   more=()
   [ "$l" = C.UTF-8 ] && more=("--natural ascii" "--fromfile paths-ascii.txt")
   for args in "ascii" "--indented ascii" "--format json ascii" "--name-limit ascii" "-s -D --summary ascii" \
-              "-r --files-first ascii" "-p -F ascii" "${more[@]}"; do
+              "-r --files-first ascii" "--sort none ascii" "-p -F ascii" "${more[@]}"; do
     printf '%s\n' "ascii/a.txt" "ascii/Sub dir/deeper/x" >"$scratch/paths-ascii.txt"
     # shellcheck disable=SC2086
     run "$l" "" $args
@@ -87,6 +87,7 @@ expect_refused() {
 for l in "${locales[@]}"; do
   expect_refused "$l: Japanese names" "$uc" "$l" ja
   expect_refused "$l: Japanese names into a file" "$uc" "$l" --output "$scratch/listing.txt" ja
+  expect_refused "$l: Japanese names unsorted" "$uc" "$l" --sort none ja
   [ -e "$scratch/listing.txt" ] && fail "$l: the output file was made though the listing was refused"
   expect_refused "$l: Japanese paths in --fromfile" "$uc" "$l" --fromfile paths.txt
   expect_refused "$l: the Windows program's order" "$uc" "$l" --compat ascii

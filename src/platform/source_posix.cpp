@@ -259,7 +259,9 @@ std::string_view ShownCp932(PosixSource& source, std::string_view raw) {
 // noKeys).
 void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
     std::string_view raw = cName;
-    ReadyNameCharacters(*source.impl, raw);
+    // Outside the C locales a key past printable ASCII opens ICU's collation (libicuuc with it); in them,
+    // and without keys, the name's characters ready ICU here.
+    if (source.impl->byteOrder || source.noKeys) ReadyNameCharacters(*source.impl, raw);
     EntryKind kind = KindOf(fd, cName, type, source.windowsOrder);
     std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
