@@ -6,6 +6,7 @@
 # (time against entries) as a PNG with gnuplot.
 #
 #   bench/compare.sh [--runs N] [--cold-runs N] [--cold-only] [--quick] [--locale NAME] [--out DIR] [--no-tmpfs] [--clean]
+#                    [--before PROGRAM [--start-only]]
 #
 #   --runs N       timed runs of each program on each tree (default 9); the median is reported
 #   --cold-runs N  cold-cache runs of each program on each tree on disk (default 5; 0: none; root only)
@@ -16,6 +17,9 @@
 #   --out DIR      where table.md, growth.dat and growth.png go (default docs/bench)
 #   --no-tmpfs     skip the trees on tmpfs (mounting one needs root)
 #   --clean        make the trees on disk again even when they are there
+#   --before PROG  also list the empty folder with PROG (another build of arbolin) side by side with this
+#                  build and the floor, hot and (as root) cold: start-up before and after a change
+#   --start-only   that comparison alone (no trees made, no other table)
 #
 # Trees (fixed seed, bench/make_tree.cpp): "big" 10,000 folders and 50,000 files at most 6 levels deep;
 # "levels5" 65,535 folders in five levels; "flat" one folder with 100,000 files; "growth-K" the big tree's
@@ -35,6 +39,8 @@ locale_name=C.UTF-8
 out="$here/docs/bench"
 use_tmpfs=1
 clean=0
+before=
+start_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift ;;
@@ -45,13 +51,17 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift ;;
     --no-tmpfs) use_tmpfs=0 ;;
     --clean) clean=1 ;;
-    -h|--help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --before) before=$2; shift ;;
+    --start-only) start_only=1 ;;
+    -h|--help) sed -n '2,32p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "compare.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
   esac
   shift
 done
 [[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "compare.sh: --runs needs a positive number" >&2; exit 64; }
 [[ "$cold_runs" =~ ^[0-9]+$ ]] || { echo "compare.sh: --cold-runs needs a number" >&2; exit 64; }
+[ $start_only = 0 ] || [ -n "$before" ] || { echo "compare.sh: --start-only needs --before" >&2; exit 64; }
+[ -z "$before" ] || [ -x "$before" ] || { echo "compare.sh: --before: $before is not a program" >&2; exit 64; }
 
 build=${ARBOLIN_BUILD:-$here/build-perf}
 disk=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
@@ -104,6 +114,7 @@ BENCH_CLEAN=$clean
 mkdir -p "$disk"
 bases=("$disk")
 [ $use_tmpfs = 1 ] && bases+=("$tmpfs")
+[ $start_only = 1 ] && bases=()
 for base in "${bases[@]}"; do
   bench_tree "$base" big 10000 50000 6
   bench_tree "$base" levels5 65535 0 5
@@ -111,13 +122,14 @@ for base in "${bases[@]}"; do
 done
 growth=(1 2 4 8 16)
 [ $quick = 1 ] && growth=(1 2 4 8)
+[ $start_only = 1 ] && growth=()
 for k in "${growth[@]}"; do
   [ "$k" = 4 ] || bench_tree "$disk" "growth-$k" $((2500 * k)) $((12500 * k)) 6
 done
 mkdir -p "$disk/empty"
 echo "0 0 0" >"$disk/empty.counts"
 # The copy of /usr, made once: its counts as make_tree writes them (folders, files, bytes of names).
-if [ ! -f "$disk/usr.counts" ]; then
+if [ $start_only = 0 ] && [ ! -f "$disk/usr.counts" ]; then
   rm -rf "$disk/usr"
   echo "copying /usr to $disk/usr (names only)" >&2
   cp -a --attributes-only /usr "$disk/usr"
@@ -175,6 +187,36 @@ peak_kb() {
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b == 0) print "-"; else printf "%.2f", a / b}'; }
+
+# start_rows: --before's comparison on the empty folder, hot and (as root) cold, appended to $1.
+start_rows() {
+  local file=$1
+  programs=("$before" "$arbolin" "$floor")
+  {
+    echo
+    echo "The empty folder, whole processes side by side: before ($before) and after ($arbolin):"
+    echo
+    echo "| cache | runs | before | after | floor | after / before | after / floor |"
+    echo "|---|---:|---:|---:|---:|---:|---:|"
+  } >>"$file"
+  time_programs "$disk/empty" 3
+  printf '| hot | %s | %s ms | %s ms | %s ms | %s | %s |\n' "$runs" "${ms[0]}" "${ms[1]}" "${ms[2]}" \
+    "$(ratio "${ms[1]}" "${ms[0]}")" "$(ratio "${ms[1]}" "${ms[2]}")" | tee -a "$file"
+  if [ "$cold_runs" -gt 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
+    time_cold "$disk/empty" 3
+    printf '| cold | %s | %s ms | %s ms | %s ms | %s | %s |\n' "$cold_runs" "${cold_ms[0]}" "${cold_ms[1]}" \
+      "${cold_ms[2]}" "$(ratio "${cold_ms[1]}" "${cold_ms[0]}")" "$(ratio "${cold_ms[1]}" "${cold_ms[2]}")" |
+      tee -a "$file"
+  fi
+  programs=("$arbolin" "$floor" "tree -a --noreport" "find" "ls -R")
+}
+if [ $start_only = 1 ]; then
+  mkdir -p "$out"
+  echo "Locale $locale_name; $(date -u +%Y-%m-%d)." >"$out/start.md"
+  start_rows "$out/start.md"
+  echo "wrote $out/start.md" >&2
+  exit 0
+fi
 
 # ---- The table.
 table="$out/table.md"
@@ -253,6 +295,7 @@ if [ "$cold_runs" -gt 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
 elif [ "$cold_runs" -gt 0 ]; then
   echo "compare.sh: dropping the page cache needs root; no cold-cache table" >&2
 fi
+[ -n "$before" ] && start_rows "$table"
 
 # ---- Growth: the big tree's shape at 1/4, 1/2, 1, 2 and 4 times its size, on disk.
 [ $hot = 1 ] || { echo "wrote $table" >&2; exit 0; }

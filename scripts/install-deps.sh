@@ -9,6 +9,8 @@ native=(cmake g++ make pkg-config libicu-dev googletest libbenchmark-dev locales
 # The packages (scripts/package.sh, tests/package_test.sh): CPack's dependency list, the package checker, the
 # zip, and bash's completion framework the completion is installed for.
 native+=(dpkg-dev lintian zip bash-completion)
+# What arbolin opens (tests/icu_loading_test.sh: no ICU for names of printable ASCII).
+native+=(strace)
 # The product is built for i686 and tested under 32-bit Wine (wine32) where the kernel runs 32-bit code;
 # elsewhere the same sources built for x86_64 run the Windows tests under wine64 (scripts/lib.sh probes).
 cross=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix

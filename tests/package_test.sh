@@ -27,15 +27,7 @@ version=${version#arbolin }
 [ "$(basename "$deb")" = "arbolin_${version}_amd64.deb" ] || fail "the package is named $(basename "$deb")"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), not $version"
-# Every shared library the program needs is a dependency (ICU and the C++ runtime only where the build
-# links them dynamically: -DARBOLIN_STATIC_ICU=OFF).
 field Depends | grep -q libc6 || fail "Depends lacks libc6: $(field Depends)"
-needed=$(objdump -p "$build/src/cli/arbolin" | awk '$1 == "NEEDED" { print $2 }')
-for lib in libstdc++6:libstdc++ libicu:libicuuc; do
-  if grep -q "^${lib#*:}" <<<"$needed"; then
-    field Depends | grep -q "${lib%%:*}" || fail "Depends lacks ${lib%%:*}: $(field Depends)"
-  fi
-done
 field Recommends | grep -q 'libgit2' || fail "Recommends names no libgit2 package: '$(field Recommends)'"
 [ -n "$(field Description | sed -n 2p)" ] || fail "the description has no extended part"
 if ! lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian" 2>&1; then
@@ -69,9 +61,34 @@ head -1 "$root/usr/share/doc/arbolin/copyright" |
 grep -q 'Permission is hereby granted, free of charge' "$root/usr/share/doc/arbolin/copyright" ||
   fail "the copyright file lacks the licence text"
 
-# ---- the unpacked program: its version, a listing, and --gitignore in a scratch repository
+# ---- the unpacked program: its version, its size, the libraries it loads, a listing, and --gitignore in a
+# scratch repository
 arbolin=$root/usr/bin/arbolin
 [ "$("$arbolin" --version)" = "arbolin $version" ] || fail "the unpacked arbolin prints $("$arbolin" --version)"
+size=$(stat -c %s "$arbolin")
+[ "$size" -lt 3000000 ] || fail "usr/bin/arbolin takes $size bytes (at most 3 MB)"
+# Every library the program loads is a dependency: those it is linked to (objdump's NEEDED, and theirs) and
+# ICU, which it opens with dlopen when a name needs it (Japanese names in ja_JP.UTF-8: collation and
+# character data). The dynamic loader names each library it starts (LD_DEBUG=libs, "calling init").
+objdump -p "$arbolin" | awk '$1 == "NEEDED" { print $2 }' | grep -i icu &&
+  fail "usr/bin/arbolin is linked to ICU: it must load it only when a listing needs it"
+mkdir -p "$scratch/names/サブ" && touch "$scratch/names/日本語.txt" "$scratch/names/かな"
+loaded=$(LC_ALL=ja_JP.UTF-8 LD_DEBUG=libs "$arbolin" "$scratch/names" 2>&1 >/dev/null |
+         sed -n 's/.*calling init: //p' | sort -u)
+grep -q 'libicuuc' <<<"$loaded" || fail "a listing of Japanese names loaded no ICU: $(echo $loaded)"
+owner() {  # the package holding library $1 (merged /usr: dpkg may know it under /lib or /usr/lib)
+  local path
+  for path in "$1" "${1/#\/usr\/lib\//\/lib\/}" "${1/#\/lib\//\/usr\/lib\/}"; do
+    dpkg-query -S "$path" 2>/dev/null | sed -n '1s/^\([a-z0-9.+-]*\)\(:[a-z0-9]*\)\{0,1\}: .*/\1/p' | grep . && return
+  done
+}
+depends=$(field Depends)
+depended=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')  # the package names alone
+for library in $loaded; do
+  package=$(owner "$library")
+  [ -n "$package" ] || { fail "no Debian package holds $library, which arbolin loads"; continue; }
+  grep -qxF "$package" <<<"$depended" || fail "arbolin loads $library, yet Depends lacks $package: $depends"
+done
 repo=$scratch/repo
 mkdir -p "$repo/src" "$repo/logs"
 touch "$repo/src/main.c" "$repo/logs/run.log" "$repo/notes.txt" "$repo/tracked.log"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/exit_status.h"
+#include "platform/chars.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
 #include "readers/listing_reader.h"
@@ -22,6 +23,10 @@ int RunParse(const CliOptions& options) {
                                : options.parseEncoding == CliOptions::kInputUtf8 ? ListingEncoding::kUtf8
                                                                                  : ListingEncoding::kGuess;
     ParseListing(bytes, encoding, listing, options.meta.timeFormat);
+    if (std::string missing = CharacterDataError(); !missing.empty()) {  // widths past ASCII: nothing written
+        PrintMessage("cannot read the listing's characters: " + missing);
+        return kExitNoListing;
+    }
     // A paste with thousands of lines in a style not read must not give thousands of messages.
     for (const std::string& problem : listing.problems) PrintCapped("the listing's lines", problem);
     FlushCappedMessages();

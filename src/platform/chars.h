@@ -48,5 +48,12 @@ bool IsValidUtf8(std::string_view text);
 void AppendUtf8(std::string& out, uint32_t c);
 
 // The display columns of one character as the name writers count them: 0 for marks, format characters
-// and Hangul's joining vowels and finals, 2 for wide ones, else 1.
+// and Hangul's joining vowels and finals, 2 for wide ones, else 1 (ASCII always). Past ASCII they come
+// from ICU, loaded the first time they are asked for; where it cannot be, 1 (CharacterDataError says why).
 int DisplayColumns(int32_t c);
+
+// Loads the character data past ASCII when `text` holds a byte past ASCII, so that a run
+// finds it missing before it writes anything. False when it cannot be had (CharacterDataError says why).
+bool ReadyCharacterData(std::string_view text);
+// Why the character data past ASCII could not be had; empty while nothing failed.
+std::string CharacterDataError();

@@ -1,8 +1,28 @@
-// Character data for names (POSIX side): ICU's UTF-8 macros and character properties behind chars.h.
+// Character data for names (POSIX side): ICU's UTF-8 macros, and its character properties from the
+// shared library loaded on first need (icu_loader.h), behind chars.h.
 #include "platform/chars.h"
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
+
+#include <cstring>
+
+#include "platform/icu_loader.h"
+
+namespace {
+
+bool tried = false;            // Characters has been called
+const IcuApi* loaded = nullptr;
+
+// ICU's character properties, loaded at the first call; nullptr when they cannot be had.
+const IcuApi* Characters() {
+    if (!tried) {
+        tried = true;
+        loaded = LoadIcu(IcuPart::kCharacters);
+    }
+    return loaded;
+}
+
+}  // namespace
 
 int32_t NextUtf8Multibyte(const uint8_t* s, int32_t& i, int32_t length) {
     UChar32 c;
@@ -27,9 +47,33 @@ void AppendUtf8(std::string& out, uint32_t c) {
 }
 
 int DisplayColumns(int32_t c) {
-    int8_t type = u_charType(c);
+    if (c < 0x80) return 1;  // no ASCII character is a mark, a format character or wide
+    const IcuApi* icu = Characters();
+    if (icu == nullptr) return 1;
+    int8_t type = icu->charType(c);
     if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
     if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
-    int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
+    int width = icu->intProperty(c, UCHAR_EAST_ASIAN_WIDTH);
     return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
 }
+
+bool ReadyCharacterData(std::string_view text) {
+    if (tried) return loaded != nullptr;
+    // Eight bytes at a time (the last eight overlapping the ones before): every name of a listing passes
+    // here until one holds a byte past ASCII.
+    const char* p = text.data();
+    size_t n = text.size(), i = 0;
+    uint64_t any = 0, v;
+    for (; i + 8 <= n; i += 8) {
+        std::memcpy(&v, p + i, 8);
+        any |= v;
+    }
+    if (i < n && n >= 8) {
+        std::memcpy(&v, p + n - 8, 8);
+        any |= v;
+    }
+    for (; i < n && n < 8; ++i) any |= uint8_t(p[i]);
+    return (any & 0x8080808080808080u) == 0 || Characters() != nullptr;
+}
+
+std::string CharacterDataError() { return tried && loaded == nullptr ? IcuLoadError() : std::string(); }

@@ -7,8 +7,6 @@
 #include "platform/source_posix.h"
 
 #include <langinfo.h>
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -43,6 +41,12 @@ bool IsByteOrderLocale(const char* posix) {
 // digits in two bytes that are never 0x00, and those digits: runs compare by value ("9" < "10"), and the
 // rest of the name by bytes. A key made here holds no 0x00 byte, as an ICU sort key does not.
 void ByteOrderKey(std::string_view raw, bool folder, bool natural, std::string& key) {
+    if (!natural) {  // the name itself, a folder's with ASCII letters lowered: one copy, no byte appended alone
+        key.assign(raw);
+        if (folder)
+            for (char& c : key) c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        return;
+    }
     key.clear();
     for (size_t i = 0; i < raw.size();) {
         char c = raw[i];
@@ -72,23 +76,33 @@ bool ReadsAsUtf8(const char* codeset) {
     return false;
 }
 
-UCollator* OpenCollator(const std::string& locale, UColAttributeValue strength, std::string& error) {
+UCollator* OpenCollator(const IcuApi& icu, const std::string& locale, UColAttributeValue strength,
+                        std::string& error) {
     UErrorCode err = U_ZERO_ERROR;
-    UCollator* collator = ucol_open(locale.c_str(), &err);
-    if (U_SUCCESS(err)) ucol_setAttribute(collator, UCOL_STRENGTH, strength, &err);
+    UCollator* collator = icu.openCollator(locale.c_str(), &err);
+    if (U_SUCCESS(err)) icu.setAttribute(collator, UCOL_STRENGTH, strength, &err);
     if (U_SUCCESS(err) && strength == UCOL_TERTIARY) {
-        ucol_setAttribute(collator, UCOL_CASE_FIRST, UCOL_LOWER_FIRST, &err);
+        icu.setAttribute(collator, UCOL_CASE_FIRST, UCOL_LOWER_FIRST, &err);
     }
     if (U_FAILURE(err)) {
-        error = "cannot set up the collation for '" + locale + "': " + u_errorName(err);
-        ucol_close(collator);
+        error = "cannot set up the collation for '" + locale + "': " + icu.errorName(err);
+        icu.closeCollator(collator);
         return nullptr;
     }
     return collator;
 }
 
+// ICU for the listing's names; nullptr, with the reason in namesError, when it cannot be loaded.
+const IcuApi* NamesIcu(PosixSourceImpl& impl, IcuPart part) {
+    const IcuApi* icu = LoadIcu(part);
+    if (icu == nullptr && impl.namesError.empty()) impl.namesError = IcuLoadError();
+    return icu;
+}
+
 // Decodes `raw` into impl.text (invalid bytes become U+FFFD) and returns its length in UTF-16 units.
+// ICU is loaded (the collators or the decoder opened) before.
 int32_t Decode(PosixSourceImpl& impl, std::string_view raw) {
+    const IcuApi& icu = *LoadIcu(IcuPart::kCharacters);
     if (impl.text.size() < raw.size() + 1) impl.text.resize(raw.size() + 1);
     for (;;) {
         UErrorCode err = U_ZERO_ERROR;
@@ -96,9 +110,9 @@ int32_t Decode(PosixSourceImpl& impl, std::string_view raw) {
         auto capacity = static_cast<int32_t>(impl.text.size());
         auto rawLen = static_cast<int32_t>(raw.size());
         if (impl.utf8) {
-            u_strFromUTF8WithSub(impl.text.data(), capacity, &len, raw.data(), rawLen, 0xFFFD, nullptr, &err);
+            icu.fromUtf8(impl.text.data(), capacity, &len, raw.data(), rawLen, 0xFFFD, nullptr, &err);
         } else {
-            len = ucnv_toUChars(impl.decoder, impl.text.data(), capacity, raw.data(), rawLen, &err);
+            len = icu.toUChars(impl.decoder, impl.text.data(), capacity, raw.data(), rawLen, &err);
         }
         if (err == U_BUFFER_OVERFLOW_ERROR) {
             impl.text.resize(static_cast<size_t>(len) + 1);
@@ -129,7 +143,7 @@ namespace {
 // The sort key ICU makes for the one character `c`, without its terminating 0x00.
 std::string OneCharKey(UCollator* collator, UChar c) {
     uint8_t key[64];
-    int32_t n = ucol_getSortKey(collator, &c, 1, key, sizeof key);
+    int32_t n = LoadIcu(IcuPart::kCollation)->sortKey(collator, &c, 1, key, sizeof key);
     return n > 0 && n <= int32_t(sizeof key) ? std::string(reinterpret_cast<char*>(key), size_t(n - 1)) : "";
 }
 
@@ -164,22 +178,24 @@ void ReadAsciiWeights(PosixSourceImpl& impl) {
 bool OpenCollators(PosixSourceImpl& impl) {
     if (impl.collatorsTried) return impl.fileCollator != nullptr;
     impl.collatorsTried = true;
+    const IcuApi* icu = NamesIcu(impl, IcuPart::kCollation);
+    if (icu == nullptr) return false;
     std::string& error = impl.namesError;
-    impl.folderCollator = OpenCollator(impl.icuLocale, UCOL_SECONDARY, error);
-    if (impl.folderCollator) impl.fileCollator = OpenCollator(impl.icuLocale, UCOL_TERTIARY, error);
+    impl.folderCollator = OpenCollator(*icu, impl.icuLocale, UCOL_SECONDARY, error);
+    if (impl.folderCollator) impl.fileCollator = OpenCollator(*icu, impl.icuLocale, UCOL_TERTIARY, error);
     UErrorCode err = U_ZERO_ERROR;
     if (impl.fileCollator && impl.natural) {
-        ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
-        ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        icu->setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+        icu->setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
         if (U_FAILURE(err)) error = "cannot set up natural order in the collation";
     }
     if (!error.empty()) {
-        ucol_close(impl.folderCollator);
-        ucol_close(impl.fileCollator);
+        if (impl.folderCollator) icu->closeCollator(impl.folderCollator);
+        if (impl.fileCollator) icu->closeCollator(impl.fileCollator);
         impl.folderCollator = impl.fileCollator = nullptr;
         return false;
     }
-    const char* valid = ucol_getLocaleByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
+    const char* valid = icu->localeByType(impl.fileCollator, ULOC_VALID_LOCALE, &err);
     impl.collationLocale = U_SUCCESS(err) && valid && *valid ? valid : "root";
     ReadAsciiWeights(impl);
     return true;
@@ -210,11 +226,16 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error) {
     // Keys made without ICU give ICU's order: in the C locales, where names are in byte order, they
     // serve only the Windows program's order, which takes ICU's keys whole.
     impl.asciiKeys = impl.utf8 && !impl.byteOrder && AsciiOrderHolds(locale);
-    if (!impl.utf8) {
+    if (!impl.utf8) {  // every name but those of the C locales' byte order is decoded: ICU is loaded now
+        const IcuApi* icu = LoadIcu(IcuPart::kCharacters);
+        if (icu == nullptr) {
+            error = IcuLoadError();
+            return false;
+        }
         err = U_ZERO_ERROR;
-        impl.decoder = ucnv_open(impl.codeset.c_str(), &err);
+        impl.decoder = icu->openConverter(impl.codeset.c_str(), &err);
         if (U_FAILURE(err)) {
-            error = "cannot decode names in the locale's encoding '" + impl.codeset + "': " + u_errorName(err);
+            error = "cannot decode names in the locale's encoding '" + impl.codeset + "': " + icu->errorName(err);
             return false;
         }
     }
@@ -222,14 +243,19 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error) {
 }
 
 void CloseNames(PosixSourceImpl& impl) {
-    ucol_close(impl.folderCollator);
-    ucol_close(impl.fileCollator);
-    if (impl.decoder) ucnv_close(impl.decoder);
+    // Collators and a decoder exist only where ICU was loaded.
+    if (impl.folderCollator) LoadIcu(IcuPart::kCollation)->closeCollator(impl.folderCollator);
+    if (impl.fileCollator) LoadIcu(IcuPart::kCollation)->closeCollator(impl.fileCollator);
+    if (impl.decoder) LoadIcu(IcuPart::kCharacters)->closeConverter(impl.decoder);
     CloseCodePageConversion(impl.toCp932);
     impl.folderCollator = impl.fileCollator = nullptr;
     impl.collatorsTried = false;
     impl.decoder = nullptr;
     impl.toCp932 = nullptr;
+}
+
+void ReadyNameCharacters(PosixSourceImpl& impl, std::string_view raw) {
+    if (!ReadyCharacterData(raw) && impl.namesError.empty()) impl.namesError = CharacterDataError();
 }
 
 namespace {
@@ -307,11 +333,12 @@ std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folde
     int32_t len = Decode(impl, raw);
     if (impl.sortKey.size() < 256) impl.sortKey.resize(256);
     // The length returned counts the terminating 0x00; a key that did not fit is made again, whole.
-    int32_t n = ucol_getSortKey(collator, impl.text.data(), len, impl.sortKey.data(),
-                                static_cast<int32_t>(impl.sortKey.size()));
+    const IcuApi& icu = *LoadIcu(IcuPart::kCollation);
+    int32_t n = icu.sortKey(collator, impl.text.data(), len, impl.sortKey.data(),
+                            static_cast<int32_t>(impl.sortKey.size()));
     if (n > static_cast<int32_t>(impl.sortKey.size())) {
         impl.sortKey.resize(static_cast<size_t>(n));
-        n = ucol_getSortKey(collator, impl.text.data(), len, impl.sortKey.data(), n);
+        n = icu.sortKey(collator, impl.text.data(), len, impl.sortKey.data(), n);
     }
     auto* bytes = reinterpret_cast<const char*>(impl.sortKey.data());
     impl.key.assign(bytes, n > 0 ? static_cast<size_t>(n - 1) : 0);
@@ -367,6 +394,8 @@ std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
 void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
     size_t count = list.entries.size() - first;
     if (count < 2) return;
+    const IcuApi* icu = NamesIcu(impl, IcuPart::kCharacters);
+    if (icu == nullptr) return;  // the listing is refused (PosixNamesError)
     impl.upper.clear();
     impl.upperEnd.clear();
     impl.order.clear();
@@ -374,7 +403,7 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
         int32_t len = Decode(impl, list.Raw(list.entries[first + i]));
         for (int32_t k = 0; k < len; ++k) {
             // One code unit at a time, as the file system's upcase table works: surrogates stay as they are.
-            UChar32 up = u_toupper(impl.text[k]);
+            UChar32 up = icu->toUpper(impl.text[k]);
             impl.upper.push_back(up <= 0xFFFF ? static_cast<UChar>(up) : impl.text[k]);
         }
         impl.upperEnd.push_back(static_cast<uint32_t>(impl.upper.size()));
@@ -399,9 +428,10 @@ bool SetNaturalOrder(PosixSource& source) {
     PosixSourceImpl& impl = *source.impl;
     impl.natural = true;
     if (!impl.fileCollator) return true;  // set as the collators open
+    const IcuApi& icu = *LoadIcu(IcuPart::kCollation);
     UErrorCode err = U_ZERO_ERROR;
-    ucol_setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
-    ucol_setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    icu.setAttribute(impl.folderCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
+    icu.setAttribute(impl.fileCollator, UCOL_NUMERIC_COLLATION, UCOL_ON, &err);
     ReadAsciiWeights(impl);  // digits no longer qualify
     return U_SUCCESS(err);
 }

@@ -1,9 +1,9 @@
 // Names on the POSIX side of the seam (private to the *_posix.cpp files): decoding from the locale's
 // encoding, ICU collation keys, CP932 names for the sjis modes, and the order Windows delivers entries in.
+// ICU is loaded when a name first needs it (icu_loader.h): names of printable ASCII never do.
 #pragma once
 
-#include <unicode/ucnv.h>
-#include <unicode/ucol.h>
+#include "platform/icu_loader.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +22,7 @@ struct PosixSourceImpl {
     std::string collationLocale;          // the ICU locale both collators were opened for ("root", "ja" ...)
     bool byteOrder = false;               // the collation locale is C, POSIX or C.UTF-8: keys are bytes
                                           // (but for the Windows program's order, which keeps ICU's)
-    std::string namesError;               // why a collator or the CP932 converter could not be opened
+    std::string namesError;               // why ICU, a collator or the CP932 converter could not be had
     // ICU's weights of each printable ASCII character, read from the collators as they open, for keys of
     // ASCII names composed without ICU (ComposeIcuKey): primary bytes, empty where the character does not
     // have the simple weights composing assumes; the tertiary byte, 0 for the common weight.
@@ -73,6 +73,11 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error);
 bool OpenCollators(PosixSourceImpl& impl);
 bool OpenCp932(PosixSourceImpl& impl);
 void CloseNames(PosixSourceImpl& impl);
+
+// Readies ICU's character data when `raw` holds a byte past ASCII, whatever the locale (the name writers
+// count such a name's columns with it), so that a missing ICU refuses the listing (namesError) before
+// anything is written.
+void ReadyNameCharacters(PosixSourceImpl& impl, std::string_view raw);
 
 // The collation key of `raw`, compared with plain byte order. ICU's sort key (folder key: case ignored;
 // file key: lower case first) and, with `tieBreak`, the raw bytes after a 0x00 byte (which a sort

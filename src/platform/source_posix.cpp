@@ -259,6 +259,9 @@ std::string_view ShownCp932(PosixSource& source, std::string_view raw) {
 // noKeys).
 void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
     std::string_view raw = cName;
+    // Outside the C locales a key past printable ASCII opens ICU's collation (libicuuc with it); in them,
+    // and without keys, the name's characters ready ICU here.
+    if (source.impl->byteOrder || source.noKeys) ReadyNameCharacters(*source.impl, raw);
     EntryKind kind = KindOf(fd, cName, type, source.windowsOrder);
     std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
@@ -352,14 +355,17 @@ FolderSource PosixFolderSource(PosixSource& source) {
 NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys, true}; }
 
 std::string ShownName(PosixSource& source, std::string_view raw) {
+    ReadyNameCharacters(*source.impl, raw);
     return source.toSjis ? std::string(ToCp932(*source.impl, raw)) : std::string(raw);
 }
 
 std::string FolderKey(PosixSource& source, std::string_view raw) {
+    ReadyNameCharacters(*source.impl, raw);
     return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
 }
 
 std::string FileKey(PosixSource& source, std::string_view raw) {
+    ReadyNameCharacters(*source.impl, raw);
     return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
 }
 
@@ -410,6 +416,7 @@ std::string UnreadableMessage(std::string_view path, int error) {
 }
 
 void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
+    ReadyNameCharacters(*source.impl, raw);
     std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;
     std::string_view key = source.noKeys ? std::string_view() : NameKey(source, raw, folder);

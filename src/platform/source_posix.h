@@ -80,8 +80,9 @@ std::string FileKey(PosixSource& source, std::string_view raw);
 // The ICU locale of the collators: "root" in the C, POSIX and C.UTF-8 locales (where only windowsOrder
 // uses it) and for unknown names.
 std::string PosixCollationLocale(const PosixSource& source);
-// Why the collation or the CP932 conversion could not be set up when first needed (empty when all went
-// well): keys and shown names are then meaningless, and the listing must be refused.
+// Why ICU (loaded for the first name past printable ASCII or the first collation key it must make), the
+// collation or the CP932 conversion could not be set up when first needed (empty when all went well):
+// keys, shown names and widths are then meaningless, and the listing must be refused.
 std::string PosixNamesError(const PosixSource& source);
 
 // "cannot read 'PATH': REASON", the message reportUnreadable prints: the English description of `error`
