@@ -6,6 +6,7 @@
 #include "formats/formats.h"
 #include "platform/chars.h"
 #include "render/name_escape.h"
+#include "render/render.h"
 
 std::string LinkKey(std::string_view folderPath, std::string_view name) {
     std::string key(folderPath);
@@ -125,13 +126,6 @@ void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
     Put(buffer, out);
 }
 
-std::string ChildPath(const std::string& parent, std::string_view name) {
-    std::string p = parent;
-    if (p.empty() || p.back() != '/') p += '/';
-    p.append(name);
-    return p;
-}
-
 }  // namespace
 
 void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptions& options,
@@ -160,7 +154,7 @@ void RenderJson(TextBuffer& buffer, const ListingTables& tables, const ListOptio
             if (NotFollowed(extras.meta, f.meta)) Put(buffer, ", \"recursive\": true");
             if (r.overLimit >= 0) Put(buffer, ", \"entries\": " + std::to_string(r.overLimit));
             Put(buffer, kJsonChildren);
-            paths.push_back(r.level == 0 ? extras.rootPath : ChildPath(paths.back(), tables.Name(f)));
+            paths.push_back(r.level == 0 ? extras.rootPath : JoinedPath(paths.back(), tables.Name(f)));
         } else {
             AppendJsonFolderEnd(scratch, r.level, !r.first, r.level == 0 ? extras.summary : std::string());
             Put(buffer, scratch);

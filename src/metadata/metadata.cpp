@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/messages.h"
+#include "render/render.h"
 
 namespace {
 
@@ -37,13 +38,6 @@ void Fill(EntryMeta& m, const EntryStat& st) {
     m.nlink = st.nlink;
     m.dev = st.dev;
     m.ino = st.ino;
-}
-
-std::string Join(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    if (path.empty() || path.back() != '/') path += '/';
-    path.append(name);
-    return path;
 }
 
 // -l: notes the folder open as `folder` as entered.
@@ -138,7 +132,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
             if (!w.Looked() && !w.follow && !w.oneFileSystem) continue;  // a kind not known is no failure
             ++t.failures;
             if (t.beforeMessage != nullptr) t.beforeMessage(t.messageContext);
-            PrintMessage("cannot read the metadata of " + Quoted(Join(path, name)) + ": " + Reason(err));
+            PrintMessage("cannot read the metadata of " + Quoted(JoinedPath(path, name)) + ": " + Reason(err));
             continue;
         }
         Fill(m, st);
@@ -163,7 +157,7 @@ void StatEntries(MetaTable& t, const std::string& path, FolderHandle folder, Ent
         }
         if (w.oneFileSystem && e.kind == kEntryFolder && m.dev != t.rootDev) e.kind = kEntryFolderLink;
         if (w.follow && e.kind == kEntryFolder && (m.flags & kMetaLink))
-            t.linkedFolders[Join(path, name)] = e.meta;  // FollowInto decides when the scan comes to it
+            t.linkedFolders[JoinedPath(path, name)] = e.meta;  // FollowInto decides when the scan comes to it
         t.entries.push_back(m);
     }
 }

@@ -127,6 +127,15 @@ struct TextStyle {
     bool fullPaths = false;  // each entry's path from the root instead of its name (tree -f)
 };
 
+// `parent` + '/' + `name` into `out`, without doubling a slash `parent` already ends in (a root given as
+// "src/"): the POSIX scan composes its paths so, and the writers that name entries by path follow it.
+void JoinPath(std::string& out, std::string_view parent, std::string_view name);
+inline std::string JoinedPath(std::string_view parent, std::string_view name) {
+    std::string path;
+    JoinPath(path, parent, name);
+    return path;
+}
+
 // The paths the views write for TextStyle::fullPaths: a folder's path is its parent's, '/', its name (the
 // root's is its name), kept for each depth of the folders being written.
 struct EntryPaths {

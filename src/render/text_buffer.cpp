@@ -57,16 +57,11 @@ void AppendEntry(TextBuffer& buffer, const TextStyle& style, std::string_view na
     if (folder) AppendBounded(buffer, style.pieces->close, style.pieces->close.size());
 }
 
-namespace {
-
-// parent + '/' + name, without doubling a slash the parent (a root given as "src/") ends in.
 void JoinPath(std::string& out, std::string_view parent, std::string_view name) {
     out.assign(parent);
     if (out.empty() || out.back() != '/') out += '/';
     out.append(name);
 }
-
-}  // namespace
 
 std::string_view FolderPath(EntryPaths& paths, int32_t depth, std::string_view name) {
     auto& at = paths.atDepth;
