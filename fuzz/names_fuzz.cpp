@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "render/render.h"
 
 namespace {
 
-PosixSource gSource;  // CP932 conversion from UTF-8 (C.UTF-8), set up once
+DiskSource gSource;  // CP932 conversion from UTF-8 (C.UTF-8), set up once
 
 [[noreturn]] void Fail(const char* what, std::string_view name, std::string_view output) {
     auto show = [](std::string_view bytes) {
@@ -347,7 +347,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     gSource.toSjis = true;
     std::string error;
-    if (!InitPosixSource(gSource, error)) {
+    if (!InitDiskSource(gSource, error)) {
         std::fprintf(stderr, "names_fuzz: %s\n", error.c_str());
         std::abort();
     }

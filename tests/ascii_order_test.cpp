@@ -12,7 +12,7 @@
 
 #include "platform/ascii_order.h"
 #include "platform/names_posix.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ struct Keys {
 };
 
 // ICU's keys (through the POSIX source, as readFolder makes them) and the ASCII keys of `names`.
-Keys MakeKeys(PosixSource& source, const std::vector<std::string>& names, bool folders, bool natural) {
+Keys MakeKeys(DiskSource& source, const std::vector<std::string>& names, bool folders, bool natural) {
     Keys keys;
     std::string ascii;
     for (const std::string& name : names) {
@@ -62,16 +62,16 @@ void ForEachSetting(Check check) {
     for (const LocaleCase& locale : kLocales) {
         ASSERT_NE(std::setlocale(LC_ALL, locale.posix), nullptr) << locale.posix << " is not generated";
         for (bool natural : {false, true}) {
-            PosixSource source;
+            DiskSource source;
             std::string error;
-            ASSERT_TRUE(InitPosixSource(source, error)) << error;
-            EXPECT_EQ(PosixCollationLocale(source), locale.icu);
-            EXPECT_TRUE(AsciiOrderHolds(PosixCollationLocale(source))) << locale.posix;
+            ASSERT_TRUE(InitDiskSource(source, error)) << error;
+            EXPECT_EQ(DiskCollationLocale(source), locale.icu);
+            EXPECT_TRUE(AsciiOrderHolds(DiskCollationLocale(source))) << locale.posix;
             if (natural) {
                 ASSERT_TRUE(SetNaturalOrder(source));
             }
             for (bool folders : {true, false}) check(source, folders, natural, locale.posix);
-            ClosePosixSource(source);
+            CloseDiskSource(source);
         }
     }
     std::setlocale(LC_ALL, "C");
@@ -80,7 +80,7 @@ void ForEachSetting(Check check) {
 TEST(AsciiOrder, EveryPairOfShortNamesComparesAsIcu) {
     const std::vector<std::string> names =
         ShortNames("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz ._-");
-    ForEachSetting([&](PosixSource& source, bool folders, bool natural, const char* locale) {
+    ForEachSetting([&](DiskSource& source, bool folders, bool natural, const char* locale) {
         Keys keys = MakeKeys(source, names, folders, natural);
         size_t compared = 0, wrong = 0;
         for (size_t i = 0; i < names.size(); ++i) {
@@ -106,7 +106,7 @@ TEST(AsciiOrder, AllPrintableAsciiSortsAsIcu) {
     std::string printable;
     for (char c = 0x20; c <= 0x7E; ++c) printable += c;
     const std::vector<std::string> names = ShortNames(printable);
-    ForEachSetting([&](PosixSource& source, bool folders, bool natural, const char* locale) {
+    ForEachSetting([&](DiskSource& source, bool folders, bool natural, const char* locale) {
         Keys keys = MakeKeys(source, names, folders, natural);
         std::vector<size_t> order;
         for (size_t i = 0; i < names.size(); ++i)
@@ -145,8 +145,8 @@ TEST(AsciiOrder, ComposedKeysAreIcusBytes) {
         }
         names.push_back(name);
     }
-    ForEachSetting([&](PosixSource& source, bool folders, bool natural, const char* locale) {
-        PosixSourceImpl& impl = *source.impl;
+    ForEachSetting([&](DiskSource& source, bool folders, bool natural, const char* locale) {
+        DiskSourceImpl& impl = *source.impl;
         size_t composed = 0, wrong = 0;
         for (const std::string& name : names) {
             for (bool tieBreak : {true, false}) {

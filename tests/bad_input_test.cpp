@@ -21,7 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "render/render.h"
 #include "support/arbolin_run.h"
 #include "support/memory_tree.h"
@@ -368,7 +368,7 @@ protected:
         BadInput::SetUp();
         std::setlocale(LC_ALL, "C.UTF-8");
         std::string error;
-        ASSERT_TRUE(InitPosixSource(source_, error)) << error;
+        ASSERT_TRUE(InitDiskSource(source_, error)) << error;
         // a (x), b (c (y), z), e (w); a folder "outside" that a link could lead to.
         File("t/a/x");
         File("t/b/c/y");
@@ -377,7 +377,7 @@ protected:
         File("outside/secret");
     }
     void TearDown() override {
-        ClosePosixSource(source_);
+        CloseDiskSource(source_);
         std::setlocale(LC_ALL, "C");
         BadInput::TearDown();
     }
@@ -385,7 +385,7 @@ protected:
     // Scans t through the racing seam (no limits) and returns the folder rows with their files, one
     // line each: depth spaces, the name, and ": " with the file names when there are any.
     std::vector<std::string> List(Racing& racing, ScanResult& result) {
-        racing.inner = PosixFolderSource(source_);
+        racing.inner = DiskFolderSource(source_);
         FolderSource seam = racing.inner;
         seam.context = &racing;
         seam.readFolder = RacingRead;
@@ -399,8 +399,8 @@ protected:
         result = ScanFolder(t, seam, At("t"), folderLast, depth, options);
         std::vector<std::string> rows;
         if (result == kScanAbort) return rows;
-        BuildFolderStructure(t, folderLast, PosixNameOrder());
-        EXPECT_TRUE(OrderFiles(t, PosixNameOrder()));
+        BuildFolderStructure(t, folderLast, DiskNameOrder());
+        EXPECT_TRUE(OrderFiles(t, DiskNameOrder()));
         for (int32_t r = 0; r <= folderLast; ++r) {
             std::string row = std::string(t.folders[r].depth, ' ') + std::string(t.Name(t.folders[r]));
             std::string files;
@@ -411,7 +411,7 @@ protected:
         return rows;
     }
 
-    PosixSource source_;
+    DiskSource source_;
 };
 
 TEST_F(ChangingTree, FolderRemovedOrReplacedAfterItsParentWasRead) {

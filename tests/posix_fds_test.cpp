@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "support/counting_seam.h"
 
 namespace {
@@ -77,11 +77,11 @@ struct Scanned {
 
 // Scans `root` without limits over a fresh source, through `seam` when it is given.
 Scanned Scan(const std::string& root, Interleaving* seam = nullptr) {
-    PosixSource source;
+    DiskSource source;
     std::string error;
-    EXPECT_TRUE(InitPosixSource(source, error)) << error;
+    EXPECT_TRUE(InitDiskSource(source, error)) << error;
     CountingSeam counts;
-    FolderSource through = counts.Over(PosixFolderSource(source));
+    FolderSource through = counts.Over(DiskFolderSource(source));
     if (seam) {
         seam->inner = through;
         through.context = seam;
@@ -95,12 +95,12 @@ Scanned Scan(const std::string& root, Interleaving* seam = nullptr) {
     options.maxDepth = INT32_MAX;
     Scanned s{};
     s.result = ScanFolder(t, through, root, folderLast, depth, options);
-    BuildFolderStructure(t, folderLast, PosixNameOrder());
+    BuildFolderStructure(t, folderLast, DiskNameOrder());
     for (int32_t i = 0; i <= folderLast; ++i)
         s.rows.push_back(std::string(t.folders[i].depth, ' ') + std::string(t.Name(t.folders[i])));
     s.foldersRead = counts.foldersRead;
     s.unreadable = counts.unreadable;
-    ClosePosixSource(source);
+    CloseDiskSource(source);
     return s;
 }
 

@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "support/counting_seam.h"
 
 namespace {
@@ -37,7 +37,7 @@ struct TempFolder {
 
 // A source for `locale` (set for the whole process while it lives), closed and back to "C" at the end.
 struct Source {
-    PosixSource source;
+    DiskSource source;
     CountingSeam counts;
     FolderSource seam{};
     explicit Source(const char* locale, bool sjis = false, bool windowsOrder = false) {
@@ -45,11 +45,11 @@ struct Source {
         source.toSjis = sjis;
         source.windowsOrder = windowsOrder;
         std::string error;
-        EXPECT_TRUE(InitPosixSource(source, error)) << error;
-        seam = counts.Over(PosixFolderSource(source));
+        EXPECT_TRUE(InitDiskSource(source, error)) << error;
+        seam = counts.Over(DiskFolderSource(source));
     }
     ~Source() {
-        ClosePosixSource(source);
+        CloseDiskSource(source);
         std::setlocale(LC_ALL, "C");
     }
     int Read(const std::string& path, EntryList& list) { return seam.readFolder(seam.context, path, list); }
@@ -65,7 +65,7 @@ std::vector<std::string> Raws(const EntryList& list) {
 std::vector<std::string> SortedByKey(Source& s, std::vector<std::string> names, bool folders) {
     std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
         auto key = folders ? FolderKey : FileKey;
-        return PosixNameOrder().files(key(s.source, a), key(s.source, b)) < 0;
+        return DiskNameOrder().files(key(s.source, a), key(s.source, b)) < 0;
     });
     return names;
 }
@@ -186,7 +186,7 @@ TEST(PosixCollation, OrderPerLocale) {
     };
     for (const auto& c : cases) {
         Source s(c.locale, false, c.windowsOrder);
-        EXPECT_EQ(PosixCollationLocale(s.source), c.icuLocale) << c.locale;
+        EXPECT_EQ(DiskCollationLocale(s.source), c.icuLocale) << c.locale;
         EXPECT_EQ(SortedByKey(s, c.names, c.folders), c.expected)
             << c.locale << (c.folders ? " folders" : " files") << (c.windowsOrder ? " windows order" : "");
     }
@@ -265,8 +265,8 @@ ScanResult ScanAll(Source& s, ListingTables& t, const std::string& root, int32_t
     ListOptions options;
     options.maxDepth = INT32_MAX;  // the command line's "no limit"
     ScanResult result = ScanFolder(t, s.seam, root, folderLast, depth, options);
-    BuildFolderStructure(t, folderLast, PosixNameOrder());
-    EXPECT_TRUE(OrderFiles(t, PosixNameOrder()));
+    BuildFolderStructure(t, folderLast, DiskNameOrder());
+    EXPECT_TRUE(OrderFiles(t, DiskNameOrder()));
     return result;
 }
 

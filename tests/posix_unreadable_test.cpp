@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "listing/listing.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "support/counting_seam.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 // A temporary folder filled by a shell command run inside it; permissions restored and removed at the end.
 struct PosixUnreadable : testing::Test {
     std::string root;
-    PosixSource source;
+    DiskSource source;
     CountingSeam counts;
     FolderSource seam{};
 
@@ -26,8 +26,8 @@ struct PosixUnreadable : testing::Test {
         root = mkdtemp(pattern);
         std::setlocale(LC_ALL, "C.UTF-8");
         std::string error;
-        ASSERT_TRUE(InitPosixSource(source, error)) << error;
-        seam = counts.Over(PosixFolderSource(source));
+        ASSERT_TRUE(InitDiskSource(source, error)) << error;
+        seam = counts.Over(DiskFolderSource(source));
         // Every test needs permissions to hold: "probe" is one more unreadable folder the tests expect.
         Shell("mkdir probe && chmod 000 probe");
         DIR* probe = opendir((root + "/probe").c_str());
@@ -36,7 +36,7 @@ struct PosixUnreadable : testing::Test {
                                      "--bounding-set=-dac_override,-dac_read_search";
     }
     void TearDown() override {
-        ClosePosixSource(source);
+        CloseDiskSource(source);
         std::setlocale(LC_ALL, "C");
         std::system(("chmod -R u+rwx " + root + " && rm -rf " + root).c_str());
     }
@@ -77,8 +77,8 @@ TEST_F(PosixUnreadable, ScanGoesOnPastUnreadableFolders) {
     std::string locked = "arbolin: cannot read '" + root + "/locked': Permission denied\n";
     std::string probe = "arbolin: cannot read '" + root + "/probe': Permission denied\n";
     EXPECT_TRUE(notices == locked + probe || notices == probe + locked) << notices;
-    BuildFolderStructure(t, folderLast, PosixNameOrder());
-    ASSERT_TRUE(OrderFiles(t, PosixNameOrder()));
+    BuildFolderStructure(t, folderLast, DiskNameOrder());
+    ASSERT_TRUE(OrderFiles(t, DiskNameOrder()));
     // The unreadable folders keep their rows, with no children; the folders after them keep their depth.
     ASSERT_EQ(folderLast, 4);
     const char* names[] = {"a", "locked", "probe", "z"};

@@ -8,7 +8,7 @@
 #include "formats/formats.h"
 #include "formats/html.h"
 #include "platform/chars.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "render/name_escape.h"
 #include "support/memory_tree.h"
 

@@ -20,7 +20,7 @@
 #include "platform/input_file.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "platform/terminal.h"
 #include "readers/path_list.h"
 #include "render/render.h"
@@ -37,13 +37,13 @@ struct ListingRun {
     ~ListingRun() {
         CloseGitIgnore(gitignore);
         CloseGitIgnore(gitfile);
-        ClosePosixSource(source);
+        CloseDiskSource(source);
     }
     ListingRun(const ListingRun&) = delete;
     ListingRun& operator=(const ListingRun&) = delete;
 
     const CliOptions& options;
-    PosixSource source;                        // names, keys and the folders on disk
+    DiskSource source;                        // names, keys and the folders on disk
     PathList pathList;                         // --fromfile: the list's tree stands in for the folder
     FolderSource inner{};                      // the seam the scan reads through this run
     std::string root;                          // the scan's root: FOLDER, or empty for --fromfile's list
@@ -127,7 +127,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
         run.overLimitFolders = overFolders;
         run.overLimitEntries = overEntries;
     }
-    if (run.looking) StatEntries(run.meta, path, run.source.lastFolderFd, out, before);
+    if (run.looking) StatEntries(run.meta, path, run.source.lastFolder, out, before);
     // -l judges links in the listing's order: the scan enters the folders in it.
     if (run.options.meta.follow && run.options.sort != CliOptions::kSortNone)
         OrderFolderEntries(run.meta, out, before, ChosenOrder(false, run.options.reverse));
@@ -195,14 +195,14 @@ bool ReadHtmlParts(ListingRun& run, std::string& error) {
 // --fromfile's list read.
 bool PrepareInputs(ListingRun& run) {
     const CliOptions& options = run.options;
-    PosixSource& source = run.source;
+    DiskSource& source = run.source;
     source.toSjis = options.sjis;
     source.windowsOrder = options.compat;
     source.followLinks = options.meta.follow;
     source.noKeys = options.sort == CliOptions::kSortNone;
     source.filesTogether = !options.list.folderNames;
     std::string error;
-    if (!InitPosixSource(source, error)) {
+    if (!InitDiskSource(source, error)) {
         PrintMessage("cannot set up names and collation: " + error);
         return false;
     }
@@ -217,7 +217,7 @@ bool PrepareInputs(ListingRun& run) {
         return false;
     }
     run.root = options.fromFile ? std::string() : options.folder;
-    run.inner = options.fromFile ? MemorySourceSeam(run.pathList.tree) : PosixFolderSource(source);
+    run.inner = options.fromFile ? MemorySourceSeam(run.pathList.tree) : DiskFolderSource(source);
     return true;
 }
 
@@ -304,8 +304,8 @@ bool Scan(ListingRun& run, ScanResult& scan) {
     run.gitignore = nullptr;
     CloseGitIgnore(run.gitfile);
     run.gitfile = nullptr;
-    std::string namesError = PosixNamesError(run.source);
-    ClosePosixSource(run.source);
+    std::string namesError = DiskNamesError(run.source);
+    CloseDiskSource(run.source);
     if (!namesError.empty()) {
         PrintMessage("cannot set up names and collation: " + namesError);
         return false;

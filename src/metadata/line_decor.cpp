@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "platform/terminal_color.h"
 
 namespace {
@@ -86,5 +86,5 @@ int CompareBackwards(std::string_view a, std::string_view b) { return b.compare(
 NameOrder ChosenOrder(bool sortNone, bool reverse) {
     if (sortNone) return NameOrder{CompareNever, CompareNever, false};
     if (reverse) return NameOrder{CompareBackwards, CompareBackwards, false};
-    return PosixNameOrder();
+    return DiskNameOrder();
 }

@@ -55,8 +55,9 @@ enum StatWants : uint32_t {
     kStatOwner = 128,
 };
 
-// An open folder whose names are looked at relative to it. On POSIX it is the descriptor the folder
-// source keeps open for the folder it read last (PosixSource::lastFolderFd), which converts to it.
+// An open folder whose names are looked at relative to it: DiskSource::lastFolder, the folder the source
+// read last. On POSIX the descriptor it keeps open (which converts to it); on Windows what reading it found
+// (sizes, times and attributes come with the names, so nothing is asked again per entry).
 struct FolderHandle {
     intptr_t value = -1;
     constexpr FolderHandle(int descriptor) : value(descriptor) {}

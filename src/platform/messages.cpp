@@ -1,14 +1,14 @@
-// The command line's messages on standard error (POSIX side): one line each, names quoted and escaped,
-// repeated ones capped per kind.
+// The command line's messages on standard error (both sides): one line each, names quoted and escaped,
+// repeated ones capped per kind; written through terminal.h (a Windows console gets them as UTF-16).
 #include "platform/messages.h"
 
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "platform/source_posix.h"
+#include "platform/chars.h"
+#include "platform/disk_source.h"
+#include "platform/terminal.h"
 
 namespace {
 
@@ -23,6 +23,13 @@ std::vector<CappedKind>& CappedKinds() {
     return kinds;
 }
 
+// Length of the well-formed UTF-8 character at text[i], or 0 when the bytes there are not one.
+size_t CharacterLength(std::string_view text, size_t i) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data()) + i;
+    int32_t n = 0;
+    return NextUtf8(p, n, int32_t(std::min<size_t>(text.size() - i, 4))) < 0 ? 0 : size_t(n);
+}
+
 }  // namespace
 
 void PrintMessage(std::string_view text) {
@@ -31,19 +38,17 @@ void PrintMessage(std::string_view text) {
     line.append(text);
     line += '\n';
     // Best effort: a failing standard error has nowhere to be reported.
-    size_t done = 0;
-    while (done < line.size()) {
-        ssize_t n = write(STDERR_FILENO, line.data() + done, line.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        done += static_cast<size_t>(n);
-    }
+    WriteToTerminal(kStandardErrorFd, line);
 }
 
 std::string Quoted(std::string_view text) { return "'" + EscapeForNotice(text) + "'"; }
 
 std::string Reason(int error) {
+#ifdef _WIN32
+    const char* text = std::strerror(error);  // msvcrt's texts are English whatever the locale
+#else
     const char* text = strerrordesc_np(error);
+#endif
     return text != nullptr ? std::string(text) : "error " + std::to_string(error);
 }
 
@@ -67,4 +72,43 @@ void FlushCappedMessages() {
                      k.kind + " not shown");
     }
     CappedKinds().clear();
+}
+
+std::string EscapeForNotice(std::string_view bytes) {
+    std::string out;
+    auto hex = [&out](unsigned char c) {
+        out += "\\x";
+        AppendHexByte(out, c);
+    };
+    for (size_t i = 0; i < bytes.size();) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        size_t len = CharacterLength(bytes, i);
+        bool c1 = len == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0;
+        bool lineSeparator = len == 3 && bytes.substr(i, 2) == "\xE2\x80" &&
+                             (bytes[i + 2] == '\xA8' || bytes[i + 2] == '\xA9');
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (len == 0 || c < 0x20 || c == 0x7F || c1 || lineSeparator) {
+            size_t n = len == 0 ? 1 : len;
+            for (size_t k = 0; k < n; ++k) hex(static_cast<unsigned char>(bytes[i + k]));
+            i += n;
+            continue;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string UnreadableMessage(std::string_view path, int error) {
+    return "cannot read " + Quoted(path) + ": " + Reason(error);
 }

@@ -4,7 +4,7 @@
 
 #include "platform/ascii_order.h"
 #include "platform/chars.h"
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 
 #include <langinfo.h>
 
@@ -93,7 +93,7 @@ UCollator* OpenCollator(const IcuApi& icu, const std::string& locale, UColAttrib
 }
 
 // ICU for the listing's names; nullptr, with the reason in namesError, when it cannot be loaded.
-const IcuApi* NamesIcu(PosixSourceImpl& impl, IcuPart part) {
+const IcuApi* NamesIcu(DiskSourceImpl& impl, IcuPart part) {
     const IcuApi* icu = LoadIcu(part);
     if (icu == nullptr && impl.namesError.empty()) impl.namesError = IcuLoadError();
     return icu;
@@ -101,7 +101,7 @@ const IcuApi* NamesIcu(PosixSourceImpl& impl, IcuPart part) {
 
 // Decodes `raw` into impl.text (invalid bytes become U+FFFD) and returns its length in UTF-16 units.
 // ICU is loaded (the collators or the decoder opened) before.
-int32_t Decode(PosixSourceImpl& impl, std::string_view raw) {
+int32_t Decode(DiskSourceImpl& impl, std::string_view raw) {
     const IcuApi& icu = *LoadIcu(IcuPart::kCharacters);
     if (impl.text.size() < raw.size() + 1) impl.text.resize(raw.size() + 1);
     for (;;) {
@@ -123,7 +123,7 @@ int32_t Decode(PosixSourceImpl& impl, std::string_view raw) {
 }
 
 // Bytes of the character at p in the locale's encoding, 0 when they are not a valid one.
-size_t CharLength(const PosixSourceImpl& impl, const char* p, size_t n) {
+size_t CharLength(const DiskSourceImpl& impl, const char* p, size_t n) {
     if (impl.utf8) return Utf8Length(reinterpret_cast<const unsigned char*>(p), n);
     std::mbstate_t state{};
     size_t len = std::mbrlen(p, n, &state);
@@ -151,9 +151,9 @@ std::string OneCharKey(UCollator* collator, UChar c) {
 // its folder key is "primary bytes, 01, 05" and its file key the same followed by "01, 05" (the common
 // tertiary weight) or "01, T" with one byte T above the run bytes (upper case): one collation element,
 // common secondary weight. Digits qualify only without natural order.
-void ReadAsciiWeights(PosixSourceImpl& impl) {
+void ReadAsciiWeights(DiskSourceImpl& impl) {
     for (int c = 0; c < 128; ++c) {
-        PosixSourceImpl::AsciiWeight& weight = impl.asciiWeights[c];
+        DiskSourceImpl::AsciiWeight& weight = impl.asciiWeights[c];
         weight = {};
         if (c < 0x20 || c > 0x7E || (impl.natural && c >= '0' && c <= '9')) continue;
         std::string folder = OneCharKey(impl.folderCollator, UChar(c));
@@ -175,7 +175,7 @@ void ReadAsciiWeights(PosixSourceImpl& impl) {
 
 }  // namespace
 
-bool OpenCollators(PosixSourceImpl& impl) {
+bool OpenCollators(DiskSourceImpl& impl) {
     if (impl.collatorsTried) return impl.fileCollator != nullptr;
     impl.collatorsTried = true;
     const IcuApi* icu = NamesIcu(impl, IcuPart::kCollation);
@@ -201,7 +201,7 @@ bool OpenCollators(PosixSourceImpl& impl) {
     return true;
 }
 
-bool OpenCp932(PosixSourceImpl& impl) {
+bool OpenCp932(DiskSourceImpl& impl) {
     if (impl.toCp932 != nullptr) return true;
     if (!impl.namesError.empty()) return false;
     impl.toCp932 = OpenCodePageConversion("CP932", impl.utf8 ? "UTF-8" : impl.codeset.c_str());
@@ -210,7 +210,7 @@ bool OpenCp932(PosixSourceImpl& impl) {
     return false;
 }
 
-bool OpenNames(PosixSourceImpl& impl, std::string& error) {
+bool OpenNames(DiskSourceImpl& impl, std::string& error) {
     // The collators and the CP932 converter are opened when first needed (OpenCollators, OpenCp932): a
     // listing whose names all have ASCII keys never loads ICU's collation data, nor one in utf8 mode the
     // converter's module.
@@ -242,7 +242,7 @@ bool OpenNames(PosixSourceImpl& impl, std::string& error) {
     return true;
 }
 
-void CloseNames(PosixSourceImpl& impl) {
+void CloseNames(DiskSourceImpl& impl) {
     // Collators and a decoder exist only where ICU was loaded.
     if (impl.folderCollator) LoadIcu(IcuPart::kCollation)->closeCollator(impl.folderCollator);
     if (impl.fileCollator) LoadIcu(IcuPart::kCollation)->closeCollator(impl.fileCollator);
@@ -254,7 +254,7 @@ void CloseNames(PosixSourceImpl& impl) {
     impl.toCp932 = nullptr;
 }
 
-void ReadyNameCharacters(PosixSourceImpl& impl, std::string_view raw) {
+void ReadyNameCharacters(DiskSourceImpl& impl, std::string_view raw) {
     if (!ReadyCharacterData(raw) && impl.namesError.empty()) impl.namesError = CharacterDataError();
 }
 
@@ -274,7 +274,7 @@ char* PutCommonRun(char* out, size_t count, bool higherFollows) {
 
 }  // namespace
 
-bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+bool ComposeIcuKey(DiskSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
     if (raw.empty() || !OpenCollators(impl)) return false;
     std::string& key = impl.key;
     size_t n = raw.size();
@@ -315,7 +315,7 @@ bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, boo
     return true;
 }
 
-std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+std::string_view MakeKey(DiskSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
     if (impl.byteOrder && tieBreak) {  // the C locales; the Windows program's order keeps ICU's
         ByteOrderKey(raw, folder, impl.natural, impl.key);
         // A file's key is its name unless runs of digits were rewritten: then "01" and "1" tie.
@@ -325,7 +325,7 @@ std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folde
         }
         return impl.key;
     }
-    if (!OpenCollators(impl)) {  // the listing is refused (PosixNamesError); any key will do meanwhile
+    if (!OpenCollators(impl)) {  // the listing is refused (DiskNamesError); any key will do meanwhile
         impl.key.assign(raw);
         return impl.key;
     }
@@ -354,11 +354,11 @@ namespace {
 // One '?' for a character CP932 lacks, or for the single byte that does not start a valid one.
 size_t QuestionMark(void* context, std::string_view rest, std::string& out) {
     out += '?';
-    return std::max<size_t>(CharLength(*static_cast<PosixSourceImpl*>(context), rest.data(), rest.size()), 1);
+    return std::max<size_t>(CharLength(*static_cast<DiskSourceImpl*>(context), rest.data(), rest.size()), 1);
 }
 
 // Appends `raw` converted to CP932, '?' for what cannot be converted.
-void AppendCp932(PosixSourceImpl& impl, std::string_view raw, std::string& out) {
+void AppendCp932(DiskSourceImpl& impl, std::string_view raw, std::string& out) {
     AppendConverted(*impl.toCp932, raw, out, QuestionMark, &impl);
 }
 
@@ -375,10 +375,10 @@ size_t FindTag(std::string_view s, size_t from) {
 
 }  // namespace
 
-std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
+std::string_view ToCp932(DiskSourceImpl& impl, std::string_view raw) {
     std::string& out = impl.shown;
     out.clear();
-    if (!OpenCp932(impl)) return raw;  // the listing is refused (PosixNamesError)
+    if (!OpenCp932(impl)) return raw;  // the listing is refused (DiskNamesError)
     size_t from = 0;
     if (impl.utf8) {
         for (size_t tag = FindTag(raw, 0); tag != std::string_view::npos; tag = FindTag(raw, from)) {
@@ -391,11 +391,11 @@ std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw) {
     return out;
 }
 
-void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
+void SortAsWindows(DiskSourceImpl& impl, EntryList& list, size_t first) {
     size_t count = list.entries.size() - first;
     if (count < 2) return;
     const IcuApi* icu = NamesIcu(impl, IcuPart::kCharacters);
-    if (icu == nullptr) return;  // the listing is refused (PosixNamesError)
+    if (icu == nullptr) return;  // the listing is refused (DiskNamesError)
     impl.upper.clear();
     impl.upperEnd.clear();
     impl.order.clear();
@@ -424,8 +424,8 @@ void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first) {
     std::copy(impl.moved.begin(), impl.moved.end(), list.entries.begin() + static_cast<ptrdiff_t>(first));
 }
 
-bool SetNaturalOrder(PosixSource& source) {
-    PosixSourceImpl& impl = *source.impl;
+bool SetNaturalOrder(DiskSource& source) {
+    DiskSourceImpl& impl = *source.impl;
     impl.natural = true;
     if (!impl.fileCollator) return true;  // set as the collators open
     const IcuApi& icu = *LoadIcu(IcuPart::kCollation);

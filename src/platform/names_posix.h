@@ -14,7 +14,7 @@
 #include "listing/listing.h"
 #include "platform/codepage.h"
 
-struct PosixSourceImpl {
+struct DiskSourceImpl {
     UCollator* folderCollator = nullptr;  // secondary strength: letter case ignored
     UCollator* fileCollator = nullptr;    // tertiary strength, lower case first
     std::string icuLocale;                // the ICU locale asked for LC_COLLATE ("root", "ja_JP" ...)
@@ -69,15 +69,15 @@ struct PosixSourceImpl {
 // Reads LC_COLLATE and LC_CTYPE and opens the decoder for a locale's encoding other than UTF-8. False,
 // with a reason in `error`, when that cannot be set up. The collators and the CP932 converter open later,
 // when first needed: OpenCollators and OpenCp932 (false, with the reason in namesError, when they cannot).
-bool OpenNames(PosixSourceImpl& impl, std::string& error);
-bool OpenCollators(PosixSourceImpl& impl);
-bool OpenCp932(PosixSourceImpl& impl);
-void CloseNames(PosixSourceImpl& impl);
+bool OpenNames(DiskSourceImpl& impl, std::string& error);
+bool OpenCollators(DiskSourceImpl& impl);
+bool OpenCp932(DiskSourceImpl& impl);
+void CloseNames(DiskSourceImpl& impl);
 
 // Readies ICU's character data when `raw` holds a byte past ASCII, whatever the locale (the name writers
 // count such a name's columns with it), so that a missing ICU refuses the listing (namesError) before
 // anything is written.
-void ReadyNameCharacters(PosixSourceImpl& impl, std::string_view raw);
+void ReadyNameCharacters(DiskSourceImpl& impl, std::string_view raw);
 
 // The collation key of `raw`, compared with plain byte order. ICU's sort key (folder key: case ignored;
 // file key: lower case first) and, with `tieBreak`, the raw bytes after a 0x00 byte (which a sort
@@ -86,21 +86,21 @@ void ReadyNameCharacters(PosixSourceImpl& impl, std::string_view raw);
 // bytes, a file's as its bytes; with `natural`, digit runs by value (see ByteOrderKey).
 // The view stays valid until the next call.
 // `tieBreak` is off only for the Windows program's order.
-std::string_view MakeKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
+std::string_view MakeKey(DiskSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
 
 // ICU's collation key of `raw`, byte for byte as MakeKey makes it, composed from the weights of its
 // characters without running ICU's collation: for names of printable ASCII (no digit under natural
 // order) in a locale whose ASCII weights are simple. Opens the collators. False where it cannot (MakeKey
 // must then be asked); the key is left in impl.key.
-bool ComposeIcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
+bool ComposeIcuKey(DiskSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak);
 
 // `raw` converted from the locale's encoding to code page 932; each character CP932 lacks and each byte
 // that is not valid in the locale's encoding becomes '?'. The view stays valid until the next call.
-std::string_view ToCp932(PosixSourceImpl& impl, std::string_view raw);
+std::string_view ToCp932(DiskSourceImpl& impl, std::string_view raw);
 
 // Puts list.entries[first ...] in the order Windows on NTFS (and Wine) delivers a folder's entries: UTF-16
 // code units compared after upper-casing each unit (surrogates unchanged), ties by raw bytes.
-void SortAsWindows(PosixSourceImpl& impl, EntryList& list, size_t first);
+void SortAsWindows(DiskSourceImpl& impl, EntryList& list, size_t first);
 
 // Length of the well-formed UTF-8 character at p (n bytes available), or 0 when the bytes there are not one.
 size_t Utf8Length(const unsigned char* p, size_t n);

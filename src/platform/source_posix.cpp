@@ -1,6 +1,6 @@
 // The POSIX side of the seam: each folder read whole with getdents64, folders done with closed a batch at
 // a time, symbolic links listed and never followed, paths past PATH_MAX opened in pieces, notices on stderr.
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -96,7 +96,7 @@ bool Inside(std::string_view folder, std::string_view path, std::string_view& re
 
 // Closes the folders waiting in impl.closing: each run of consecutive fds (all of them ours, all done
 // with) in one close_range call.
-void CloseWaiting(PosixSourceImpl& impl) {
+void CloseWaiting(DiskSourceImpl& impl) {
     std::vector<int>& fds = impl.closing;
     std::sort(fds.begin(), fds.end());
     for (size_t i = 0; i < fds.size();) {
@@ -111,13 +111,13 @@ void CloseWaiting(PosixSourceImpl& impl) {
     fds.clear();
 }
 
-// The fd handed over last stays open until the next call (see lastFolderFd).
-void CloseLater(PosixSourceImpl& impl, int fd) {
+// The fd handed over last stays open until the next call (see lastFolder).
+void CloseLater(DiskSourceImpl& impl, int fd) {
     if (impl.closing.size() >= kClosingMax) CloseWaiting(impl);
     impl.closing.push_back(fd);
 }
 
-void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
+void ReleaseHeld(DiskSourceImpl& impl, size_t keep) {
     while (impl.held.size() > keep) {
         CloseLater(impl, impl.held.back().fd);
         impl.held.pop_back();
@@ -126,13 +126,13 @@ void ReleaseHeld(PosixSourceImpl& impl, size_t keep) {
 }
 
 // Closes every folder still open: those held and those waiting to be closed.
-void CloseAll(PosixSourceImpl& impl) {
+void CloseAll(DiskSourceImpl& impl) {
     ReleaseHeld(impl, 0);
     CloseWaiting(impl);
 }
 
 // Opens `path` whole, or in pieces when it is too long for that. Returns 0 or the errno.
-int OpenByPath(PosixSourceImpl& impl, const std::string& path, int flags, int& fd) {
+int OpenByPath(DiskSourceImpl& impl, const std::string& path, int flags, int& fd) {
     fd = open(path.c_str(), flags);
     if (fd >= 0) return 0;
     if (errno != ENAMETOOLONG) return errno;
@@ -140,7 +140,7 @@ int OpenByPath(PosixSourceImpl& impl, const std::string& path, int flags, int& f
 }
 
 // OpenFolder's work with the open flags for the last name of the path.
-int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, int& fd) {
+int OpenFolderWith(DiskSourceImpl& impl, const std::string& path, int flags, int& fd) {
     // Held folders the scan has moved past are closed: they hold no more folders to read.
     size_t keep = impl.held.size();
     std::string_view rest;
@@ -165,7 +165,7 @@ int OpenFolderWith(PosixSourceImpl& impl, const std::string& path, int flags, in
 // Opens the folder at `path`. A child of a held folder is opened from it by its name alone, which
 // spares the kernel walking the whole path again for every folder. Returns 0 or the errno; a subfolder
 // found to be a symbolic link now gives ENOTDIR.
-int OpenFolder(PosixSourceImpl& impl, const std::string& path, bool followLinks, int& fd) {
+int OpenFolder(DiskSourceImpl& impl, const std::string& path, bool followLinks, int& fd) {
     std::string_view rest;
     bool child = !impl.scanRoot.empty() && Inside(impl.scanRoot, path, rest);
     if (!child) impl.scanRoot = path;
@@ -176,7 +176,7 @@ int OpenFolder(PosixSourceImpl& impl, const std::string& path, bool followLinks,
 
 // Keeps the folder just read open while the scan reads its subfolders, or closes it when it has none
 // (or enough folders are held already).
-void HoldOrClose(PosixSourceImpl& impl, const std::string& path, int fd, bool hasSubfolders) {
+void HoldOrClose(DiskSourceImpl& impl, const std::string& path, int fd, bool hasSubfolders) {
     if (!hasSubfolders || impl.held.size() >= kHeldMax) {
         CloseLater(impl, fd);
         return;
@@ -211,7 +211,7 @@ struct FolderKeys {
 };
 
 // ICU's key of `raw`: composed from its characters' weights where it is printable ASCII, else from ICU.
-std::string_view IcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
+std::string_view IcuKey(DiskSourceImpl& impl, std::string_view raw, bool folder, bool tieBreak) {
     if (impl.asciiKeys && ComposeIcuKey(impl, raw, folder, tieBreak))
         return impl.key;
     return MakeKey(impl, raw, folder, tieBreak);
@@ -219,7 +219,7 @@ std::string_view IcuKey(PosixSourceImpl& impl, std::string_view raw, bool folder
 
 // The entries of one kind read so far get ICU keys instead of their ASCII ones (appended to the list's
 // bytes; the ASCII keys stay there unused until the level is left).
-void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool folders) {
+void RekeyWithIcu(DiskSourceImpl& impl, EntryList& out, size_t first, bool folders) {
     for (size_t i = first; i < out.entries.size(); ++i) {
         EntryList::Entry& e = out.entries[i];
         if ((e.kind == kEntryFolder || e.kind == kEntryFolderLink) != folders) continue;
@@ -232,13 +232,13 @@ void RekeyWithIcu(PosixSourceImpl& impl, EntryList& out, size_t first, bool fold
 
 // The key of one name on its own: ICU's (composed where it can be) with the raw bytes as a tie-break, or
 // without it in Windows order; bytes in the C locales (MakeKey).
-std::string_view NameKey(PosixSource& source, std::string_view raw, bool folder) {
+std::string_view NameKey(DiskSource& source, std::string_view raw, bool folder) {
     if (source.windowsOrder) return MakeKey(*source.impl, raw, folder, false);
     return IcuKey(*source.impl, raw, folder, true);
 }
 
-std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder, EntryList& out, FolderKeys& keys) {
-    PosixSourceImpl& impl = *source.impl;
+std::string_view EntryKey(DiskSource& source, std::string_view raw, bool folder, EntryList& out, FolderKeys& keys) {
+    DiskSourceImpl& impl = *source.impl;
     bool& ascii = folder ? keys.asciiFolders : keys.asciiFiles;
     if (ascii) {
         if (MakeAsciiKey(raw, folder, impl.natural, impl.key)) return impl.key;
@@ -249,7 +249,7 @@ std::string_view EntryKey(PosixSource& source, std::string_view raw, bool folder
 }
 
 // The name an entry shows: CP932 in the sjis modes; empty where that is `raw` itself (stored once).
-std::string_view ShownCp932(PosixSource& source, std::string_view raw) {
+std::string_view ShownCp932(DiskSource& source, std::string_view raw) {
     if (!source.toSjis) return {};
     std::string_view name = ToCp932(*source.impl, raw);
     return name == raw ? std::string_view() : name;
@@ -257,7 +257,7 @@ std::string_view ShownCp932(PosixSource& source, std::string_view raw) {
 
 // Hands over one entry of the folder open as `fd`: its kind, its shown name and its key (none under
 // noKeys).
-void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
+void AddEntry(DiskSource& source, int fd, const char* cName, unsigned char type, EntryList& out, FolderKeys& keys) {
     std::string_view raw = cName;
     // Outside the C locales a key past printable ASCII opens ICU's collation (libicuuc with it); in them,
     // and without keys, the name's characters ready ICU here.
@@ -272,7 +272,7 @@ void AddEntry(PosixSource& source, int fd, const char* cName, unsigned char type
 // The folder's entries straight from getdents64 into one large buffer, so a folder costs an open, a
 // read per buffer full, the read that finds the end, and a share of a close_range (opendir would add an
 // fstat and two fcntl calls, and readdir reads 32 KB at a time). Returns 0 or the errno.
-int ReadEntries(PosixSource& source, int fd, EntryList& out) {
+int ReadEntries(DiskSource& source, int fd, EntryList& out) {
     std::unique_ptr<char[]>& buffer = source.impl->entryBuffer;
     if (!buffer) buffer.reset(new char[kEntryBufferBytes]);
     // Windows order keeps ICU's keys: its ties are equal keys, not raw bytes. ASCII keys of one folder
@@ -294,15 +294,15 @@ int ReadEntries(PosixSource& source, int fd, EntryList& out) {
 }
 
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
-    auto& source = *static_cast<PosixSource*>(context);
-    PosixSourceImpl& impl = *source.impl;
+    auto& source = *static_cast<DiskSource*>(context);
+    DiskSourceImpl& impl = *source.impl;
     // The list grows by doubling as a big folder fills it, copying all it holds each time. Room for a
     // folder of 100,000 entries is reserved once instead: address space, which becomes memory only as
     // entries fill it.
     if (out.entries.capacity() < kEntriesReserved) out.entries.reserve(kEntriesReserved);
     if (out.bytes.capacity() < kEntryBytesReserved) out.bytes.reserve(kEntryBytesReserved);
     int fd = -1;
-    source.lastFolderFd = -1;
+    source.lastFolder = -1;
     if (int err = OpenFolder(impl, path, source.followLinks, fd)) return err;
     size_t first = out.entries.size();
     size_t firstByte = out.bytes.size();
@@ -317,7 +317,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     for (size_t i = first; i < out.entries.size() && !hasSubfolders; ++i)
         hasSubfolders = out.entries[i].kind == kEntryFolder;
     HoldOrClose(impl, path, fd, hasSubfolders);
-    source.lastFolderFd = fd;
+    source.lastFolder = fd;
     if (source.windowsOrder) SortAsWindows(impl, out, first);
     return 0;
 }
@@ -328,9 +328,9 @@ int CompareKeys(std::string_view a, std::string_view b) { return a.compare(b); }
 
 }  // namespace
 
-bool InitPosixSource(PosixSource& source, std::string& error) {
-    ClosePosixSource(source);
-    auto* impl = new PosixSourceImpl;
+bool InitDiskSource(DiskSource& source, std::string& error) {
+    CloseDiskSource(source);
+    auto* impl = new DiskSourceImpl;
     if (!OpenNames(*impl, error)) {
         CloseNames(*impl);
         delete impl;
@@ -340,7 +340,7 @@ bool InitPosixSource(PosixSource& source, std::string& error) {
     return true;
 }
 
-void ClosePosixSource(PosixSource& source) {
+void CloseDiskSource(DiskSource& source) {
     if (!source.impl) return;
     CloseAll(*source.impl);
     CloseNames(*source.impl);
@@ -348,74 +348,35 @@ void ClosePosixSource(PosixSource& source) {
     source.impl = nullptr;
 }
 
-FolderSource PosixFolderSource(PosixSource& source) {
+FolderSource DiskFolderSource(DiskSource& source) {
     return FolderSource{&source, '/', SeparatorsAfter, ReadFolder, ReportUnreadable};
 }
 
-NameOrder PosixNameOrder() { return NameOrder{CompareKeys, CompareKeys, true}; }
+NameOrder DiskNameOrder() { return NameOrder{CompareKeys, CompareKeys, true}; }
 
-std::string ShownName(PosixSource& source, std::string_view raw) {
+std::string ShownName(DiskSource& source, std::string_view raw) {
     ReadyNameCharacters(*source.impl, raw);
     return source.toSjis ? std::string(ToCp932(*source.impl, raw)) : std::string(raw);
 }
 
-std::string FolderKey(PosixSource& source, std::string_view raw) {
+std::string FolderKey(DiskSource& source, std::string_view raw) {
     ReadyNameCharacters(*source.impl, raw);
     return std::string(MakeKey(*source.impl, raw, true, !source.windowsOrder));
 }
 
-std::string FileKey(PosixSource& source, std::string_view raw) {
+std::string FileKey(DiskSource& source, std::string_view raw) {
     ReadyNameCharacters(*source.impl, raw);
     return std::string(MakeKey(*source.impl, raw, false, !source.windowsOrder));
 }
 
-std::string PosixCollationLocale(const PosixSource& source) {
+std::string DiskCollationLocale(const DiskSource& source) {
     if (!source.impl || !OpenCollators(*source.impl)) return std::string();
     return source.impl->collationLocale;
 }
 
-std::string PosixNamesError(const PosixSource& source) { return source.impl ? source.impl->namesError : std::string(); }
+std::string DiskNamesError(const DiskSource& source) { return source.impl ? source.impl->namesError : std::string(); }
 
-std::string EscapeForNotice(std::string_view bytes) {
-    std::string out;
-    auto hex = [&out](unsigned char c) {
-        out += "\\x";
-        AppendHexByte(out, c);
-    };
-    for (size_t i = 0; i < bytes.size();) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        size_t len = Utf8Length(reinterpret_cast<const unsigned char*>(bytes.data()) + i, bytes.size() - i);
-        bool c1 = len == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0;
-        bool lineSeparator = len == 3 && bytes.substr(i, 2) == "\xE2\x80" &&
-                             (bytes[i + 2] == '\xA8' || bytes[i + 2] == '\xA9');
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (len == 0 || c < 0x20 || c == 0x7F || c1 || lineSeparator) {
-            size_t n = len == 0 ? 1 : len;
-            for (size_t k = 0; k < n; ++k) hex(static_cast<unsigned char>(bytes[i + k]));
-            i += n;
-            continue;
-        } else {
-            out.append(bytes.substr(i, len));
-            i += len;
-            continue;
-        }
-        ++i;
-    }
-    return out;
-}
-
-std::string UnreadableMessage(std::string_view path, int error) {
-    return "cannot read " + Quoted(path) + ": " + Reason(error);
-}
-
-void AddNamedEntry(PosixSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
+void AddNamedEntry(DiskSource& source, std::string_view raw, EntryKind kind, EntryList& out) {
     ReadyNameCharacters(*source.impl, raw);
     std::string_view name = ShownCp932(source, raw);
     bool folder = kind == kEntryFolder || kind == kEntryFolderLink;

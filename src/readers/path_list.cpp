@@ -18,7 +18,7 @@ bool ReadListInput(const std::string& file, std::string& bytes, std::string& err
 namespace {
 
 void AddEntry(void* context, std::string_view raw, EntryKind kind, EntryList& out) {
-    AddNamedEntry(*static_cast<PosixSource*>(context), raw, kind, out);
+    AddNamedEntry(*static_cast<DiskSource*>(context), raw, kind, out);
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ size_t RewritePath(char* path, size_t length, bool& folder) {
     return out;
 }
 
-bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
+bool LoadPathList(const std::string& file, bool nulSeparated, DiskSource& names, PathList& list,
                   std::string& error, bool links) {
     if (!ReadListInput(file, list.bytes, error)) return false;
     char separator = nulSeparated ? '\0' : '\n';

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/source_posix.h"
+#include "platform/disk_source.h"
 #include "readers/source_memory.h"
 
 struct PathList {
@@ -40,7 +40,7 @@ size_t UnquoteGitPath(char* path, size_t length);
 // line naming an entry again is reported on stderr with its number (the first ones, then a count).
 // False, with `error`, when the list cannot be read. `links` (tree's --fflinks): a line "path -> target"
 // names the link "path"; its target, from the first " -> " on, is left out.
-bool LoadPathList(const std::string& file, bool nulSeparated, PosixSource& names, PathList& list,
+bool LoadPathList(const std::string& file, bool nulSeparated, DiskSource& names, PathList& list,
                   std::string& error, bool links = false);
 // Gives back the list's memory once the scan has copied the names (the count of repeats stays).
 void FreePathList(PathList& list);
