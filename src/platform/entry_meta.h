@@ -40,7 +40,22 @@ struct EntryStat {
     uint64_t dev = 0;   // the file system: its major number in the high 32 bits, its minor in the low
     uint64_t ino = 0;
     uint32_t uid = 0, gid = 0;
+    uint32_t attributes = 0;  // Windows' file attributes (the kAttribute bits below); 0 on POSIX
 };
+
+// Windows' file attribute bits, as its file systems number them; the ones -p shows there.
+constexpr uint32_t kAttributeReadOnly = 0x1;
+constexpr uint32_t kAttributeHidden = 0x2;
+constexpr uint32_t kAttributeSystem = 0x4;
+constexpr uint32_t kAttributeFolder = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+constexpr uint32_t kAttributeReparsePoint = 0x400;
+// True where entries carry attributes rather than Unix permission bits (Windows).
+#ifdef _WIN32
+inline constexpr bool kAttributesForModes = true;
+#else
+inline constexpr bool kAttributesForModes = false;
+#endif
 
 // What a caller needs of a look (the system may fill more, never less on a local file system; a field
 // not asked for may be 0).
