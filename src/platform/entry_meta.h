@@ -72,7 +72,8 @@ enum StatWants : uint32_t {
 
 // An open folder whose names are looked at relative to it: DiskSource::lastFolder, the folder the source
 // read last. On POSIX the descriptor it keeps open (which converts to it); on Windows what reading it found
-// (sizes, times and attributes come with the names, so nothing is asked again per entry).
+// (sizes, times and attributes come with the names, so nothing is asked again per entry), and 0 for the
+// working folder. -1: no folder (a failed read).
 struct FolderHandle {
     intptr_t value = -1;
     constexpr FolderHandle(int descriptor) : value(descriptor) {}

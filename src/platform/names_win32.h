@@ -1,0 +1,73 @@
+// The Windows side of the folder seam, private to it (source_win32_cli.cpp, entry_meta_win32.cpp and
+// names_win32.cpp): what reading a folder leaves for StatAt, \\?\ paths, error numbers, the kinds of
+// reparse points, Windows' collation keys and code page 932 names.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One entry of the folder read last, as FindFirstFileExW delivered it.
+struct FoundEntry {
+    uint32_t name, nameLen;  // its WTF-8 name in FoundFolder::names
+    DWORD attributes;
+    DWORD reparseTag;        // meaningful only with FILE_ATTRIBUTE_REPARSE_POINT
+    FILETIME written, created;
+    uint64_t size;
+};
+
+// The folder read last: its \\?\ path and what reading it found. DiskSource::lastFolder points here, so
+// StatAt answers for its entries without asking the system again.
+struct FoundFolder {
+    std::wstring path;               // \\?\C:\x\y, \\?\UNC\server\share\y; a trailing '\' only on a root
+    std::string names;
+    std::vector<FoundEntry> entries;
+    size_t cursor = 0;               // where the next look by name starts: looks come in reading order
+};
+
+struct DiskSourceImpl {
+    bool natural = false;            // SORT_DIGITSASNUMBERS in the keys
+    std::string namesError;          // why a key or a CP932 name could not be made
+    std::string scanRoot;            // the listing's root as given; paths inside it are built from rootPath
+    std::wstring rootPath;           // its \\?\ form, made once with GetFullPathNameW
+    FoundFolder found;
+    // Scratch reused for every name.
+    std::wstring wide;
+    std::wstring pattern;
+    std::string raw, key, shown;
+};
+
+// WTF-8 bytes as UTF-16 (wide_text.h), in the type the W calls take.
+std::wstring WideOf(std::string_view wtf8);
+// `path` (WTF-8, as the user gave it: relative, '/' or '\' separated, C:foo, C:\x, UNC) as a \\?\ path
+// through GetFullPathNameW. Returns 0 or the errno.
+int LongPath(std::string_view path, std::wstring& out);
+// A full path as GetFullPathNameW makes it, in the \\?\ form that reads past 260 characters: \\?\ before
+// a drive path, \\?\UNC\ for \\server\share; a \\?\ or \\.\ path stays as it is.
+std::wstring LongPathOf(std::wstring_view full);
+// `parent` + '\' + `name` (WTF-8), the separator left out where `parent` ends in one.
+std::wstring ChildPath(const std::wstring& parent, std::string_view name);
+
+// The errno value for a GetLastError() value (kErrorPathTooLong for a path or name too long, EIO for
+// what has no better word).
+int ErrnoOf(DWORD error);
+
+// A reparse point that stands for another name (symbolic link, junction, mount point) is a link. Wine
+// shows a Unix symbolic link to a folder as a folder with FILE_ATTRIBUTE_REPARSE_POINT and a tag of 0
+// (which no Windows reparse point has): that is a link too.
+bool IsLinkAttributes(DWORD attributes, DWORD reparseTag);
+
+// The collation key of `name`: LCMapStringEx's sort key in the user's locale (a folder's ignoring case,
+// a file's lower case first), with natural order where `impl.natural`; with `tieBreak`, then 0x00 and
+// `raw` (a sort key holds no 0x00), so names that collate equal still order by their bytes. The view
+// stays valid until the next call. A key Windows refuses sets impl.namesError.
+std::string_view CollationKey(DiskSourceImpl& impl, std::wstring_view name, std::string_view raw, bool folder,
+                              bool tieBreak);
+// `name` in code page 932 as WideCharToMultiByte(932, 0) makes it ('?' and best fit for what it lacks),
+// as the Windows program gets names where that is the ANSI code page. Valid until the next call.
+std::string_view ToCp932(DiskSourceImpl& impl, std::wstring_view name);
+// True when the user's locale makes keys with the flags natural order needs.
+bool NaturalKeysWork();
