@@ -115,11 +115,14 @@ int StatTarget(const std::wstring& path, std::string_view name, EntryStat& out) 
 }
 
 // A path looked at whole (the root, or the folder read last itself): its own find data where
-// FindFirstFileExW gives them (not for a drive root), else its attributes.
+// FindFirstFileExW gives them (not for a drive root, nor where '*' or '?' would make the path a pattern),
+// else its attributes.
 int StatPath(const std::wstring& path, std::string_view name, StatLinks links, uint32_t wants, EntryStat& out) {
     if (links == kStatTarget) return StatTarget(path, name, out);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    bool pattern = path.find_first_of(L"*?", 4) != std::wstring::npos;  // past the \\?\ prefix
+    HANDLE find = pattern ? INVALID_HANDLE_VALUE
+                          : FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find != INVALID_HANDLE_VALUE) {
         FindClose(find);
         uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

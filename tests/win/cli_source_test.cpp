@@ -541,6 +541,13 @@ TEST_F(CliSource, LinuxLinksAsWineShowsThem) {
     EXPECT_EQ(reached.ino, target.ino) << "-l knows the folder it entered";
     std::string where;
     EXPECT_EQ(ReadLinkAt(source.lastFolder, "linkdir", where), EINVAL) << "Wine keeps no reparse data";
+    // The link given as a path: itself, or the folder it leads to.
+    std::string given = root + "/linkdir";
+    ASSERT_EQ(StatAt(WorkingFolder(), given.c_str(), kStatLink, kStatMode, asLink), 0);
+    EXPECT_EQ(TypeOf(asLink.mode), kTypeLink);
+    ASSERT_EQ(StatAt(WorkingFolder(), given.c_str(), kStatTarget, kStatMode | kStatIno, reached), 0);
+    EXPECT_EQ(TypeOf(reached.mode), kTypeFolder);
+    EXPECT_EQ(reached.ino, target.ino);
 
     source.windowsOrder = true;  // the Windows program's view: a folder not entered
     listed = Read(source, root, err);
