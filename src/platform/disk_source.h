@@ -47,7 +47,7 @@ void CloseDiskSource(DiskSource& source);
 // Natural order for the keys made from now on: digits inside names compare by their numeric value
 // ("file2" before "file10"), through ICU's numeric collation (in the C locales: runs of ASCII digits by
 // value, the rest by bytes). False when ICU refuses the attribute (or, when the collators are not open
-// yet, DiskNamesError tells later).
+// yet, DiskNamesError tells later). On Windows: SORT_DIGITSASNUMBERS, false where the locale lacks it.
 bool SetNaturalOrder(DiskSource& source);
 
 // The seam over `source`; valid while `source` lives.
@@ -64,7 +64,9 @@ FolderSource DiskFolderSource(DiskSource& source);
 // Appends an entry named `raw` as readFolder does: its shown name (CP932 when `toSjis`) and its key.
 // For sources that are not folders on disk (a list of paths).
 void AddNamedEntry(DiskSource& source, std::string_view raw, EntryKind kind, EntryList& out);
-// Compares the keys DiskFolderSource made (plain byte order over ICU sort keys, then length).
+// Compares the keys DiskFolderSource made (plain byte order over ICU sort keys, then length). On
+// Windows, byte order over LCMapStringEx's sort keys; after a source with windowsOrder and toSjis
+// (--compat), whose keys are the CP932 names, the Windows program's order (Win32NameOrder).
 NameOrder DiskNameOrder();
 
 // A name or path as the listing shows it: CP932 when `toSjis` (unmappable characters and invalid bytes
@@ -81,7 +83,7 @@ std::string ShownName(DiskSource& source, std::string_view raw);
 std::string FolderKey(DiskSource& source, std::string_view raw);
 std::string FileKey(DiskSource& source, std::string_view raw);
 // The ICU locale of the collators: "root" in the C, POSIX and C.UTF-8 locales (where only windowsOrder
-// uses it) and for unknown names.
+// uses it) and for unknown names. On Windows the user's locale name ("ja-JP").
 std::string DiskCollationLocale(const DiskSource& source);
 // Why ICU (loaded for the first name past printable ASCII or the first collation key it must make), the
 // collation or the CP932 conversion could not be set up when first needed (empty when all went well):
