@@ -246,6 +246,22 @@ TEST_F(CliSource, RootsInEveryFormTheUserGives) {
     }
 }
 
+TEST_F(CliSource, DriveRootsAndTheirChildren) {
+    // The scan puts '/' after a root unless it ends in '/': "Z:\/tmp" is tmp on drive Z:.
+    const struct {
+        const char* root;
+        const char* child;
+    } kRoots[] = {{"Z:\\", "Z:\\/tmp"}, {"Z:/", "Z:/tmp"}, {"Z:\\", "Z:\\/tmp/"}};
+    std::string leaf = root.substr(root.rfind('\\') + 1);
+    for (const auto& r : kRoots) {
+        int err = -1;
+        EXPECT_NE(Find(Read(source, r.root, err), "tmp"), nullptr) << r.root;
+        EXPECT_EQ(err, 0) << r.root;
+        EXPECT_NE(Find(Read(source, r.child, err), leaf), nullptr) << r.child;
+        EXPECT_EQ(err, 0) << r.child;
+    }
+}
+
 TEST_F(CliSource, NamesEndingInDotsOrSpacesAreEntered) {
     // GetFullPathNameW would strip these: the source appends names below the root itself.
     const std::string kNames[] = {"dots.", "space ", "both. ."};
