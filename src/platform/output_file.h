@@ -42,3 +42,9 @@ void WriteOutput(Output& output, std::string_view bytes);
 // reason in `message`, when anything failed on the way; the temporary file is then removed and an
 // existing FILE is left as it was. !keep: removes the temporary file and leaves FILE untouched.
 bool FinishOutput(Output& output, bool keep, std::string& message);
+
+// The messages of the functions above (output_file.cpp): "cannot write FILE: reason" ("standard output"
+// for an empty path), and for a temporary file that cannot be made beside FILE, its folder named, since
+// FILE itself may well be writable.
+std::string OutputFailure(const Output& output, int error);
+std::string TempFileFailure(const Output& output, const std::string& folder, int error);

@@ -64,18 +64,6 @@ std::string InFolder(const std::string& folder, const std::string& name) {
     return last == '/' || last == '\\' || last == ':' ? folder + name : folder + "\\" + name;
 }
 
-std::string Failure(const Output& output, int error) {
-    std::string what = output.path.empty() ? std::string("standard output") : Quoted(output.path);
-    return "cannot write " + what + ": " + Reason(error);
-}
-
-// The temporary file beside FILE cannot be made: the folder is named, since FILE itself may well be
-// writable.
-std::string TempFailure(const Output& output, int error) {
-    return "cannot write " + Quoted(output.path) + ": cannot create a temporary file in " +
-           Quoted(FolderOf(output.target)) + ": " + Reason(error);
-}
-
 // True for a device (NUL, CON, COM1, \\.\pipe\...): GetFullPathNameW names each in the device space.
 bool IsDevice(const std::string& path) {
     std::wstring wide = WidePath(path);
@@ -128,14 +116,14 @@ bool Resolve(Output& output, const std::string& path, std::string& message) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND) return true;
-        message = Failure(output, ErrnoFromWin32(code));  // a missing folder: "No such file or directory"
+        message = OutputFailure(output, ErrnoFromWin32(code));  // a missing folder: "No such file or directory"
         return false;
     }
     int error = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR
                 // A read-only FILE stays protected although a rename would pass over it.
                 : (attributes & FILE_ATTRIBUTE_READONLY) ? EACCES
                                                          : 0;
-    if (error != 0) message = Failure(output, error);
+    if (error != 0) message = OutputFailure(output, error);
     return error == 0;
 }
 
@@ -167,7 +155,7 @@ bool CheckOutput(const std::string& path, std::string& message) {
     std::string probePath;
     DWORD error = CreateTemp(FolderOf(path), FILE_FLAG_DELETE_ON_CLOSE, probe, probePath);
     if (error != 0) {
-        message = TempFailure(output, ErrnoFromWin32(error));
+        message = TempFileFailure(output, FolderOf(output.target), ErrnoFromWin32(error));
         return false;
     }
     CloseHandle(probe);
@@ -188,13 +176,13 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
         handle = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            message = Failure(output, LastErrno());
+            message = OutputFailure(output, LastErrno());
             return false;
         }
     } else {
         DWORD error = CreateTemp(FolderOf(output.target), 0, handle, output.tempPath);
         if (error != 0) {
-            message = TempFailure(output, ErrnoFromWin32(error));
+            message = TempFileFailure(output, FolderOf(output.target), ErrnoFromWin32(error));
             return false;
         }
         GuardTemp(WidePath(output.tempPath), handle);
@@ -228,7 +216,7 @@ bool FinishOutput(Output& output, bool keep, std::string& message) {
     }
     int error = output.error;
     if (output.path.empty()) {  // standard output stays open
-        if (keep && error != 0) message = Failure(output, error);
+        if (keep && error != 0) message = OutputFailure(output, error);
         return !keep || error == 0;
     }
     if (output.replace && keep && error == 0 && Valid(handle) && !FlushFileBuffers(handle)) error = LastErrno();
@@ -238,18 +226,18 @@ bool FinishOutput(Output& output, bool keep, std::string& message) {
     }
     output.handle = nullptr;
     if (!output.replace) {
-        if (keep && error != 0) message = Failure(output, error);
+        if (keep && error != 0) message = OutputFailure(output, error);
         return !keep || error == 0;
     }
     if (!keep || error != 0) {
         RemoveTemp(output);
-        if (keep) message = Failure(output, error);
+        if (keep) message = OutputFailure(output, error);
         return !keep;
     }
     DWORD code = PutInPlace(output.tempPath, output.target);
     if (code != 0) {
         RemoveTemp(output);
-        message = Failure(output, ErrnoFromWin32(code));
+        message = OutputFailure(output, ErrnoFromWin32(code));
         return false;
     }
     UnguardTemp();
