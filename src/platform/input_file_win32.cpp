@@ -3,6 +3,7 @@
 #include "platform/input_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 #include <string_view>
 
@@ -58,7 +59,14 @@ int ReadWholeInput(const std::string& path, std::string& bytes) {
                              : CreateFileW(WidePath(path).c_str(), GENERIC_READ,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return standard ? EBADF : LastErrno();
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        if (standard) return EBADF;
+        int error = LastErrno();
+        // Windows refuses to open a folder as a file ("access denied"); said as POSIX says it.
+        DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+        bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return folder ? EISDIR : error;
+    }
     if (standard && IsConsoleHandle(handle)) return ReadConsoleWhole(handle, bytes);
     LARGE_INTEGER size{};
     bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size);

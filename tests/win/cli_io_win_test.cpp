@@ -40,14 +40,20 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+// What `handle` gives until its end (a file's end, or a pipe whose writers are all closed).
+std::string ReadAll(HANDLE handle) {
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(handle, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    return bytes;
+}
+
 // The bytes of `path`, or "<missing>".
 std::string ReadBytes(const std::string& path) {
     HANDLE h = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    std::string bytes = ReadAll(h);
     CloseHandle(h);
     return bytes;
 }
@@ -286,11 +292,7 @@ public:
     std::string Drain() {
         CloseHandle(write);
         write = nullptr;
-        std::string bytes;
-        char buffer[4096];
-        DWORD n = 0;
-        while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-        return bytes;
+        return ReadAll(read);
     }
     void CloseReader() {
         CloseHandle(read);
@@ -379,6 +381,7 @@ TEST_F(IoFolder, InputReadWholeUtf16AsUtf8) {
     std::string bytes;
     EXPECT_EQ(ReadWholeInput(Path("missing.txt"), bytes), ENOENT);
     EXPECT_EQ(ReadWholeInput(Path("no folder\\x.txt"), bytes), ENOENT);
+    EXPECT_EQ(ReadWholeInput(folder, bytes), EISDIR);
 }
 
 TEST(StandardInput, PipeReadToItsEnd) {
@@ -476,10 +479,7 @@ ConsoleRun RunInOwnConsole(const char* name) {
     SetEnvironmentVariableW(L"ARBOLIN_IO_CONSOLE_CHILD", nullptr);
     CloseHandle(write);
     EXPECT_TRUE(started);
-    std::string said;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0) said.append(buffer, n);
+    std::string said = ReadAll(read);
     CloseHandle(read);
     if (!started) return kRanInChild;
     WaitForSingleObject(process.hProcess, INFINITE);
