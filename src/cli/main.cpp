@@ -1,6 +1,8 @@
-// Entry point of `arbolin`, the command-line front end: parses the arguments and runs one listing.
+// Entry point of `arbolin`, the command-line front end: parses the arguments and runs one listing. On
+// Windows the entry is wmain, its UTF-16 arguments turned into WTF-8 first.
 #include <clocale>
 #include <string>
+#include <vector>
 
 #include "cli/exit_status.h"
 #include "cli/options.h"
@@ -8,6 +10,9 @@
 #include "cli/run_parse.h"
 #include "platform/messages.h"
 #include "platform/output_file.h"
+#ifdef _WIN32
+#include "platform/arguments.h"
+#endif
 
 namespace {
 
@@ -24,10 +29,7 @@ int PrintText(const char* text) {
     return kExitComplete;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::setlocale(LC_ALL, "");
+int Run(int argc, char** argv) {
     CliOptions options;
     std::string error;
     switch (ParseArguments(argc, argv, options, error)) {
@@ -42,3 +44,22 @@ int main(int argc, char** argv) {
     FlushCappedMessages();
     return status;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// No setlocale here: names are UTF-8 inside and collate by Windows' own calls, and msvcrt's user locale
+// would only change what its ctype and strftime do.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments = ArgumentsAsUtf8(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return Run(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    return Run(argc, argv);
+}
+#endif

@@ -439,6 +439,7 @@ bool RenderAndWrite(ListingRun& run, ListingCounts& counts, int& rendered) {
         PrintMessage(error);
         return false;
     }
+    output.sjis = options.sjis;
     TextBuffer buffer;
     InitTextBuffer(buffer, Limits(options));
     buffer.context = &output;
@@ -502,6 +503,7 @@ int RunCommandLine(const CliOptions& options) {
         PrintMessage(error);
         return kExitNoListing;
     }
+    output.sjis = options.sjis;
     int status = kExitComplete;
     for (const std::string& file : options.listFiles) {
         CliOptions one = options;

@@ -1,7 +1,7 @@
-// The output file (platform seam; output_file_posix.cpp is the POSIX side): where a listing goes, standard
-// output or `-o FILE`: created, written, and finished so that FILE is replaced whole or not at all (a
-// device, a FIFO or one of the process's own descriptors is written as it is). Write errors are kept,
-// never ignored, and returned as messages.
+// The output file (platform seam; output_file_posix.cpp and output_file_win32.cpp are its sides): where a
+// listing goes, standard output or `-o FILE`: created, written, and finished so that FILE is replaced whole
+// or not at all (a device, a FIFO or one of the process's own descriptors is written as it is). Write
+// errors are kept, never ignored, and returned as messages.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,12 @@ struct Output {
     bool inherited = false;  // fd is one of the process's own descriptors that FILE names: never closed
     int error = 0;         // first write error (an errno value); nothing is written after it
     uint64_t written = 0;
+    bool sjis = false;     // the text is code page 932, not UTF-8 (set by the caller after OpenOutput)
+    // Windows: the HANDLE written (fd is not used there), whether it is a console (which gets the text as
+    // UTF-16), and the start of a character cut at the end of the last write, kept for the next one.
+    void* handle = nullptr;
+    bool console = false;
+    std::string carry;
 };
 
 // Before the scan, so that an unwritable FILE fails at once: false, with the reason in `message`, when
@@ -36,3 +42,9 @@ void WriteOutput(Output& output, std::string_view bytes);
 // reason in `message`, when anything failed on the way; the temporary file is then removed and an
 // existing FILE is left as it was. !keep: removes the temporary file and leaves FILE untouched.
 bool FinishOutput(Output& output, bool keep, std::string& message);
+
+// The messages of the functions above (output_file.cpp): "cannot write FILE: reason" ("standard output"
+// for an empty path), and for a temporary file that cannot be made beside FILE, its folder named, since
+// FILE itself may well be writable.
+std::string OutputFailure(const Output& output, int error);
+std::string TempFileFailure(const Output& output, const std::string& folder, int error);

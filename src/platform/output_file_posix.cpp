@@ -51,18 +51,6 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-std::string Failure(const Output& output, int error) {
-    std::string what = output.path.empty() ? std::string("standard output") : Quoted(output.path);
-    return "cannot write " + what + ": " + Reason(error);
-}
-
-// The temporary file beside FILE cannot be made: the folder is named, since FILE itself may well be
-// writable.
-std::string TempFailure(const Output& output, int error) {
-    return "cannot write " + Quoted(output.path) + ": cannot create a temporary file in " +
-           Quoted(FolderOf(output.target)) + ": " + Reason(error);
-}
-
 void RemoveTemp(Output& output) {
     if (output.tempPath.empty()) return;
     unlink(output.tempPath.c_str());
@@ -136,11 +124,11 @@ bool Resolve(Output& output, const std::string& path, struct stat& st, bool& exi
     }
     exists = stat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
-        message = Failure(output, errno);
+        message = OutputFailure(output, errno);
         return false;
     }
     if (exists && S_ISDIR(st.st_mode)) {
-        message = Failure(output, EISDIR);
+        message = OutputFailure(output, EISDIR);
         return false;
     }
     // A device or FIFO cannot be replaced (and /dev/null must never be): it is written into.
@@ -149,7 +137,7 @@ bool Resolve(Output& output, const std::string& path, struct stat& st, bool& exi
     if (!exists || !output.replace) return true;
     // A read-only FILE stays protected although a rename would pass over it.
     if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-        message = Failure(output, errno);
+        message = OutputFailure(output, errno);
         return false;
     }
     // A link keeps pointing at the listing: replace the file it names, not the link.
@@ -157,7 +145,7 @@ bool Resolve(Output& output, const std::string& path, struct stat& st, bool& exi
     if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char* resolved = realpath(path.c_str(), nullptr);
         if (resolved == nullptr) {
-            message = Failure(output, errno);
+            message = OutputFailure(output, errno);
             return false;
         }
         output.target = resolved;
@@ -177,7 +165,8 @@ bool CheckOutput(const std::string& path, std::string& message) {
     if (output.inherited) return true;
     std::string probe = output.replace ? FolderOf(output.target) : path;
     if (faccessat(AT_FDCWD, probe.c_str(), output.replace ? W_OK | X_OK : W_OK, AT_EACCESS) != 0) {
-        message = output.replace ? TempFailure(output, errno) : Failure(output, errno);
+        message = output.replace ? TempFileFailure(output, FolderOf(output.target), errno)
+                                 : OutputFailure(output, errno);
         return false;
     }
     return true;
@@ -196,7 +185,7 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
     if (!output.replace) {
         output.fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (output.fd < 0) {
-            message = Failure(output, errno);
+            message = OutputFailure(output, errno);
             return false;
         }
         return true;
@@ -208,13 +197,13 @@ bool OpenOutput(Output& output, const std::string& path, std::string& message) {
     temp.push_back('\0');
     output.fd = mkostemp(temp.data(), O_CLOEXEC);
     if (output.fd < 0) {
-        message = TempFailure(output, errno);
+        message = TempFileFailure(output, FolderOf(output.target), errno);
         return false;
     }
     output.tempPath = temp.data();
     GuardTemp(output.tempPath);
     if (fchmod(output.fd, mode) != 0) {
-        message = Failure(output, errno);
+        message = OutputFailure(output, errno);
         close(output.fd);
         output.fd = -1;
         RemoveTemp(output);
@@ -248,25 +237,25 @@ void WriteOutput(Output& output, std::string_view bytes) {
 bool FinishOutput(Output& output, bool keep, std::string& message) {
     int error = output.error;
     if (output.path.empty() || output.inherited) {  // the caller's descriptor stays open
-        if (keep && error != 0) message = Failure(output, error);
+        if (keep && error != 0) message = OutputFailure(output, error);
         return !keep || error == 0;
     }
     if (output.replace && keep && error == 0 && fsync(output.fd) != 0) error = errno;
     if (output.fd >= 0 && close(output.fd) != 0 && error == 0 && keep) error = errno;
     output.fd = -1;
     if (!output.replace) {
-        if (keep && error != 0) message = Failure(output, error);
+        if (keep && error != 0) message = OutputFailure(output, error);
         return !keep || error == 0;
     }
     if (!keep || error != 0) {
         RemoveTemp(output);
-        if (keep) message = Failure(output, error);
+        if (keep) message = OutputFailure(output, error);
         return !keep;
     }
     if (rename(output.tempPath.c_str(), output.target.c_str()) != 0) {
         error = errno;
         RemoveTemp(output);
-        message = Failure(output, error);
+        message = OutputFailure(output, error);
         return false;
     }
     UnguardTemp();
