@@ -22,3 +22,7 @@ target_link_libraries(messages_test PRIVATE platform_cli)
 # Names and arguments from UTF-16 (Windows) to WTF-8 and back, against ICU's UTF-8.
 add_arbolin_test(wide_text_test wide_text_test.cpp)
 target_link_libraries(wide_text_test PRIVATE platform_cli ICU::uc)
+
+# UTF-8 decoding without ICU, against ICU's macros over every short sequence.
+add_arbolin_test(chars_test chars_test.cpp)
+target_link_libraries(chars_test PRIVATE platform_chars ICU::uc)

@@ -1,8 +1,6 @@
-// Character data for names (POSIX side): ICU's UTF-8 macros, and its character properties from the
-// shared library loaded on first need (icu_loader.h), behind chars.h.
+// Character data for names (POSIX side): ICU's character properties from the shared library loaded on
+// first need (icu_loader.h), behind chars.h; UTF-8 itself is decoded in chars.cpp.
 #include "platform/chars.h"
-
-#include <unicode/utf8.h>
 
 #include <cstring>
 
@@ -23,28 +21,6 @@ const IcuApi* Characters() {
 }
 
 }  // namespace
-
-int32_t NextUtf8Multibyte(const uint8_t* s, int32_t& i, int32_t length) {
-    UChar32 c;
-    U8_NEXT(s, i, length, c);
-    return c;
-}
-
-bool IsValidUtf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    auto length = int32_t(text.size());
-    for (int32_t i = 0; i < length;) {
-        if (NextUtf8(s, i, length) < 0) return false;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, uint32_t c) {
-    uint8_t bytes[4];
-    int32_t length = 0;
-    U8_APPEND_UNSAFE(bytes, length, c);
-    out.append(reinterpret_cast<const char*>(bytes), size_t(length));
-}
 
 int DisplayColumns(int32_t c) {
     if (c < 0x80) return 1;  // no ASCII character is a mark, a format character or wide
