@@ -26,3 +26,11 @@ target_link_libraries(wide_text_test PRIVATE platform_cli ICU::uc)
 # UTF-8 decoding without ICU, against ICU's macros over every short sequence.
 add_arbolin_test(chars_test chars_test.cpp)
 target_link_libraries(chars_test PRIVATE platform_chars ICU::uc)
+
+# The Windows build's character tables, generated from ICU, against ICU's answers for every code point.
+add_arbolin_test(chars_table_test chars_table_test.cpp)
+target_link_libraries(chars_table_test PRIVATE platform_chars platform_chars_table)
+
+# Shell patterns without the C library (the Windows side's), against fnmatch in C.UTF-8.
+add_arbolin_test(shell_match_test shell_match_test.cpp ${PROJECT_SOURCE_DIR}/src/platform/shell_match.cpp)
+target_link_libraries(shell_match_test PRIVATE platform_chars)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/chars_columns.h"
 #include "platform/icu_loader.h"
 
 namespace {
@@ -26,11 +27,7 @@ int DisplayColumns(int32_t c) {
     if (c < 0x80) return 1;  // no ASCII character is a mark, a format character or wide
     const IcuApi* icu = Characters();
     if (icu == nullptr) return 1;
-    int8_t type = icu->charType(c);
-    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
-    if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
-    int width = icu->intProperty(c, UCHAR_EAST_ASIAN_WIDTH);
-    return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
+    return ColumnsFromProperties(c, icu->charType(c), icu->intProperty(c, UCHAR_EAST_ASIAN_WIDTH));
 }
 
 bool ReadyCharacterData(std::string_view text) {
