@@ -34,3 +34,7 @@ target_link_libraries(chars_table_test PRIVATE platform_chars platform_chars_tab
 # Shell patterns without the C library (the Windows side's), against fnmatch in C.UTF-8.
 add_arbolin_test(shell_match_test shell_match_test.cpp ${PROJECT_SOURCE_DIR}/src/platform/shell_match.cpp)
 target_link_libraries(shell_match_test PRIVATE platform_chars)
+
+# Dates without the C library (the Windows side's), against localtime_r, strftime and strptime.
+add_arbolin_test(date_format_test date_format_test.cpp ${PROJECT_SOURCE_DIR}/src/platform/date_format.cpp)
+target_link_libraries(date_format_test PRIVATE platform_cli)

@@ -61,12 +61,14 @@ bool ConvertWhole(const CodePageConversion& conversion, std::string_view text, s
     if (wideLength <= 0) return false;
     std::wstring wide(size_t(wideLength), L'\0');
     MultiByteToWideChar(conversion.from, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), wide.data(), wideLength);
-    // UTF-8 and UTF-7 take no default character; a lone surrogate cannot come from valid source text.
-    bool utf = conversion.to == CP_UTF8 || conversion.to == CP_UTF7;
+    // UTF-8 refuses a lone surrogate when asked to; the stateful code pages take no default character.
     BOOL usedDefault = FALSE;
-    DWORD flags = utf ? WC_ERR_INVALID_CHARS : 0;
+    bool stateful = conversion.to == CP_UTF7 || conversion.to == CP_UTF8 || conversion.to == 42 ||
+                    (conversion.to >= 50220 && conversion.to <= 50229) || conversion.to == 52936 ||
+                    conversion.to == 54936 || (conversion.to >= 57002 && conversion.to <= 57011);
+    DWORD flags = conversion.to == CP_UTF8 ? WC_ERR_INVALID_CHARS : 0;
     int length = WideCharToMultiByte(conversion.to, flags, wide.data(), wideLength, nullptr, 0, nullptr,
-                                     utf ? nullptr : &usedDefault);
+                                     stateful ? nullptr : &usedDefault);
     if (length <= 0 || usedDefault) return false;
     size_t used = out.size();
     out.resize(used + size_t(length));
