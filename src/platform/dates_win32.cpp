@@ -18,11 +18,17 @@ bool BreakDownLocal(int64_t seconds, LocalTime& when) {
     auto ticks = uint64_t(seconds + kFileTimeEpoch) * uint64_t(kTicks);
     FILETIME utcFile{DWORD(ticks), DWORD(ticks >> 32)};
     SYSTEMTIME utc, local;
-    DYNAMIC_TIME_ZONE_INFORMATION zone;
-    if (GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return false;
+    DYNAMIC_TIME_ZONE_INFORMATION dynamic;
+    TIME_ZONE_INFORMATION zone;
+    if (!FileTimeToSystemTime(&utcFile, &utc) || GetDynamicTimeZoneInformation(&dynamic) == TIME_ZONE_ID_INVALID)
+        return false;
+    // The zone's rules for that year where the system keeps them (Wine has no
+    // SystemTimeToTzSpecificLocalTimeEx, which would choose them itself), else its present ones.
+    if (!GetTimeZoneInformationForYear(utc.wYear, &dynamic, &zone) &&
+        GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
+        return false;
     FILETIME localFile;
-    if (!FileTimeToSystemTime(&utcFile, &utc) || !SystemTimeToTzSpecificLocalTimeEx(&zone, &utc, &local) ||
-        !SystemTimeToFileTime(&local, &localFile))
+    if (!SystemTimeToTzSpecificLocalTime(&zone, &utc, &local) || !SystemTimeToFileTime(&local, &localFile))
         return false;
     uint64_t localTicks = uint64_t(localFile.dwHighDateTime) << 32 | localFile.dwLowDateTime;
     auto offset = int32_t((int64_t(localTicks) - int64_t(ticks)) / kTicks);
