@@ -22,3 +22,19 @@ target_link_libraries(messages_test PRIVATE platform_cli)
 # Names and arguments from UTF-16 (Windows) to WTF-8 and back, against ICU's UTF-8.
 add_arbolin_test(wide_text_test wide_text_test.cpp)
 target_link_libraries(wide_text_test PRIVATE platform_cli ICU::uc)
+
+# UTF-8 decoding without ICU, against ICU's macros over every short sequence.
+add_arbolin_test(chars_test chars_test.cpp)
+target_link_libraries(chars_test PRIVATE platform_chars ICU::uc)
+
+# The Windows build's character tables, generated from ICU, against ICU's answers for every code point.
+add_arbolin_test(chars_table_test chars_table_test.cpp)
+target_link_libraries(chars_table_test PRIVATE platform_chars platform_chars_table)
+
+# Shell patterns without the C library (the Windows side's), against fnmatch in C.UTF-8.
+add_arbolin_test(shell_match_test shell_match_test.cpp ${PROJECT_SOURCE_DIR}/src/platform/shell_match.cpp)
+target_link_libraries(shell_match_test PRIVATE platform_chars)
+
+# Dates without the C library (the Windows side's), against localtime_r, strftime and strptime.
+add_arbolin_test(date_format_test date_format_test.cpp ${PROJECT_SOURCE_DIR}/src/platform/date_format.cpp)
+target_link_libraries(date_format_test PRIVATE platform_cli)

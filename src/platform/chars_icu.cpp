@@ -1,11 +1,10 @@
-// Character data for names (POSIX side): ICU's UTF-8 macros, and its character properties from the
-// shared library loaded on first need (icu_loader.h), behind chars.h.
+// Character data for names (POSIX side): ICU's character properties from the shared library loaded on
+// first need (icu_loader.h), behind chars.h; UTF-8 itself is decoded in chars.cpp.
 #include "platform/chars.h"
-
-#include <unicode/utf8.h>
 
 #include <cstring>
 
+#include "platform/chars_columns.h"
 #include "platform/icu_loader.h"
 
 namespace {
@@ -24,37 +23,11 @@ const IcuApi* Characters() {
 
 }  // namespace
 
-int32_t NextUtf8Multibyte(const uint8_t* s, int32_t& i, int32_t length) {
-    UChar32 c;
-    U8_NEXT(s, i, length, c);
-    return c;
-}
-
-bool IsValidUtf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    auto length = int32_t(text.size());
-    for (int32_t i = 0; i < length;) {
-        if (NextUtf8(s, i, length) < 0) return false;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, uint32_t c) {
-    uint8_t bytes[4];
-    int32_t length = 0;
-    U8_APPEND_UNSAFE(bytes, length, c);
-    out.append(reinterpret_cast<const char*>(bytes), size_t(length));
-}
-
 int DisplayColumns(int32_t c) {
     if (c < 0x80) return 1;  // no ASCII character is a mark, a format character or wide
     const IcuApi* icu = Characters();
     if (icu == nullptr) return 1;
-    int8_t type = icu->charType(c);
-    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) return 0;
-    if (c >= 0x1160 && c <= 0x11FF) return 0;  // Hangul vowels and finals join the syllable before them
-    int width = icu->intProperty(c, UCHAR_EAST_ASIAN_WIDTH);
-    return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) ? 2 : 1;
+    return ColumnsFromProperties(c, icu->charType(c), icu->intProperty(c, UCHAR_EAST_ASIAN_WIDTH));
 }
 
 bool ReadyCharacterData(std::string_view text) {
