@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/option_table.h"
 #include "metadata/metadata.h"
 #include "listing/listing.h"
 
@@ -61,9 +62,12 @@ enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError 
 // Short options bundle (-rt, -sDp; a letter that takes a value takes the rest of the word, -L2, or the next
 // word); long ones may be shortened to any start that names one option (--hum).
 // On kActionUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
-// end the parsing where they stand.
-CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
+// end the parsing where they stand. With `windows`, the options that cannot mean anything on Windows are
+// usage errors saying why (arbolin.exe's choice; the tests pass it on Linux too).
+CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error,
+                             bool windows = kWindowsCommandLine);
 
-// The text of --help (written from the option table) and of --version.
-const std::string& HelpText();
+// The text of --help (written from the option table; with `windows`, arbolin.exe's: the rows' Windows
+// paragraphs and Windows' collation) and of --version.
+const std::string& HelpText(bool windows = kWindowsCommandLine);
 extern const char kVersionText[];
