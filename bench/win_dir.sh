@@ -10,47 +10,32 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-runs=5
+source "$here/scripts/lib.sh"
+source "$here/bench/bench_lib.sh"
 out="$here/docs/bench"
+args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --runs) runs=${2:-}; shift ;;
     --out) out=${2:-}; shift ;;
-    -h|--help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "win_dir.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
+    *) args+=("$1") ;;
   esac
   shift
 done
-[[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "win_dir.sh: --runs needs a positive number" >&2; exit 64; }
+bench_options win_dir.sh 5 9 "${args[@]}"
 
 build=${ARBOLIN_BUILD:-$here/build-perf}
 winbuild=${ARBOLIN_WIN_BUILD:-$here/build-perf-win}
 disk=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
-source "$here/scripts/lib.sh"
 wine64=$WINE64_LOADER
 need_tools win_dir.sh x86_64-w64-mingw32-g++-posix "$wine64" wineserver
 
 # make_tree from the native build; arbolin.exe from an x86_64 cross build of its own, without tests.
 native_arbolin "$build" make_tree
-cmake -S "$here" -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" -DARBOLIN_WIN_ARCH=x86_64 \
-      -DARBOLIN_WIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$winbuild" -j"$ARBOLIN_JOBS" --target arbolin >/dev/null
 exe="$winbuild/src/cli/arbolin.exe"
-
-# ---- A prefix of our own, booted once without its 32-bit half (as scripts/win-test.sh does); the server
-# stays up between runs, as it does for a session.
-wine_env x86_64
-export WINEPREFIX=$winbuild/wineprefix
-if [ ! -e "$WINEPREFIX/.arbolin-bench" ]; then
-  rm -rf "$WINEPREFIX"
-  boot_prefix x86_64 "$WINEPREFIX" "$winbuild/wineboot.log"
-  touch "$WINEPREFIX/.arbolin-bench"
-fi
 scratch=$(mktemp -d)
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; rm -rf "$scratch"; }
 trap stop_wine EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-"$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+bench_wine "$winbuild" arbolin
 
 # ---- The tree: ASCII names (fixed seed), so that no two differ only in letter case under Wine's
 # case-insensitive view of Linux folders more often than make_tree's names do.
