@@ -94,6 +94,14 @@ if [ "$WIN_ARCH" = i686 ]; then
   ) || rc=1
   took "arbolin.exe's Win32 tests under Wine (x86_64)" "$t"
 fi
+# The command line's native test tables run against arbolin.exe under wine64, where build/ was configured
+# with ARBOLIN_WIN_EXE naming this build's (./test.sh does; its native stage leaves them to this one).
+if grep -qs 'cli_wine_setup' "$root/build/tests/CTestTestfile.cmake"; then
+  t=$(lib_now)
+  stop_wine
+  ctest --test-dir "$root/build" --output-on-failure --timeout 900 -j"$jobs" -R '_wine$' || rc=1
+  took "the command line's test tables against arbolin.exe under Wine" "$t"
+fi
 
 # ---- opt-in (ARBOLIN_WIN32_SMOKE=1): the 32-bit probe itself, through qemu-i386 (minutes), must print
 # the same bytes as the x86_64 build. For machines that run no 32-bit code; never part of ./test.sh.
