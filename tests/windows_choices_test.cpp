@@ -33,9 +33,9 @@ struct RefusedCase {
 };
 
 const RefusedCase kRefused[] = {
-    {{"-x"}, "--one-file-system is not taken on Windows", "reparse point"},
-    {{"--one-file-system"}, "--one-file-system is not taken on Windows", "reparse point"},
-    {{"--one-file"}, "--one-file-system is not taken on Windows", "reparse point"},  // shortened
+    {{"-x"}, "-x (--one-file-system) is not taken on Windows", "reparse point"},
+    {{"--one-file-system"}, "-x (--one-file-system) is not taken on Windows", "reparse point"},
+    {{"--one-file"}, "-x (--one-file-system) is not taken on Windows", "reparse point"},  // shortened
     {{"-u"}, "-u is not taken on Windows", "security identifiers"},
     {{"-g"}, "-g is not taken on Windows", "security identifiers"},
     {{"-sDg", "dir"}, "-g is not taken on Windows", "security identifiers"},  // bundled after taken ones
@@ -52,7 +52,7 @@ const RefusedCase kRefused[] = {
 TEST(WindowsOptions, RefusedThereWithTheReason) {
     for (const RefusedCase& c : kRefused) {
         Parsed p = Parse(c.args, true);
-        EXPECT_EQ(p.action, kActionUsageError) << c.args[0];
+        EXPECT_EQ(p.action, kActionNotHere) << c.args[0];
         EXPECT_EQ(p.error.find(c.named), 0u) << p.error;
         EXPECT_NE(p.error.find(c.because), std::string::npos) << p.error;
         // The same command line is no platform refusal on Linux.
@@ -74,7 +74,9 @@ TEST(WindowsOptions, TheRestTakenAlike) {
     }
     // --help ends the parsing before a refused option is met, as it does before any other.
     EXPECT_EQ(Parse({"--help", "-x"}, true).action, kActionHelp);
-    EXPECT_EQ(Parse({"-x", "--help"}, true).action, kActionUsageError);
+    EXPECT_EQ(Parse({"-x", "--help"}, true).action, kActionNotHere);
+    // A usage error met before it stays one.
+    EXPECT_EQ(Parse({"--depth", "0", "-x"}, true).action, kActionUsageError);
 }
 
 size_t Columns(std::string_view line) {

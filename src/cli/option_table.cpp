@@ -554,9 +554,11 @@ std::string ShownName(const OptionRow& row) {
 
 std::string PlatformRefusal(const OptionRow& row, const ValueWord* word, bool windows) {
     if (!windows) return {};
-    if (!row.notOnWindows.empty()) return ShownName(row) + " is not taken on Windows: " + std::string(row.notOnWindows);
+    // Both names where there are two, whichever was typed: "-x (--one-file-system)".
+    std::string named = ShownName(row);
+    if (row.shortName != 0 && !row.longName.empty()) named = std::string{'-', row.shortName} + " (" + named + ")";
+    if (!row.notOnWindows.empty()) return named + " is not taken on Windows: " + std::string(row.notOnWindows);
     if (word != nullptr && !word->notOnWindows.empty())
-        return ShownName(row) + " " + std::string(word->word) + " is not taken on Windows: " +
-               std::string(word->notOnWindows);
+        return named + " " + std::string(word->word) + " is not taken on Windows: " + std::string(word->notOnWindows);
     return {};
 }

@@ -84,7 +84,7 @@ struct OptionRow {
     std::string_view help;              // its paragraph of --help, the option lines included
     std::string_view bareValue = {};    // kArgAttached: the word the option alone stands for
     std::string_view refusal = {};      // kOptRefused: why, and what to use instead
-    // Non-empty: the option is refused on Windows (a usage error), and this says why.
+    // Non-empty: the option is refused on Windows (no listing, exit 2), and this says why.
     std::string_view notOnWindows = {};
     // Non-empty: the paragraph --help shows on Windows instead of `help`.
     std::string_view windowsHelp = {};
@@ -105,6 +105,6 @@ const ValueWord* FindWordOf(const OptionRow& row, int value);
 // How messages name an option: "--name", or "-c" for one with only a letter.
 std::string ShownName(const OptionRow& row);
 
-// The usage error for `row` (and its value word `word`, or nullptr) on a system that is Windows when
-// `windows`; empty where the option is taken there.
+// Why `row` (with its value word `word`, or nullptr) is refused on a system that is Windows when
+// `windows`, naming the option; empty where the option is taken there.
 std::string PlatformRefusal(const OptionRow& row, const ValueWord* word, bool windows);

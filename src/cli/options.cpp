@@ -406,7 +406,8 @@ CommandAction UseOption(const OptionUse& use, CliOptions& options, ParseState& s
     const ValueWord* word = nullptr;
     if (!CheckWord(use, word, error)) return kActionUsageError;
     error = PlatformRefusal(*use.row, word, state.windows);
-    if (!error.empty() || !Apply(*use.row, use.value, word, options, state, error)) return kActionUsageError;
+    if (!error.empty()) return kActionNotHere;
+    if (!Apply(*use.row, use.value, word, options, state, error)) return kActionUsageError;
     NoteRefusals(use.row->refusedWith | (word != nullptr ? word->refusedWith : 0), *use.row, state.refused);
     return kActionRun;
 }

@@ -55,15 +55,17 @@ struct CliOptions {
     std::vector<std::string> listFiles;  // --fromfile with several files: each listed in turn
 };
 
-// What the command line asks for.
-enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError };
+// What the command line asks for. kActionNotHere: an option this system cannot answer (arbolin.exe's
+// refusals), which gives no listing (exit 2) rather than a usage error.
+enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError, kActionNotHere };
 
 // Parses argv[1] ... argv[argc - 1]. Options and FOLDER may come in any order; "--" ends the options.
 // Short options bundle (-rt, -sDp; a letter that takes a value takes the rest of the word, -L2, or the next
 // word); long ones may be shortened to any start that names one option (--hum).
-// On kActionUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
-// end the parsing where they stand. With `windows`, the options that cannot mean anything on Windows are
-// usage errors saying why (arbolin.exe's choice; the tests pass it on Linux too).
+// On kActionUsageError and kActionNotHere, `error` holds the reason (without the "arbolin: " prefix).
+// --help and --version end the parsing where they stand. With `windows`, an option that cannot mean
+// anything on Windows ends it with kActionNotHere, saying why (arbolin.exe's choice; the tests pass the
+// flag on Linux too).
 CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error,
                              bool windows = kWindowsCommandLine);
 

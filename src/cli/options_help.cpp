@@ -31,7 +31,8 @@ const char kHelpOrderWindows[] =
     "files; both are sorted by name in Windows' collation for the user's locale:\n"
     "folders ignoring letter case, files with lower case first; names that collate\n"
     "alike by their bytes. Junctions, symbolic links and mount points are listed\n"
-    "as links.\n";
+    "as links. An option marked \"refused on Windows\" above gives no listing: one\n"
+    "message says why, exit status 2.\n";
 
 // --compat: where the two systems cannot agree (Linux), and what it does on Windows.
 const char kHelpCompatDiffers[] =
