@@ -61,4 +61,4 @@ add_dependencies(cli_tree_test arbolin)
 
 # arbolin.exe's own choices (options refused on Windows, its help, -p's attributes), checked here.
 add_arbolin_test(windows_choices_test windows_choices_test.cpp)
-target_link_libraries(windows_choices_test PRIVATE arbolin_cli)
+target_link_libraries(windows_choices_test PRIVATE arbolin_cli arbolin_readers)

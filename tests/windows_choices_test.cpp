@@ -9,6 +9,7 @@
 #include "cli/option_table.h"
 #include "cli/options.h"
 #include "metadata/metadata.h"
+#include "readers/listing_reader.h"
 
 namespace {
 
@@ -191,6 +192,36 @@ TEST(ModeColumn, AttributesAsPowerShellWritesThem) {
     m.mode = kTypeFolder | 0755;
     m.attributes = kAttributeFolder | kAttributeHidden;
     EXPECT_EQ(ShownMode(m), kAttributesForModes ? "d--h--" : "drwxr-xr-x");
+}
+
+// arbolin.exe's -p listings read back by --parse: the attributes are taken off as Linux modes are.
+TEST(ModeColumn, ListingsWithAttributesReadBack) {
+    const struct {
+        const char* listing;
+        std::vector<std::string> paths;
+    } cases[] = {
+        {"d----- [ W ]\n"
+         " \xE2\x94\x9C d----- [ Docs ]\n"
+         " \xE2\x94\x82 \xE2\x94\x94 -a---- a.txt\n"
+         " \xE2\x94\x94 darhsl readme.txt\n",
+         {"Docs/", "Docs/a.txt", "readme.txt"}},
+        {"d----- [ W ]\n"
+         "    d----l [ Link ]\n"
+         "       -a-h-- ------ x\n",  // a name shaped like the field stays a name
+         {"Link/", "Link/------ x"}},
+        // Six places that are not the attribute letters are part of the name.
+        {"[ W ]\n"
+         " \xE2\x94\x94" "dxrhsl b\n",
+         {"dxrhsl b"}},
+    };
+    for (const auto& c : cases) {
+        ParsedListing parsed;
+        ParseListing(c.listing, ListingEncoding::kUtf8, parsed, "%Y-%m-%d %H:%M");
+        std::vector<std::string> paths;
+        ForEachParsedPath(parsed, [&](const ParsedEntry&, std::string_view path) { paths.emplace_back(path); });
+        EXPECT_EQ(paths, c.paths) << c.listing;
+        for (const std::string& problem : parsed.problems) ADD_FAILURE() << c.listing << problem;
+    }
 }
 
 }  // namespace

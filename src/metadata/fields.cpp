@@ -23,8 +23,7 @@ void PadRight(std::string& out, std::string_view text, size_t width) {
     out += ' ';
 }
 
-// PowerShell's Mode column: one place per attribute, in this order.
-constexpr std::string_view kAttributeLetters = "darhsl";
+// PowerShell's Mode column: the attribute of each of kAttributeLetters' places.
 constexpr uint32_t kAttributeBits[] = {kAttributeFolder, kAttributeArchive, kAttributeReadOnly,
                                        kAttributeHidden, kAttributeSystem, kAttributeReparsePoint};
 static_assert(std::size(kAttributeBits) == kAttributeLetters.size());

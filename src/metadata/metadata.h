@@ -146,6 +146,7 @@ std::string FormatSize(uint64_t bytes, bool human, bool si);
 std::string FormatMode(uint32_t mode);
 // Windows' file attributes as PowerShell's Mode column writes them, "darhsl": folder, archive, read-only,
 // hidden, system, reparse point, each letter or '-'.
+inline constexpr std::string_view kAttributeLetters = "darhsl";
 std::string FormatAttributes(uint32_t attributes);
 // What -p shows for an entry: its attributes where the system has them instead of Unix permissions
 // (kAttributesForModes: Windows), else its mode.
