@@ -2,8 +2,8 @@
 # Installs what is missing, builds everything and runs every test: the native engine, renderers and command
 # line (also under AddressSanitizer and UndefinedBehaviorSanitizer), short fuzzing runs, the Windows
 # program's tests under Wine and its end-to-end tests under Wine and Xvfb (on the i686 product where this
-# machine runs 32-bit Wine, else on its x86_64 twin; the Windows stage says which). Exit status 0 only if
-# all pass.
+# machine runs 32-bit Wine, else on its x86_64 twin; the Windows stage says which), and arbolin.exe's, the
+# command line for Windows, under 64-bit Wine. Exit status 0 only if all pass.
 #
 # Each stage prints "== NAME" when it starts and "== NAME: passed (N s)" or "== NAME: FAILED (N s)" when
 # it ends. Stages that leave a core idle part of the time run two by two: the native build and tests
@@ -67,10 +67,13 @@ side_by_side() {
   done
 }
 
+# The native build also holds the command line's test tables run against arbolin.exe under Wine
+# (ARBOLIN_WIN_EXE, the x86_64 cross build's): the Windows stage runs those, once it has built arbolin.exe.
 native() {
-  cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+  cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release \
+        -DARBOLIN_WIN_EXE="$here/build-win/x86_64/src/cli/arbolin.exe" >/dev/null &&
     cmake --build "$here/build" -j2 &&
-    ctest --test-dir "$here/build" --output-on-failure --timeout 600 -j2 -E '^package$'
+    ctest --test-dir "$here/build" --output-on-failure --timeout 600 -j2 -E '^package$|_wine$|^cli_wine_'
 }
 # The .deb and the Windows zip, made from what the stages before built and tested (the zip holds the
 # exe the Windows stage checked).

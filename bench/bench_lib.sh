@@ -30,3 +30,23 @@ bench_tree() {
     echo "$recipe" >"$1/$2.recipe"
   fi
 }
+
+# bench_wine WINBUILD TARGET: builds TARGET in WINBUILD, an x86_64 cross build without tests, and starts a
+# 64-bit Wine session in a prefix of its own there (booted once without its 32-bit half, as
+# scripts/win-test.sh does; the server stays up between runs, as it does for a session). Sets WINEPREFIX
+# and the Wine environment (wine_env); `wineserver -k` ends the session.
+bench_wine() {
+  local winbuild=$1 target=$2
+  cmake -S "$ARBOLIN_ROOT" -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$ARBOLIN_ROOT/cmake/mingw-i686.cmake" \
+        -DARBOLIN_WIN_ARCH=x86_64 -DARBOLIN_WIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$winbuild" -j"$ARBOLIN_JOBS" --target "$target" >/dev/null
+  wine_env x86_64
+  export WINEPREFIX=$winbuild/wineprefix
+  if [ ! -e "$WINEPREFIX/.arbolin-bench" ]; then
+    rm -rf "$WINEPREFIX"
+    boot_prefix x86_64 "$WINEPREFIX" "$winbuild/wineboot.log"
+    touch "$WINEPREFIX/.arbolin-bench"
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1
+  "$WINE64_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}

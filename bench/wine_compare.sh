@@ -27,28 +27,16 @@ build=${ARBOLIN_BUILD:-$here/build-perf}
 winbuild=${ARBOLIN_WIN_BUILD:-$here/build-perf-win}
 disk=${ARBOLIN_BENCH_DIR:-/var/tmp/arbolin-bench}
 source "$here/scripts/lib.sh"
+source "$here/bench/bench_lib.sh"
 wine64=$WINE64_LOADER
 need_tools wine_compare.sh x86_64-w64-mingw32-g++-posix "$wine64" wineserver
 
 native_arbolin "$build" make_tree
-cmake -S "$here" -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" -DARBOLIN_WIN_ARCH=x86_64 \
-      -DARBOLIN_WIN_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$winbuild" -j2 --target listing_probe >/dev/null
 arbolin="$build/src/cli/arbolin"
 probe="$winbuild/src/app/listing_probe.exe"
-
-# ---- A prefix of our own, booted once without its 32-bit half (as scripts/win-test.sh does).
-wine_env x86_64
-export WINEPREFIX=$winbuild/wineprefix
-if [ ! -e "$WINEPREFIX/.arbolin-bench" ]; then
-  rm -rf "$WINEPREFIX"
-  boot_prefix x86_64 "$WINEPREFIX" "$winbuild/wineboot.log"
-  touch "$WINEPREFIX/.arbolin-bench"
-fi
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
-wineserver -p </dev/null >/dev/null 2>&1   # the server stays up between runs, as it does for a session
-"$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+bench_wine "$winbuild" listing_probe
 
 # ---- The tree, and the check that both list the same bytes (all but the root line, a Windows path).
 tree=$disk/win10k

@@ -3,9 +3,10 @@
 # GoogleTest built once per toolchain, the Wine environment and prefixes, and the probe that chooses how
 # the Windows program is tested on this machine.
 #
-# Which Windows build runs the tests (choose_windows_arch): the product itself, i686 under 32-bit Wine in
-# a win32 prefix, where this machine runs 32-bit code; elsewhere the x86_64 twin of the same sources under
-# 64-bit Wine. The probe runs the i686 listing_probe.exe with /usr/lib/wine/wine (never /usr/bin/wine,
+# Which Windows build runs the Windows program's tests (choose_windows_arch): the product itself, i686
+# under 32-bit Wine in a win32 prefix, where this machine runs 32-bit code; elsewhere the x86_64 twin of
+# the same sources under 64-bit Wine. The x86_64 build is made in any case: it holds arbolin.exe, the
+# command line for Windows, whose tests run under 64-bit Wine. The probe runs the i686 listing_probe.exe with /usr/lib/wine/wine (never /usr/bin/wine,
 # which falls back to wine64) in a win32 prefix under a 60 s limit, and counts only when no qemu-i386
 # entry is enabled in binfmt_misc (32-bit Wine through qemu takes minutes a start). ARBOLIN_FORCE_WIN64=1
 # makes the probe fail, to try the fallback on a machine that runs 32-bit code.
@@ -78,17 +79,21 @@ win_gtest() {
   echo "$dir"
 }
 
-# win_build ARCH TESTS [TARGET...]: configures build-win/ARCH (TESTS: ON or OFF, the Win32 tests) and
-# builds TARGETs (default all). The x86_64 twin's tests also check the i686 product statically, and both
-# compare listings with the native `arbolin` when build/ holds one.
+# win_build ARCH TESTS [TARGET...]: configures build-win/ARCH and builds TARGETs (default all). TESTS: ON
+# (every Win32 test), OFF (none), or CLI (the x86_64 build only: the command line's Win32 tests, without
+# the Windows program's, which then run in the i686 build). The x86_64 build holds arbolin.exe; its
+# program tests also check the i686 product statically, and both builds compare listings with the native
+# `arbolin` when build/ holds one.
 win_build() {
-  local arch=$1 tests=$2 gtest=
+  local arch=$1 tests=$2 gtest= program_tests=ON
   shift 2
   local dir=$ARBOLIN_WIN_OUT/$arch cli=${ARBOLIN_CLI:-$ARBOLIN_ROOT/build/src/cli/arbolin}
   [ -x "$cli" ] || cli=
+  if [ "$tests" = CLI ]; then tests=ON program_tests=OFF; fi
   if [ "$tests" = ON ]; then gtest=$(win_gtest "$arch") || return 1; fi
   local args=(-DCMAKE_TOOLCHAIN_FILE="$ARBOLIN_TOOLCHAIN" -DARBOLIN_WIN_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release
-              -DARBOLIN_WIN_TESTS="$tests" -DARBOLIN_GTEST_PREFIX="$gtest" -DARBOLIN_CLI="$cli")
+              -DARBOLIN_WIN_TESTS="$tests" -DARBOLIN_WIN_PROGRAM_TESTS="$program_tests"
+              -DARBOLIN_GTEST_PREFIX="$gtest" -DARBOLIN_CLI="$cli")
   [ "$arch" = i686 ] || args+=(-DARBOLIN_PRODUCT_EXE="$ARBOLIN_WIN_OUT/i686/src/app/ZK-Arbolin.exe")
   mkdir -p "$dir"
   # Configured again only when the options change (the build itself re-runs cmake when a CMakeLists does).
@@ -226,7 +231,7 @@ wine32_probe() {
 }
 
 # choose_windows_arch: sets WIN_ARCH (i686 or x86_64) and WIN_LINE, the line that says which build runs
-# the Windows tests here. ARBOLIN_WINDOWS_ARCH (i686 or x86_64), when set, is a choice already made by
+# the Windows program's tests here (the command line's, arbolin.exe's, always run in the x86_64 build). ARBOLIN_WINDOWS_ARCH (i686 or x86_64), when set, is a choice already made by
 # the same probe (./test.sh hands the Windows stage's on to the end-to-end stage).
 choose_windows_arch() {
   case ${ARBOLIN_WINDOWS_ARCH:-} in

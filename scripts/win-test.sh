@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows program and runs its tests under Wine, in build-win/:
+# Cross-builds the Windows program and the command line for Windows and runs their tests under Wine, in
+# build-win/:
 #   build-win/i686          the product, ZK-Arbolin.exe (PE32, GUI, i386), always checked statically;
-#   build-win/x86_64        the same sources for x86_64, built only where the machine runs no 32-bit code;
+#   build-win/x86_64        always: arbolin.exe, the command line for Windows (PE32+, console), and its
+#                           Win32 tests; with the Windows program's tests too where those run on x86_64;
 #   build-win/gtest-ARCH    GoogleTest built once for each mingw toolchain;
 #   build-win/wine-template-ARCH  the Wine prefix the test runs copy (win32 for i686, win64 for x86_64).
 # Where this machine runs the i686 listing_probe.exe under 32-bit Wine (the probe in scripts/lib.sh), the
-# Win32 tests are built for i686 and run on the product's own code in a win32 prefix; elsewhere they run
-# on the x86_64 twin under 64-bit Wine (ARBOLIN_FORCE_WIN64=1 chooses that here too). The first line says
-# which. The choice is left in build-win/windows-arch for scripts/e2e-test.sh.
+# Windows program's tests are built for i686 and run on the product's own code in a win32 prefix, and the
+# x86_64 build runs only the command line's tests, in a win64 prefix of their own; elsewhere every test
+# runs in the x86_64 build under 64-bit Wine (ARBOLIN_FORCE_WIN64=1 chooses that here too). The first line
+# says which. The choice is left in build-win/windows-arch for scripts/e2e-test.sh.
 #   ARBOLIN_WIN_BUILD_ONLY=1   builds and a fresh prefix (build-win/wineprefix), no tests (./run.sh --windows)
 #   ARBOLIN_WIN32_SMOKE=1      also the i686 listing_probe.exe through qemu-i386 (opt-in, minutes)
 # Exit status: ctest's.
@@ -32,10 +35,12 @@ t=$(lib_now)
 choose_windows_arch
 echo "$WIN_LINE"
 printf '%s\n%s\n' "$WIN_ARCH" "$WINE32_WHY" >"$out/windows-arch"
+need_tools win-test x86_64-w64-mingw32-g++-posix
 if [ "$WIN_ARCH" = i686 ]; then
   win_build i686 ON
+  # Building only arbolin.exe where no test runs (./run.sh --windows, scripts/package.sh).
+  if [ "${ARBOLIN_WIN_BUILD_ONLY:-0}" = 1 ]; then win_build x86_64 CLI arbolin; else win_build x86_64 CLI; fi
 else
-  need_tools win-test x86_64-w64-mingw32-g++-posix
   win_build i686 OFF
   win_build x86_64 ON
 fi
@@ -56,19 +61,47 @@ stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 
 # ---- tests: under Xvfb, and without root's permission override (an unreadable folder must stay so)
-run=(sh -c 'ctest --test-dir "$1" --output-on-failure --timeout 300 -j"$2"; rc=$?; wineserver -k >/dev/null 2>&1; exit $rc'
-     sh "$out/$WIN_ARCH" "$jobs")
-xvfb=(xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp")
-if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
-  run=(setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search
-       "${xvfb[@]}" "${run[@]}")
-else
-  run=("${xvfb[@]}" "${run[@]}")
-fi
+# win_tests BUILD: runs BUILD's ctest in the prefix WINEPREFIX names, then stops its wineserver.
+win_tests() {
+  local run=(sh -c 'ctest --test-dir "$1" --output-on-failure --timeout 300 -j"$2"; rc=$?; wineserver -k >/dev/null 2>&1; exit $rc'
+             sh "$1" "$jobs")
+  local xvfb=(xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp")
+  if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+    run=(setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search
+         "${xvfb[@]}" "${run[@]}")
+  else
+    run=("${xvfb[@]}" "${run[@]}")
+  fi
+  "${run[@]}"
+}
 t=$(lib_now)
 rc=0
-"${run[@]}" || rc=$?
+win_tests "$out/$WIN_ARCH" || rc=$?
 took "Win32 tests under Wine ($WIN_ARCH)" "$t"
+# Where the program's tests ran on i686, the command line's run in the x86_64 build, under 64-bit Wine in
+# a win64 prefix of their own.
+if [ "$WIN_ARCH" = i686 ]; then
+  t=$(lib_now)
+  stop_wine
+  (
+    wine_env x86_64
+    template64=$(win_template x86_64)
+    export WINEPREFIX=$out/wineprefix-x86_64
+    rm -rf "$WINEPREFIX"
+    cp -a "$template64" "$WINEPREFIX"
+    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    win_tests "$out/x86_64"
+  ) || rc=1
+  took "arbolin.exe's Win32 tests under Wine (x86_64)" "$t"
+fi
+# The command line's native test tables run against arbolin.exe under wine64, where build/ was configured
+# with ARBOLIN_WIN_EXE naming this build's (./test.sh does; its native stage leaves them to this one).
+if grep -qs 'cli_wine_setup' "$root/build/tests/CTestTestfile.cmake"; then
+  t=$(lib_now)
+  stop_wine
+  ctest --test-dir "$root/build" --output-on-failure --timeout 900 -j"$jobs" -R '_wine$' || rc=1
+  took "the command line's test tables against arbolin.exe under Wine" "$t"
+fi
 
 # ---- opt-in (ARBOLIN_WIN32_SMOKE=1): the 32-bit probe itself, through qemu-i386 (minutes), must print
 # the same bytes as the x86_64 build. For machines that run no 32-bit code; never part of ./test.sh.

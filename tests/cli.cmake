@@ -58,3 +58,7 @@ add_arbolin_test(cli_tree_test cli_tree_test.cpp)
 target_compile_definitions(cli_tree_test PRIVATE ARBOLIN_EXE="$<TARGET_FILE:arbolin>"
                                                  ARBOLIN_TREE_DOCS_CHECK="${CMAKE_CURRENT_SOURCE_DIR}/tree_docs_check.py")
 add_dependencies(cli_tree_test arbolin)
+
+# arbolin.exe's own choices (options refused on Windows, its help, -p's attributes), checked here.
+add_arbolin_test(windows_choices_test windows_choices_test.cpp)
+target_link_libraries(windows_choices_test PRIVATE arbolin_cli arbolin_readers)

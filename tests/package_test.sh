@@ -110,24 +110,31 @@ if [ -z "$zip" ]; then
   echo "package test: the .deb passed; zip checks SKIPPED: no $exe (scripts/win-test.sh builds it)"
   exit 77
 fi
-python3 - "$zip" "$exe" "$src/res/help.html" "$version" <<'EOF' || failed=1
+python3 - "$zip" "$exe" "$src/res/help.html" "$version" "$src/build-win/x86_64/src/cli/arbolin.exe" <<'EOF' || failed=1
 import sys, zipfile
-path, exe, help_html, version = sys.argv[1:]
+path, exe, help_html, version, cli_exe = sys.argv[1:]
 bad = []
 with zipfile.ZipFile(path) as z:
     names = sorted(z.namelist())
-    if names != sorted(["ZK-Arbolin.exe", "help.html", "readme.txt", "LICENSE.txt"]):
+    if names != sorted(["ZK-Arbolin.exe", "arbolin.exe", "help.html", "readme.txt", "LICENSE.txt"]):
         bad.append("the zip holds %s" % names)
     else:
         if z.read("ZK-Arbolin.exe") != open(exe, "rb").read():
             bad.append("ZK-Arbolin.exe differs from the tested " + exe)
+        cli = z.read("arbolin.exe")
+        if cli != open(cli_exe, "rb").read():
+            bad.append("arbolin.exe differs from the tested " + cli_exe)
+        # A 64-bit console program: the PE header's machine, and the optional header's subsystem.
+        pe = int.from_bytes(cli[60:64], "little")
+        if cli[pe:pe + 4] != b"PE\0\0" or cli[pe + 4:pe + 6] != b"\x64\x86" or cli[pe + 24 + 68] != 3:
+            bad.append("arbolin.exe is not an x86_64 console program")
         if z.read("help.html") != open(help_html, "rb").read():
             bad.append("help.html differs from res/help.html")
         readme = z.read("readme.txt")
         if not readme.startswith(b"\xef\xbb\xbf"):
             bad.append("readme.txt has no UTF-8 byte order mark")
         text = readme.decode("utf-8")
-        for want in ("ZK-Arbolin " + version, "使い方", "How to use it", "\r\n"):
+        for want in ("ZK-Arbolin " + version, "使い方", "How to use it", "\r\n", "arbolin.exe", "PATH"):
             if want not in text:
                 bad.append("readme.txt lacks %r" % want)
         if "\n" in text.replace("\r\n", ""):

@@ -38,6 +38,9 @@ int Run(int argc, char** argv) {
         case kActionUsageError:
             PrintMessage(error + " (see 'arbolin --help')");
             return kExitUsage;
+        case kActionNotHere:
+            PrintMessage(error);
+            return kExitNoListing;
         case kActionRun: break;
     }
     int status = options.parse ? RunParse(options) : RunCommandLine(options);

@@ -6,6 +6,15 @@
 
 namespace {
 
+// Why arbolin.exe refuses an option: what Windows lacks for it.
+constexpr std::string_view kWindowsNoLibgit2 =
+    "arbolin.exe is built without libgit2, which git's ignore rules are read with: leave entries out with -I";
+constexpr std::string_view kWindowsNoOwners =
+    "Windows files belong to security identifiers (SIDs), not to numbered users and groups";
+constexpr std::string_view kWindowsNoChangeTime =
+    "Windows' folder reads give the times of creation, last access and last write, not of the last status "
+    "change";
+
 // Value words, in the order the messages and the help list them. A word may be refused in a mode where the
 // option itself is fine (--sort size with --fromfile, whose paths have no sizes).
 constexpr ValueWord kEncodingWords[] = {
@@ -27,7 +36,7 @@ constexpr ValueWord kSortWords[] = {
     {"version", CliOptions::kSortVersion},
     {"size", CliOptions::kSortSize, kNotWithList},
     {"mtime", CliOptions::kSortMtime, kNotWithList},
-    {"ctime", CliOptions::kSortCtime, kNotWithList},
+    {"ctime", CliOptions::kSortCtime, kNotWithList, kWindowsNoChangeTime},
     {"none", CliOptions::kSortNone},
 };
 // As GNU ls takes them.
@@ -105,7 +114,10 @@ constexpr OptionRow kRows[] = {
      "                      /anchored patterns; git's rules, as libgit2 reads them)\n"
      "                      and the .git folder; tracked files stay, as in git.\n"
      "                      No effect outside a repository.\n"
-     "                      Example: arbolin --gitignore --summary\n"},
+     "                      Example: arbolin --gitignore --summary\n",
+     {}, {}, kWindowsNoLibgit2,
+     "  --gitignore         refused on Windows: arbolin.exe is built without\n"
+     "                      libgit2, which git's ignore rules are read with\n"},
     {kOptFilesFirst, 0, "files-first", kArgNone, "", "", {}, kNotWithCompat, false,
      "a folder's files before its subfolders (default: after)",
      "  --files-first       a folder's files before its subfolders (default: after);\n"
@@ -130,6 +142,10 @@ constexpr OptionRow kRows[] = {
      "  --natural           numbers inside names compare by value: file2 before\n"
      "                      file10 (ICU numeric collation; in the C locales runs of\n"
      "                      digits by value, the rest by bytes).\n"
+     "                      Example: arbolin --natural\n",
+     {}, {}, {},
+     "  --natural           numbers inside names compare by value: file2 before\n"
+     "                      file10 (Windows' collation, digits as numbers).\n"
      "                      Example: arbolin --natural\n"},
     {kOptFormat, 0, "format", kArgRequired, "", "format", kFormatWords, kNotWithCompat, false,
      "text (default): the tree or outline",
@@ -256,7 +272,11 @@ constexpr OptionRow kRows[] = {
      "                      Example: arbolin -D --timefmt '%d.%m.%Y'\n"},
     {kOptPerms, 'p', "perms", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "modes as ls -l writes them: drwxr-xr-x",
-     "  -p, --perms         modes as ls -l writes them: drwxr-xr-x\n"},
+     "  -p, --perms         modes as ls -l writes them: drwxr-xr-x\n",
+     {}, {}, {},
+     "  -p, --perms         attributes as PowerShell's Mode column shows them,\n"
+     "                      darhsl: d folder, a archive, r read-only, h hidden,\n"
+     "                      s system, l reparse point; '-' where not set\n"},
     {kOptClassify, 'F', "classify", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "marks after file names: * executable, | FIFO, = socket, @ link",
      "  -F, --classify      marks after file names: * executable, | FIFO,\n"
@@ -269,6 +289,14 @@ constexpr OptionRow kRows[] = {
      "                      name unless --du); mtime, newest first; ctime, the last\n"
      "                      status change, newest first; none, the file system's\n"
      "                      order. Ties in name order.\n"
+     "                      Example: arbolin --du --sort size\n",
+     {}, {}, {},
+     "  --sort name|version|size|mtime|none  the order within folders and within\n"
+     "                      files (each keeps its block): name (default); version,\n"
+     "                      as --natural; size, largest first (folders by name\n"
+     "                      unless --du); mtime, newest first; none, the file\n"
+     "                      system's order (ctime is refused on Windows: no status\n"
+     "                      change time). Ties in name order.\n"
      "                      Example: arbolin --du --sort size\n"},
     {kOptReverse, 'r', "reverse", kArgNone, "", "", {}, kNotWithCompat, false,
      "the order backwards",
@@ -300,7 +328,12 @@ constexpr OptionRow kRows[] = {
     {kOptOneFileSystem, 'x', "one-file-system", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "folders on another file system than FOLDER's are listed, not entered",
      "  -x, --one-file-system  folders on another file system than FOLDER's are\n"
-     "                      listed, not entered\n"},
+     "                      listed, not entered\n",
+     {}, {},
+     "a volume mounted in a folder is a reparse point there, listed and entered only with -l, and Windows' "
+     "folder reads do not say which volume an entry is on",
+     "  -x, --one-file-system  refused on Windows: a volume mounted in a folder is\n"
+     "                      a reparse point, listed and entered only with -l\n"},
     // tree's options. The ones that mean what an option above means are its letters (-d, -h, -T); these
     // are the rest: taken with tree's meaning, or refused with the reason.
     {kOptAll, 'a', "", kArgNone, "", "", {}, kFineEverywhere, false,
@@ -376,7 +409,10 @@ constexpr OptionRow kRows[] = {
      "leave out what FILE's ignore rules match, as a .gitignore in FOLDER",
      "  --gitfile FILE      leave out what the ignore rules in FILE (gitignore's\n"
      "                      form) match, as if FILE were a .gitignore in FOLDER;\n"
-     "                      inside a repository or outside. Repeatable.\n"},
+     "                      inside a repository or outside. Repeatable.\n",
+     {}, {}, kWindowsNoLibgit2,
+     "  --gitfile FILE      refused on Windows: arbolin.exe is built without\n"
+     "                      libgit2, which git's ignore rules are read with\n"},
     {kOptFollowListLinks, 0, "fflinks", kArgNone, "", "", {}, kFineEverywhere, false,
      "--fromfile: \"path -> target\" lines are links",
      "  --fflinks           --fromfile: a line \"path -> target\" names the link\n"
@@ -420,22 +456,35 @@ constexpr OptionRow kRows[] = {
     {kOptOwner, 'u', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "each entry's owner: the user's name, or its number where it has none",
      "  -u                  each entry's owner: the user's name, or its number where\n"
-     "                      it has none\n"},
+     "                      it has none\n",
+     {}, {}, kWindowsNoOwners,
+     "  -u                  refused on Windows: files belong to security\n"
+     "                      identifiers there, not to numbered users\n"},
     {kOptGroup, 'g', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "each entry's group: its name, or its number where it has none",
      "  -g                  each entry's group: its name, or its number where it has\n"
-     "                      none\n"},
+     "                      none\n",
+     {}, {}, kWindowsNoOwners,
+     "  -g                  refused on Windows: files belong to security\n"
+     "                      identifiers there, not to numbered groups\n"},
     {kOptChangeTime, 'c', "", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "--sort ctime, and -D shows the last status change",
      "  -c                  --sort ctime, and -D shows the last status change instead\n"
-     "                      of the last modification\n"},
+     "                      of the last modification\n",
+     {}, {}, kWindowsNoChangeTime,
+     "  -c                  refused on Windows: its folder reads give no time of the\n"
+     "                      last status change\n"},
     {kOptInodes, 0, "inodes", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "each entry's inode number",
-     "  --inodes            each entry's inode number\n"},
+     "  --inodes            each entry's inode number\n",
+     {}, {}, "Windows has no inode numbers (its file IDs take a call per entry, which arbolin.exe never makes)",
+     "  --inodes            refused on Windows: it has no inode numbers\n"},
     {kOptDevice, 0, "device", kArgNone, "", "", {}, kNotWithCompat | kNotWithList, false,
      "the device number of each entry's file system, as stat -c %d prints it",
      "  --device            the device number of each entry's file system, as\n"
-     "                      stat -c %d prints it\n"},
+     "                      stat -c %d prints it\n",
+     {}, {}, "Windows numbers no devices: a volume is a drive letter or a folder it is mounted in",
+     "  --device            refused on Windows: it numbers no devices\n"},
     {kOptMetaFirst, 0, "metafirst", kArgNone, "", "", {}, kNotWithCompat, false,
      "the fields start the line, before the pieces",
      "  --metafirst         the fields (-p, -s, -D, -u, -g, --inodes, --device) start\n"
@@ -501,4 +550,15 @@ const ValueWord* FindWordOf(const OptionRow& row, int value) {
 
 std::string ShownName(const OptionRow& row) {
     return row.longName.empty() ? std::string{'-', row.shortName} : "--" + std::string(row.longName);
+}
+
+std::string PlatformRefusal(const OptionRow& row, const ValueWord* word, bool windows) {
+    if (!windows) return {};
+    // Both names where there are two, whichever was typed: "-x (--one-file-system)".
+    std::string named = ShownName(row);
+    if (row.shortName != 0 && !row.longName.empty()) named = std::string{'-', row.shortName} + " (" + named + ")";
+    if (!row.notOnWindows.empty()) return named + " is not taken on Windows: " + std::string(row.notOnWindows);
+    if (word != nullptr && !word->notOnWindows.empty())
+        return named + " " + std::string(word->word) + " is not taken on Windows: " + std::string(word->notOnWindows);
+    return {};
 }

@@ -51,11 +51,21 @@ enum OptionRefusal : uint8_t {
     kNeedsFolder = 8,
 };
 
+// True in arbolin.exe, the Windows console build: the options that cannot mean anything on Windows are
+// refused there (OptionRow::notOnWindows) and --help shows the rows' Windows paragraphs. The parser and
+// the help take it as an argument, so the tests of the Linux build check the Windows choices too.
+#ifdef _WIN32
+inline constexpr bool kWindowsCommandLine = true;
+#else
+inline constexpr bool kWindowsCommandLine = false;
+#endif
+
 // One word an option's value may be; `value` is what the parser stores for it (an enum of CliOptions).
 struct ValueWord {
     std::string_view word;
     int value;
     uint8_t refusedWith = kFineEverywhere;  // beyond the option's own refusals
+    std::string_view notOnWindows = {};     // non-empty: refused on Windows, and why
 };
 
 struct OptionRow {
@@ -74,6 +84,10 @@ struct OptionRow {
     std::string_view help;              // its paragraph of --help, the option lines included
     std::string_view bareValue = {};    // kArgAttached: the word the option alone stands for
     std::string_view refusal = {};      // kOptRefused: why, and what to use instead
+    // Non-empty: the option is refused on Windows (no listing, exit 2), and this says why.
+    std::string_view notOnWindows = {};
+    // Non-empty: the paragraph --help shows on Windows instead of `help`.
+    std::string_view windowsHelp = {};
 };
 
 std::span<const OptionRow> OptionTable();
@@ -90,3 +104,7 @@ const ValueWord* FindWordOf(const OptionRow& row, int value);
 
 // How messages name an option: "--name", or "-c" for one with only a letter.
 std::string ShownName(const OptionRow& row);
+
+// Why `row` (with its value word `word`, or nullptr) is refused on a system that is Windows when
+// `windows`, naming the option; empty where the option is taken there.
+std::string PlatformRefusal(const OptionRow& row, const ValueWord* word, bool windows);

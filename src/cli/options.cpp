@@ -35,6 +35,7 @@ struct ParseState {
     Refused refused;
     std::string htmlOnly;  // the last option given that only --format html takes
     std::string textOnly;  // the last option given that only the text views take
+    bool windows = false;  // the options are taken as arbolin.exe takes them
 };
 
 void NoteRefusals(uint8_t refusedWith, const OptionRow& row, Refused& refused) {
@@ -403,8 +404,10 @@ CommandAction UseOption(const OptionUse& use, CliOptions& options, ParseState& s
     if (use.row->id == kOptHelp) return kActionHelp;
     if (use.row->id == kOptVersion) return kActionVersion;
     const ValueWord* word = nullptr;
-    if (!CheckWord(use, word, error) || !Apply(*use.row, use.value, word, options, state, error))
-        return kActionUsageError;
+    if (!CheckWord(use, word, error)) return kActionUsageError;
+    error = PlatformRefusal(*use.row, word, state.windows);
+    if (!error.empty()) return kActionNotHere;
+    if (!Apply(*use.row, use.value, word, options, state, error)) return kActionUsageError;
     NoteRefusals(use.row->refusedWith | (word != nullptr ? word->refusedWith : 0), *use.row, state.refused);
     return kActionRun;
 }
@@ -436,8 +439,10 @@ CommandAction UseShortOptions(int argc, const char* const* argv, int& i, CliOpti
 
 }  // namespace
 
-CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error) {
+CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error,
+                             bool windows) {
     ParseState state;
+    state.windows = windows;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/option_table.h"
 #include "metadata/metadata.h"
 #include "listing/listing.h"
 
@@ -54,16 +55,21 @@ struct CliOptions {
     std::vector<std::string> listFiles;  // --fromfile with several files: each listed in turn
 };
 
-// What the command line asks for.
-enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError };
+// What the command line asks for. kActionNotHere: an option this system cannot answer (arbolin.exe's
+// refusals), which gives no listing (exit 2) rather than a usage error.
+enum CommandAction { kActionRun, kActionHelp, kActionVersion, kActionUsageError, kActionNotHere };
 
 // Parses argv[1] ... argv[argc - 1]. Options and FOLDER may come in any order; "--" ends the options.
 // Short options bundle (-rt, -sDp; a letter that takes a value takes the rest of the word, -L2, or the next
 // word); long ones may be shortened to any start that names one option (--hum).
-// On kActionUsageError, `error` holds the reason (without the "arbolin: " prefix). --help and --version
-// end the parsing where they stand.
-CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
+// On kActionUsageError and kActionNotHere, `error` holds the reason (without the "arbolin: " prefix).
+// --help and --version end the parsing where they stand. With `windows`, an option that cannot mean
+// anything on Windows ends it with kActionNotHere, saying why (arbolin.exe's choice; the tests pass the
+// flag on Linux too).
+CommandAction ParseArguments(int argc, const char* const* argv, CliOptions& options, std::string& error,
+                             bool windows = kWindowsCommandLine);
 
-// The text of --help (written from the option table) and of --version.
-const std::string& HelpText();
+// The text of --help (written from the option table; with `windows`, arbolin.exe's: the rows' Windows
+// paragraphs and Windows' collation) and of --version.
+const std::string& HelpText(bool windows = kWindowsCommandLine);
 extern const char kVersionText[];

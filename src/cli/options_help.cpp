@@ -16,14 +16,45 @@ const char kHelpOpening[] =
     "start that names only it (--hum); the last of two that set one thing counts.\n"
     "\n";
 
-const char kHelpClosing[] =
+// How names are ordered, on Linux and in arbolin.exe.
+const char kHelpOrder[] =
     "\n"
     "In each folder, its subfolders (each followed by its contents) come before its\n"
     "files; both are sorted by name with the collation of the locale (LC_ALL, else\n"
     "LC_COLLATE, else LANG): folders ignoring letter case, files with lower case\n"
     "first. Where that locale is C, POSIX or C.UTF-8 (or none is set), names are\n"
     "in byte order, as ls sorts there: folders as strcasecmp compares them (ASCII\n"
-    "letters folded, ties by bytes), files by bytes (upper case first).\n"
+    "letters folded, ties by bytes), files by bytes (upper case first).\n";
+const char kHelpOrderWindows[] =
+    "\n"
+    "In each folder, its subfolders (each followed by its contents) come before its\n"
+    "files; both are sorted by name in Windows' collation for the user's locale:\n"
+    "folders ignoring letter case, files with lower case first; names that collate\n"
+    "alike by their bytes. Junctions, symbolic links and mount points are listed\n"
+    "as links. An option marked \"refused on Windows\" above gives no listing: one\n"
+    "message says why, exit status 2.\n";
+
+// --compat: where the two systems cannot agree (Linux), and what it does on Windows.
+const char kHelpCompatDiffers[] =
+    "6, or none) and no --encoding utf8. Run it in the locale of the Windows\n"
+    "program's user (for Japanese Windows: LC_ALL=ja_JP.UTF-8). Where the\n"
+    "platforms cannot agree it differs:\n"
+    "  - sorting: Windows nearly ignores hyphens and apostrophes in names and\n"
+    "    orders some punctuation differently (readme.txt before readme_link.txt);\n"
+    "    here they count, so such names may come out in another order;\n"
+    "  - a name with characters outside code page 932 shows them as '?'; the\n"
+    "    Windows program cannot open a folder with such a name, while arbolin\n"
+    "    lists its contents;\n"
+    "  - a symbolic link to a folder is listed as a folder and not entered (as the\n"
+    "    Windows program treats junctions and other reparse points).\n";
+const char kHelpCompatWindows[] =
+    "6, or none) and no --encoding utf8. Names are converted to code page 932 as\n"
+    "the Windows program gets them from Windows (characters it lacks as '?' or\n"
+    "their closest match) and ordered by its rules; where a name has characters\n"
+    "outside code page 932 the Windows program cannot open its folder, while\n"
+    "arbolin lists its contents.\n";
+
+const char kHelpClosing[] =
     "Symbolic links are listed as files and not followed unless -l (--compat: see\n"
     "below). The fields of -p, -s and -D stand between the piece and the name, in\n"
     "that order, one space apart: \" ├  12K 2026-05-01 10:00 [ Docs ]\"; the options\n"
@@ -46,18 +77,9 @@ const char kHelpClosing[] =
     "descents into its subfolders); the order in which Windows delivers a folder's\n"
     "entries (by name, UTF-16 compared after upper-casing, so \"_x\" comes after\n"
     "\"Z\"), whatever order Linux delivers them in; and the empty last line of a\n"
-    "listing without files. It accepts the depths the Windows program offers (2 to\n"
-    "6, or none) and no --encoding utf8. Run it in the locale of the Windows\n"
-    "program's user (for Japanese Windows: LC_ALL=ja_JP.UTF-8). Where the\n"
-    "platforms cannot agree it differs:\n"
-    "  - sorting: Windows nearly ignores hyphens and apostrophes in names and\n"
-    "    orders some punctuation differently (readme.txt before readme_link.txt);\n"
-    "    here they count, so such names may come out in another order;\n"
-    "  - a name with characters outside code page 932 shows them as '?'; the\n"
-    "    Windows program cannot open a folder with such a name, while arbolin\n"
-    "    lists its contents;\n"
-    "  - a symbolic link to a folder is listed as a folder and not entered (as the\n"
-    "    Windows program treats junctions and other reparse points).\n"
+    "listing without files. It accepts the depths the Windows program offers (2 to\n";
+
+const char kHelpEnd[] =
     "\n"
     "-o FILE is written whole or not at all: the listing goes to a temporary file\n"
     "beside FILE, which then replaces it; on any failure an existing FILE stays as\n"
@@ -80,17 +102,20 @@ const char kHelpClosing[] =
     "      there is printed), or the output could not be written\n"
     "  64  usage error\n";
 
-std::string WriteHelp() {
+std::string WriteHelp(bool windows) {
     std::string text = kHelpOpening;
-    for (const OptionRow& row : OptionTable()) text += row.help;
-    return text + kHelpClosing;
+    for (const OptionRow& row : OptionTable()) text += windows && !row.windowsHelp.empty() ? row.windowsHelp : row.help;
+    text += windows ? kHelpOrderWindows : kHelpOrder;
+    text += kHelpClosing;
+    text += windows ? kHelpCompatWindows : kHelpCompatDiffers;
+    return text + kHelpEnd;
 }
 
 }  // namespace
 
-const std::string& HelpText() {
-    static const std::string text = WriteHelp();
-    return text;
+const std::string& HelpText(bool windows) {
+    static const std::string texts[2] = {WriteHelp(false), WriteHelp(true)};
+    return texts[windows ? 1 : 0];
 }
 
 const char kVersionText[] = "arbolin " ARBOLIN_VERSION "\n";

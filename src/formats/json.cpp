@@ -116,7 +116,7 @@ void JsonMeta(TextBuffer& buffer, const MetaTable* table, uint32_t meta) {
                            : ", \"" + std::string(field) + "\": \"" + iso + "\"";
         out += ", \"" + std::string(field) + "Seconds\": " + std::to_string(seconds);
     }
-    if (w.perms) out += ", \"mode\": \"" + FormatMode(m->mode) + "\"";
+    if (w.perms) out += ", \"mode\": \"" + ShownMode(*m) + "\"";
     if (w.classify && (m->flags & kMetaLink) && m->targetLen > 0) {
         std::string hex;
         out += ", \"target\": ";

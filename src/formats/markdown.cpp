@@ -45,7 +45,7 @@ void MarkdownMeta(std::string& line, const MetaTable* table, uint32_t meta, bool
     const char* comma = "";
     line += " (";
     if (w.perms) {
-        line += FormatMode(m->mode);
+        line += ShownMode(*m);
         comma = ", ";
     }
     if (w.size) {

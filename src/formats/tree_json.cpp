@@ -73,7 +73,7 @@ void TreeFields(std::vector<TreeField>& out, const MetaTable* table, uint32_t me
     if (w.device) out.push_back({"dev", std::to_string(DeviceNumber(m->dev)), true});
     if (w.perms) {
         out.push_back({"mode", OctalMode(m->mode), false});
-        out.push_back({"prot", FormatMode(m->mode), false});
+        out.push_back({"prot", ShownMode(*m), false});
     }
     if (w.owner) out.push_back({"user", UserName(m->uid), false});
     if (w.group) out.push_back({"group", GroupName(m->gid), false});

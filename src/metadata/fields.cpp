@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "platform/messages.h"
 
@@ -21,6 +22,11 @@ void PadRight(std::string& out, std::string_view text, size_t width) {
     if (text.size() < width) out.append(width - text.size(), ' ');
     out += ' ';
 }
+
+// PowerShell's Mode column: the attribute of each of kAttributeLetters' places.
+constexpr uint32_t kAttributeBits[] = {kAttributeFolder, kAttributeArchive, kAttributeReadOnly,
+                                       kAttributeHidden, kAttributeSystem, kAttributeReparsePoint};
+static_assert(std::size(kAttributeBits) == kAttributeLetters.size());
 
 size_t Digits(uint64_t n) { return std::to_string(n).size(); }
 
@@ -93,7 +99,7 @@ void AppendFields(std::string& out, const MetaTable& table, uint32_t meta) {
     const EntryMeta* m = UsableMeta(table, meta);
     if (w.inode) PadLeft(out, m ? std::to_string(m->ino) : "?", table.inodeWidth);
     if (w.device) PadLeft(out, m ? std::to_string(DeviceNumber(m->dev)) : "?", table.deviceWidth);
-    if (w.perms) PadLeft(out, m ? FormatMode(m->mode) : "?", 10);
+    if (w.perms) PadLeft(out, m ? ShownMode(*m) : "?", kAttributesForModes ? kAttributeLetters.size() : 10);
     if (w.owner) PadRight(out, m ? NameIn(table.owners, m->uid) : "?", table.ownerWidth);
     if (w.group) PadRight(out, m ? NameIn(table.groups, m->gid) : "?", table.groupWidth);
     if (w.size) {
@@ -155,6 +161,17 @@ std::string FormatMode(uint32_t mode) {
     special(6, kModeSetgid, 's');
     special(9, kModeSticky, 't');
     return s;
+}
+
+std::string FormatAttributes(uint32_t attributes) {
+    std::string s(kAttributeLetters.size(), '-');
+    for (size_t i = 0; i < s.size(); ++i)
+        if (attributes & kAttributeBits[i]) s[i] = kAttributeLetters[i];
+    return s;
+}
+
+std::string ShownMode(const EntryMeta& m) {
+    return kAttributesForModes ? FormatAttributes(m.attributes) : FormatMode(m.mode);
 }
 
 std::string OctalMode(uint32_t mode) {

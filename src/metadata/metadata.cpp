@@ -35,6 +35,7 @@ void Fill(EntryMeta& m, const EntryStat& st) {
     m.uid = st.uid;
     m.gid = st.gid;
     m.mode = st.mode;
+    m.attributes = st.attributes;
     m.nlink = st.nlink;
     m.dev = st.dev;
     m.ino = st.ino;

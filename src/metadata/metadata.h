@@ -34,6 +34,7 @@ struct EntryMeta {
     uint32_t ctimeNsec = 0;
     uint32_t uid = 0, gid = 0;
     uint32_t mode = 0;       // type and permission bits (kMode..., kType... in platform/entry_meta.h)
+    uint32_t attributes = 0; // Windows' file attributes (kAttribute... in platform/entry_meta.h); 0 on POSIX
     uint32_t targetMode = 0; // a link's target's, where kMetaTargetKnown
     uint32_t nlink = 0;
     uint64_t dev = 0, ino = 0;
@@ -143,6 +144,13 @@ void AppendFields(std::string& out, const MetaTable& table, uint32_t meta);
 std::string FormatSize(uint64_t bytes, bool human, bool si);
 // `mode` as ls -l writes it: "drwxr-xr-x".
 std::string FormatMode(uint32_t mode);
+// Windows' file attributes as PowerShell's Mode column writes them, "darhsl": folder, archive, read-only,
+// hidden, system, reparse point, each letter or '-'.
+inline constexpr std::string_view kAttributeLetters = "darhsl";
+std::string FormatAttributes(uint32_t attributes);
+// What -p shows for an entry: its attributes where the system has them instead of Unix permissions
+// (kAttributesForModes: Windows), else its mode.
+std::string ShownMode(const EntryMeta& m);
 // The permission bits in octal, four digits, as tree -J writes them: "0755".
 std::string OctalMode(uint32_t mode);
 // The date -D shows for `m`: its modification time, or with -c its status change.

@@ -12,6 +12,7 @@
 #include <span>
 
 #include "formats/formats.h"
+#include "metadata/metadata.h"
 #include "platform/chars.h"
 #include "platform/codepage.h"
 #include "platform/dates.h"
@@ -97,7 +98,8 @@ bool EndsWithEntryCount(std::string_view text, size_t& noteStart) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The metadata fields that may stand between a piece and a name, in this order, each right-aligned to
-// the widest in the listing and followed by one space: the mode ("drwxr-xr-x"), the size (bytes, or
+// the widest in the listing and followed by one space: the mode ("drwxr-xr-x", or arbolin.exe's Windows
+// attributes, "d--h-l"), the size (bytes, or
 // 1.5K / 10M / 999k) and the date (in `timeFormat`, read back with strptime). "?" stands for any field
 // that could not be read.
 enum FieldKind { kFieldMode, kFieldSize, kFieldDate, kFieldKinds };
@@ -108,6 +110,9 @@ size_t FieldLength(const char* at, int kind, const std::string& timeFormat) {
     if (at[0] == '?') return at[1] == ' ' ? 1 : 0;
     size_t i = 0;
     if (kind == kFieldMode) {
+        for (i = 0; i < kAttributeLetters.size(); ++i)
+            if (at[i] != '-' && at[i] != kAttributeLetters[i]) break;
+        if (i == kAttributeLetters.size() && at[i] == ' ') return i;
         if (!in(at[0], "-dlcbps")) return 0;
         for (i = 1; i < 10; ++i)
             if (!in(at[i], i % 3 == 1 ? "r-" : i % 3 == 2 ? "w-" : "xsStT-")) return 0;
