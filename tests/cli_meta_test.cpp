@@ -683,6 +683,52 @@ TEST_F(CliMeta, AutomaticColourFollowsTheTerminal) {
     }
 }
 
+// -p: on Linux the mode as `ls -l` shows it; on Windows the attributes as PowerShell's mode column shows
+// them, "darhsl" with '-' for each one unset (folder, archive, read-only, hidden, system, reparse point),
+// which Wine makes from the Linux entry: the archive bit on every file, read-only where the owner may not
+// write, hidden for a name starting with a dot, a reparse point for a link to a folder.
+TEST_F(CliMeta, PermissionsOrAttributes) {
+    Folder("p/d");
+    Folder("p/.hd");
+    Folder("p/rod");
+    File("p/f");
+    File("p/.h");
+    File("p/ro");
+    File("p/.hro");
+    fs::create_directory_symlink("d", At("p/ld"));
+    const struct {
+        const char* name;
+        mode_t mode;  // 0: as made
+        const char* windows;
+    } rows[] = {
+        {"d", 0, "d-----"},   {".hd", 0, "d--h--"}, {"rod", 0555, "dr----"}, {"f", 0, "-a----"},
+        {".h", 0, "-a-h--"}, {"ro", 0444, "-ar---"}, {".hro", 0444, "-arh--"}, {"ld", 0, "d----l"},
+    };
+    for (const auto& row : rows)
+        if (row.mode != 0) chmod(At(std::string("p/") + row.name).c_str(), row.mode);
+    RunResult r = Arbolin({"-p", "--indented", "p"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::map<std::string, std::string> shown;  // name -> its field
+    std::vector<std::string> lines = Lines(r.out);
+    for (size_t i = 1; i < lines.size(); ++i) {  // after the root line
+        std::istringstream in(lines[i]);
+        std::string field, name;
+        in >> field >> name;
+        if (name == "[") in >> name;
+        shown[name] = field;
+    }
+    ASSERT_EQ(shown.size(), std::size(rows)) << r.out;
+    for (const auto& row : rows) {
+        std::string expected = row.windows;
+        if (!UnderWine()) {
+            std::istringstream ls(Ls(std::string("-ld p/") + row.name));
+            ls >> expected;
+        }
+        EXPECT_EQ(shown[row.name], expected) << row.name;
+    }
+    chmod(At("p/rod").c_str(), 0755);
+}
+
 // Entries whose metadata cannot be read (a folder readable but not searchable): listed with "?", each
 // named once on standard error, exit status 1.
 TEST_F(CliMeta, UnreadableMetadataIsReportedPerEntry) {
