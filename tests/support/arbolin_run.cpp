@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/chars.h"
+
 namespace fs = std::filesystem;
 
 std::string ReadAll(const std::string& path) {
@@ -36,6 +38,14 @@ std::string Environment(const char* name) {
 }  // namespace
 
 bool UnderWine() { return !Environment("ARBOLIN_TEST_WINE_EXE").empty(); }
+
+bool WindowsAllowsName(std::string_view name) {
+    if (name.empty() || name.back() == ' ' || name.back() == '.' || !IsValidUtf8(name)) return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos)
+            return false;
+    return true;
+}
 
 void NotUnderWine(const std::string& row, const std::string& reason) {
     if (UnderWine()) std::printf("[ not under Wine ] %s: %s\n", row.c_str(), reason.c_str());

@@ -44,6 +44,9 @@ RunResult RunArbolin(const std::string& exe, const Invocation& inv, const std::s
 // has started. Wine maps `/` to drive Z: and starts the program in the Unix folder's Z: path, so relative
 // and absolute Linux paths in arguments name the same files.
 bool UnderWine();
+// A name Windows allows in a folder and Wine shows as it is: no control character below 0x20, none of
+// < > : " / \ | ? *, no trailing blank or dot, and UTF-8 (Wine shows other bytes as U+FFFD).
+bool WindowsAllowsName(std::string_view name);
 // Under Wine, says that a row of a table is not run there and why (on standard output, so that a run
 // shows what it left out).
 void NotUnderWine(const std::string& row, const std::string& reason);
