@@ -36,7 +36,20 @@ struct Invocation {
 
 // Runs `exe` with stdout and stderr in files of `scratch`. As root, `withoutOverride` drops the
 // capabilities that let root ignore permissions (it stays uid 0, so the build folder stays reachable).
+// Under Wine (below) the Windows build runs in `exe`'s place, with the same arguments, folder and streams.
 RunResult RunArbolin(const std::string& exe, const Invocation& inv, const std::string& scratch);
+
+// True when ARBOLIN_TEST_WINE_EXE names an arbolin.exe: every run then starts it with wine64
+// (ARBOLIN_TEST_WINE, else /usr/lib/wine/wine64) in the session WINEPREFIX names, which tests/win/cli-wine.sh
+// has started. Wine maps `/` to drive Z: and starts the program in the Unix folder's Z: path, so relative
+// and absolute Linux paths in arguments name the same files.
+bool UnderWine();
+// A name Windows allows in a folder and Wine shows as it is: no control character below 0x20, none of
+// < > : " / \ | ? *, no trailing blank or dot, and UTF-8 (Wine shows other bytes as U+FFFD).
+bool WindowsAllowsName(std::string_view name);
+// Under Wine, says that a row of a table is not run there and why (on standard output, so that a run
+// shows what it left out).
+void NotUnderWine(const std::string& row, const std::string& reason);
 
 // Every message is one line starting with "arbolin: ", and there are `lines` of them.
 void ExpectMessages(const std::string& err, size_t lines);

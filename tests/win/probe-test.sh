@@ -1,10 +1,14 @@
 #!/bin/sh
 # The Windows program's listings of folders made here, through listing_probe.exe (the real FindFirstFileA
 # and lstrcmp(i)A under Wine), byte for byte. Given ARBOLIN, also compares every listing of a few generated
-# trees with `arbolin --compat` (all but the root line, which holds the Windows path).
-# Usage: probe-test.sh RUNNER PROBE DIR [ARBOLIN]
+# trees with `arbolin --compat` (all but the root line, which holds the Windows path). Given ARBOLIN_EXE
+# (arbolin.exe), compares it under Wine with `--compat` and the same Windows path, whole listings, over
+# every view and option set the program has, on those trees and on one whose names are partly outside
+# code page 932 (what FindFirstFileA gives for them, best fit or '?', is what arbolin.exe must show).
+# Usage: probe-test.sh RUNNER PROBE DIR [ARBOLIN|-] [ARBOLIN_EXE]
 set -u
-runner=$1 probe=$2 dir=$3 arbolin=${4:-}
+runner=$1 probe=$2 dir=$3 arbolin=${4:-} arbolin_exe=${5:-}
+[ "$arbolin" = - ] && arbolin=
 rm -rf "$dir"
 mkdir -p "$dir"
 failed=0 passed=0
@@ -99,16 +103,17 @@ compare() {
 }
 
 # A tree of N folders and files with names both collations order alike (letters, digits, dots, and
-# Japanese), made from a fixed seed.
+# Japanese), made from a fixed seed; WORDS, when given, are the words names are made of instead.
 generate() {
   root=$1 seed=$2 count=$3
+  words=${4:-Alpha beta Gamma delta eps Zeta eta9 theta iota kappa 表 データ 日本 ソ x1 X2 readme notes}
   mkdir -p "$root"
-  awk -v seed="$seed" -v count="$count" 'BEGIN {
-    srand(seed); split("Alpha beta Gamma delta eps Zeta eta9 theta iota kappa 表 データ 日本 ソ x1 X2 readme notes", w, " ")
+  awk -v seed="$seed" -v count="$count" -v words="$words" 'BEGIN {
+    srand(seed); nw = split(words, w, " ")
     n = 1; dirs[1] = ""
     for (i = 0; i < count; i++) {
       parent = dirs[int(rand() * n) + 1]
-      name = w[int(rand() * 18) + 1] int(rand() * 30)
+      name = w[int(rand() * nw) + 1] int(rand() * 30)
       if (rand() < 0.35) { dirs[++n] = parent "/" name; print "d" parent "/" name }
       else print "f" parent "/" name (rand() < 0.5 ? ".txt" : "")
     }
@@ -132,6 +137,53 @@ if [ -n "$arbolin" ]; then
   done
   compare "$w"
   compare "$j" --name-limit
+fi
+
+# ---- arbolin.exe --compat under Wine against the program itself, root line included
+compare_exe() {
+  folder=$1
+  shift
+  name="exe$(echo "$folder $*" | tr -c 'a-zA-Z0-9' '_')"
+  "$runner" "$probe" "$(win "$folder")" "$@" 2>/dev/null </dev/null >"$dir/$name.win"
+  "$runner" "$arbolin_exe" --compat "$@" "$(win "$folder")" 2>"$dir/$name.err" </dev/null >"$dir/$name.exe"
+  if [ -s "$dir/$name.win" ] && cmp -s "$dir/$name.win" "$dir/$name.exe"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL $name: the Windows program and arbolin.exe --compat differ"
+    diff "$dir/$name.win" "$dir/$name.exe" | head -20
+    head -3 "$dir/$name.err"
+  fi
+}
+
+if [ -n "$arbolin_exe" ]; then
+  # Outside code page 932: Korean, an emoji, accented Latin (best fit), a check mark; half-width kana and
+  # the wave dash's neighbours inside it.
+  generate "$dir/wide" 4 120 "Alpha beta 한글 😀 café Ärger ß ✓ ｶﾅ 表 ソ x1 X2 naïve"
+  for tree in "$dir/gen1" "$dir/gen2" "$dir/gen3" "$dir/wide"; do
+    [ -d "$tree" ] || generate "$tree" "${tree##*gen}" 120
+    # Every combination of the view and the four switches, at every depth the program offers.
+    for view in "" --indented; do
+      for sub in "" --no-subfolders; do
+        for folders in "" --no-folder-names; do
+          for files in "" --no-file-names; do
+            for limit in "" --name-limit; do
+              # shellcheck disable=SC2086
+              compare_exe "$tree" $view $sub $folders $files $limit
+            done
+          done
+        done
+      done
+      for depth in 2 3 4 5 6; do
+        # shellcheck disable=SC2086
+        compare_exe "$tree" $view --depth $depth
+      done
+    done
+  done
+  compare_exe "$w"
+  compare_exe "$j" --name-limit
+  compare_exe "$z" --depth 2
+  compare_exe "$dir/empty"
 fi
 
 echo "$passed passed, $failed failed"
