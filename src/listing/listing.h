@@ -127,6 +127,18 @@ struct EntryList {
     std::string_view Key(const Entry& e) const { return {bytes.data() + e.key, e.keyLen}; }
 };
 
+// True when a name may follow `path` without a separator: the path ends in '/' (a root given as "src/"),
+// or, on Windows, in '\\' or is a drive with its colon ("C:\\", "C:", where "C:x" means x in drive C's
+// current folder). The command line's scan and every writer that names entries by path join so.
+inline bool EndsInSeparator(std::string_view path) {
+    if (path.empty()) return false;
+    char last = path.back();
+#ifdef _WIN32
+    if (last == '\\' || (last == ':' && path.size() == 2)) return true;
+#endif
+    return last == '/';
+}
+
 struct FolderSource {
     void* context;
     char separator;  // '\\' on Windows, '/' elsewhere

@@ -45,7 +45,10 @@ std::string Quoted(std::string_view text) { return "'" + EscapeForNotice(text) +
 
 std::string Reason(int error) {
 #ifdef _WIN32
-    const char* text = std::strerror(error);  // msvcrt's texts are English whatever the locale
+    // msvcrt's texts are English whatever the locale, but its 36 is EDEADLK: the seam's too-long paths
+    // carry Linux's ENAMETOOLONG value.
+    if (error == kErrorPathTooLong) return "File name too long";
+    const char* text = std::strerror(error);
 #else
     const char* text = strerrordesc_np(error);
 #endif

@@ -22,14 +22,15 @@ bool compatOrder = false;
 
 bool IsCompat(const DiskSource& source) { return source.windowsOrder && source.toSjis; }
 
-// The scan composes a child's path as parent + '/' + name (JoinPath does the same for -l and messages).
-int SeparatorsAfter(std::string_view parent) { return !parent.empty() && parent.back() == '/' ? 0 : 1; }
+// The scan composes a child's path as parent + '/' + name, with no separator after "C:\\", "C:" or a
+// trailing '/' (JoinPath does the same for -l and messages).
+int SeparatorsAfter(std::string_view parent) { return EndsInSeparator(parent) ? 0 : 1; }
 
 // True when `path` lies inside the folder `folder` as the scan composes paths; `rest` is what follows.
 bool Inside(std::string_view folder, std::string_view path, std::string_view& rest) {
     if (folder.empty() || path.size() <= folder.size() || path.substr(0, folder.size()) != folder) return false;
     rest = path.substr(folder.size());
-    if (folder.back() != '/') {
+    if (!EndsInSeparator(folder)) {
         if (rest.front() != '/') return false;
         rest.remove_prefix(1);
     }

@@ -127,8 +127,9 @@ struct TextStyle {
     bool fullPaths = false;  // each entry's path from the root instead of its name (tree -f)
 };
 
-// `parent` + '/' + `name` into `out`, without doubling a slash `parent` already ends in (a root given as
-// "src/"): the POSIX scan composes its paths so, and the writers that name entries by path follow it.
+// `parent` + '/' + `name` into `out`, without a separator where `parent` already ends in one (a root given
+// as "src/"; on Windows "C:\\" or "C:", EndsInSeparator): the command line's scan composes its paths so,
+// and the writers that name entries by path follow it.
 void JoinPath(std::string& out, std::string_view parent, std::string_view name);
 inline std::string JoinedPath(std::string_view parent, std::string_view name) {
     std::string path;

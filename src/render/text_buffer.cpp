@@ -59,7 +59,7 @@ void AppendEntry(TextBuffer& buffer, const TextStyle& style, std::string_view na
 
 void JoinPath(std::string& out, std::string_view parent, std::string_view name) {
     out.assign(parent);
-    if (out.empty() || out.back() != '/') out += '/';
+    if (!EndsInSeparator(out)) out += '/';
     out.append(name);
 }
 
