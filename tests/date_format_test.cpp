@@ -67,6 +67,21 @@ LocalTime FromTm(const struct tm& tm, int64_t seconds) {
     return t;
 }
 
+// `seconds` broken down by the C library in the zone TZ names.
+struct tm Local(int64_t seconds) {
+    struct tm tm {};
+    auto t = time_t(seconds);
+    EXPECT_NE(localtime_r(&t, &tm), nullptr) << seconds;
+    return tm;
+}
+
+// The calendar fields, written out for comparing.
+std::string Fields(const LocalTime& t) {
+    return std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day) + " " +
+           std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second) + " weekday " +
+           std::to_string(t.weekday) + " day " + std::to_string(t.yearDay);
+}
+
 std::string Strftime(const char* format, const struct tm& tm) {
     char buffer[512];
     size_t n = strftime(buffer, sizeof buffer, format, &tm);
@@ -77,18 +92,9 @@ TEST(DateFormat, BreakdownAsLocaltime) {
     for (const char* zone : kZones) {
         ZoneScope scope(zone);
         for (int64_t seconds : Moments()) {
-            struct tm tm {};
-            auto t = time_t(seconds);
-            ASSERT_NE(localtime_r(&t, &tm), nullptr);
-            LocalTime ours = BreakDownTime(seconds, int32_t(tm.tm_gmtoff));
-            LocalTime expected = FromTm(tm, seconds);
-            ASSERT_EQ(ours.year, expected.year) << zone << " " << seconds;
-            ASSERT_EQ(ours.month, expected.month) << zone << " " << seconds;
-            ASSERT_EQ(ours.day, expected.day) << zone << " " << seconds;
-            ASSERT_EQ(ours.hour * 3600 + ours.minute * 60 + ours.second,
-                      expected.hour * 3600 + expected.minute * 60 + expected.second) << zone << " " << seconds;
-            ASSERT_EQ(ours.weekday, expected.weekday) << zone << " " << seconds;
-            ASSERT_EQ(ours.yearDay, expected.yearDay) << zone << " " << seconds;
+            struct tm tm = Local(seconds);
+            ASSERT_EQ(Fields(BreakDownTime(seconds, int32_t(tm.tm_gmtoff))), Fields(FromTm(tm, seconds)))
+                << zone << " " << seconds;
         }
     }
 }
@@ -108,9 +114,7 @@ TEST(DateFormat, EveryConversionAsStrftime) {
     for (const char* zone : kZones) {
         ZoneScope scope(zone);
         for (int64_t seconds : Moments()) {
-            struct tm tm {};
-            auto t = time_t(seconds);
-            ASSERT_NE(localtime_r(&t, &tm), nullptr);
+            struct tm tm = Local(seconds);
             LocalTime when = FromTm(tm, seconds);
             for (const std::string& format : formats) {
                 std::string ours;
@@ -154,9 +158,7 @@ TEST(DateFormat, ReadingWhatWasWritten) {
                                    "%D %F %R %r %T %x %X", "%u %w %U %W %V %g %G %C %y", "%z %Z x", "%s x", "%n%t%%"};
     ZoneScope scope("Europe/Berlin");
     for (int64_t seconds : Moments()) {
-        struct tm tm {};
-        auto t = time_t(seconds);
-        ASSERT_NE(localtime_r(&t, &tm), nullptr);
+        struct tm tm = Local(seconds);
         if (tm.tm_year + 1900 < 1 || tm.tm_year + 1900 > 9999) continue;  // ISO years and %Y in 0-9999
         for (const char* format : formats) {
             std::string text = Strftime(format, tm);

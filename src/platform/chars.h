@@ -1,6 +1,7 @@
 // Character data for names, free of OS and ICU headers: UTF-8 decoding, display columns, the character
-// classes the escapers test, and the hex digits they write. ICU answers behind chars_icu.cpp (POSIX
-// side); the inline parts serve the Windows build too.
+// classes the escapers test, and the hex digits they write. UTF-8 is decoded in chars.cpp on both sides;
+// display columns come from ICU behind chars_icu.cpp (POSIX side) or from tables generated from ICU when
+// the program is built, behind chars_win32.cpp (Windows side).
 #pragma once
 
 #include <cstdint>
@@ -49,7 +50,8 @@ void AppendUtf8(std::string& out, uint32_t c);
 
 // The display columns of one character as the name writers count them: 0 for marks, format characters
 // and Hangul's joining vowels and finals, 2 for wide ones, else 1 (ASCII always). Past ASCII they come
-// from ICU, loaded the first time they are asked for; where it cannot be, 1 (CharacterDataError says why).
+// from ICU, loaded the first time they are asked for (on Windows from the tables, always there); where it
+// cannot be, 1 (CharacterDataError says why).
 int DisplayColumns(int32_t c);
 
 // Loads the character data past ASCII when `text` holds a byte past ASCII, so that a run

@@ -1,5 +1,7 @@
 // Code pages: text converted between encodings named as the system names them ("CP932", "UTF-8", a
-// locale's codeset). Free of OS headers; iconv answers behind codepage_posix.cpp (POSIX side).
+// locale's codeset). Free of OS headers; iconv answers behind codepage_posix.cpp (POSIX side), the Win32
+// API behind codepage_win32.cpp (Windows side, where what the code page maps by best fit counts as
+// converted, as the system's own conversion has it).
 #pragma once
 
 #include <cstddef>

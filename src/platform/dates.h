@@ -1,5 +1,6 @@
 // Dates in the local time zone as text and back, with the C library's formats (POSIX side in
-// dates_posix.cpp: localtime_r, strftime, strptime).
+// dates_posix.cpp: localtime_r, strftime, strptime; Windows side in dates_win32.cpp over the portable
+// date_format.h, where the years SYSTEMTIME holds, 1601 to 30827, are the ones that can be written).
 #pragma once
 
 #include <cstddef>

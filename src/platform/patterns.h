@@ -1,5 +1,5 @@
-// Shell patterns (platform seam; patterns_posix.cpp is the POSIX side): * ? and [...] over a whole name,
-// as the C library's fnmatch matches them.
+// Shell patterns (platform seam; patterns_posix.cpp is the POSIX side, patterns_win32.cpp the Windows
+// one): * ? and [...] over a whole name, as the C library's fnmatch matches them.
 #pragma once
 
 #include <string>

@@ -109,6 +109,23 @@ struct Matcher {
         return negate ? kOut : kIn;
     }
 
+    // "[.x.]" with `p` at its '.': x, `p` after the "]"; false where it is not closed or names more than
+    // one character (no collation data names any).
+    bool CollatingSymbol(size_t& p, int32_t& symbol) const {
+        const std::vector<int32_t>& s = pattern;
+        size_t q = p, length = 0;
+        for (;;) {
+            int32_t d = s[++q];
+            if (d == '.' && s[q + 1] == ']') break;
+            if (d == 0) return false;
+            ++length;
+        }
+        if (length != 1) return false;
+        symbol = s[p + 1];
+        p = q + 2;
+        return true;
+    }
+
     // The bracket expression whose '[' is just before `p`, for the name's character `n`; `p` after it.
     Bracket Match(size_t& p, int32_t n) const {
         const std::vector<int32_t>& s = pattern;
@@ -164,20 +181,9 @@ struct Matcher {
             } else if (c == 0) {
                 return kLiteral;
             } else if (c == '[' && s[p] == '.') {
-                // "[.x.]": x itself, which may start a range; longer names are unknown
-                size_t q = p, length = 0;
-                for (;;) {
-                    int32_t d = s[++q];
-                    if (d == '.' && s[q + 1] == ']') {
-                        q += 2;
-                        break;
-                    }
-                    if (d == 0) return kOut;
-                    ++length;
-                }
-                if (length != 1) return kOut;
-                int32_t x = s[p + 1];
-                p = q;
+                // "[.x.]": x itself, which may start a range
+                int32_t x;
+                if (!CollatingSymbol(p, x)) return kOut;
                 bool range = s[p] == '-' && s[p + 1] != 0;
                 if (!range && n == x) return SkipRest(p, negate);
                 start = x;
@@ -197,18 +203,7 @@ struct Matcher {
             if (rangeable && c == '-' && s[p] != ']') {
                 int32_t end = s[p++];
                 if (end == '[' && s[p] == '.') {
-                    size_t at = p, length = 0;
-                    for (;;) {
-                        int32_t d = s[++p];
-                        if (d == '.' && s[p + 1] == ']') {
-                            p += 2;
-                            break;
-                        }
-                        if (d == 0) return kOut;
-                        ++length;
-                    }
-                    if (length != 1) return kOut;
-                    end = s[at + 1];
+                    if (!CollatingSymbol(p, end)) return kOut;
                 } else {
                     if (end == '\\') end = s[p++];
                     if (end == 0) return kOut;
