@@ -14,6 +14,14 @@ namespace {
 constexpr int kLongName = 17;   // names wider than this many columns are shortened
 constexpr int kShortName = 14;  // ... to at most this many, then " …"
 
+// The backslash is escaped ("\\\\") where a name may hold one. On Windows none can: there it only
+// separates the folders of FOLDER as given, which the root row shows as it stands.
+#ifdef _WIN32
+constexpr int32_t kBackslash = -2;  // no byte or character is escaped as a backslash
+#else
+constexpr int32_t kBackslash = '\\';
+#endif
+
 // One piece of the written name: a character, or the escape standing for it, with its width.
 struct Unit {
     size_t begin, end;  // in the escaped text
@@ -27,7 +35,8 @@ bool EightPlainAscii(const uint8_t* p) {
     uint64_t v;
     std::memcpy(&v, p, 8);
     auto below = [&](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };  // a byte < n
-    uint64_t del = v ^ (kOnes * 0x7F), backslash = v ^ (kOnes * '\\');
+    uint64_t del = v ^ (kOnes * 0x7F);
+    uint64_t backslash = kBackslash < 0 ? ~uint64_t(0) : v ^ (kOnes * uint64_t(kBackslash));
     return ((v & kHighs) | below(v, 0x20) | below(del, 1) | below(backslash, 1)) == 0;
 }
 
@@ -40,7 +49,7 @@ bool IsPlain(std::string_view name) {
     for (int32_t i = start; i < length;) {
         uint8_t b = s[i];
         if (b < 0x80) {
-            if (b < 0x20 || b == 0x7F || b == '\\') return false;
+            if (b < 0x20 || b == 0x7F || b == kBackslash) return false;
             ++i;
             continue;
         }
@@ -54,7 +63,7 @@ bool IsPlain(std::string_view name) {
 bool IsPlainAscii(std::string_view name) {
     for (char ch : name) {
         auto b = uint8_t(ch);
-        if (b < 0x20 || b >= 0x7F || b == '\\') return false;
+        if (b < 0x20 || b >= 0x7F || b == kBackslash) return false;
     }
     return true;
 }
@@ -62,12 +71,12 @@ bool IsPlainAscii(std::string_view name) {
 // Writes what stands for one character (or one run of bytes that form none) under `forms`.
 void AppendUnit(std::string& text, const uint8_t* s, int32_t start, int32_t end, int32_t c, uint8_t forms) {
     bool question = forms & kNameQuestionMarks;
-    if (c == '\\' && !(forms & kNameQuoted) && question) {
+    if (c == kBackslash && !(forms & kNameQuoted) && question) {
         text += '\\';
     } else if (c == '"' && (forms & kNameQuoted)) {
         text += "\\\"";
-    } else if (c < 0 || c < 0x20 || c == 0x7F || c == '\\' || (c >= 0x80 && c <= 0x9F)) {
-        if (question && c != '\\') {
+    } else if (c < 0 || c < 0x20 || c == 0x7F || c == kBackslash || (c >= 0x80 && c <= 0x9F)) {
+        if (question && c != kBackslash) {
             text.append(c < 0 ? size_t(end - start) : 1, '?');
         } else if (c >= 0 && c < 0x80) {
             AppendEscapedByte(text, uint8_t(c));
