@@ -7,7 +7,6 @@
 #include <cerrno>
 
 #include "platform/io_win32.h"
-#include "platform/messages.h"
 #include "platform/terminal_color.h"
 
 namespace {
