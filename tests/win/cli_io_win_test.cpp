@@ -182,6 +182,35 @@ TEST_F(IoFolder, OutputFileRelativeAndSlashed) {
     EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
 }
 
+// A link at FILE keeps pointing at the listing: the file it names is replaced. The link is made on the
+// Linux side (Wine starts Linux programs too), as Wine shows such links as the files they name.
+TEST_F(IoFolder, LinkKeepsPointingAtTheListing) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) GTEST_SKIP() << "links are made through Wine";
+    ASSERT_TRUE(WriteBytes(Path("real.txt"), "old listing\n"));
+    char* unixFolder = unixName(Wide(folder).c_str());
+    ASSERT_NE(unixFolder, nullptr);
+    std::wstring command = L"/bin/ln -s real.txt \"" + Wide(unixFolder) + L"/link.txt\"";
+    HeapFree(GetProcessHeap(), 0, unixFolder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    // Wine does not wait for a Linux program: look until the link shows (bounded, as the Linux side can fail).
+    for (int look = 0; look < 500 && ReadBytes(Path("link.txt")) == "<missing>"; ++look) Sleep(10);
+    ASSERT_EQ(ReadBytes(Path("link.txt")), "old listing\n");
+    std::string message;
+    EXPECT_TRUE(WriteListing(Path("link.txt"), {"new\n"}, message)) << message;
+    EXPECT_EQ(ReadBytes(Path("real.txt")), "new\n");
+    EXPECT_EQ(ReadBytes(Path("link.txt")), "new\n");
+    EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
+}
+
 struct RefusalCase {
     const char* name;
     const char* file;        // relative to the test's folder
