@@ -140,8 +140,9 @@ bool Resolve(Output& output, const std::string& path, std::string& message) {
     DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND) return true;
-        message = OutputFailure(output, ErrnoFromWin32(code));  // a missing folder: "No such file or directory"
+        // A new FILE; where its folder is missing too, making the temporary file says so, as on POSIX.
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+        message = OutputFailure(output, ErrnoFromWin32(code));
         return false;
     }
     // A link keeps pointing at the listing: the file it names is the one checked and replaced.

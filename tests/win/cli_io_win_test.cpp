@@ -215,16 +215,17 @@ struct RefusalCase {
     const char* name;
     const char* file;        // relative to the test's folder
     void (*setUp)(const std::string& file);
+    bool tempFolder;         // the message names the folder where no temporary file could be made
     const char* reason;      // the end of the message
 };
 
 const RefusalCase kRefusalCases[] = {
     {"a read-only file", "ro.txt",
-     [](const std::string& f) { SetFileAttributesW(Long(f).c_str(), FILE_ATTRIBUTE_READONLY); },
+     [](const std::string& f) { SetFileAttributesW(Long(f).c_str(), FILE_ATTRIBUTE_READONLY); }, false,
      ": Permission denied"},
-    {"a folder", "dir", [](const std::string& f) { CreateDirectoryW(Long(f).c_str(), nullptr); },
+    {"a folder", "dir", [](const std::string& f) { CreateDirectoryW(Long(f).c_str(), nullptr); }, false,
      ": Is a directory"},
-    {"a missing folder", "missing\\list.txt", nullptr, ": No such file or directory"},
+    {"a missing folder", "missing\\list.txt", nullptr, true, ": No such file or directory"},
 };
 
 TEST_F(IoFolder, UnwritableOutputRefusedAndLeftUntouched) {
@@ -238,7 +239,8 @@ TEST_F(IoFolder, UnwritableOutputRefusedAndLeftUntouched) {
         if (c.setUp != nullptr) c.setUp(file);
         std::string message;
         EXPECT_FALSE(CheckOutput(file, message));
-        EXPECT_EQ(message, "cannot write " + QuotedPath(file) + c.reason);
+        std::string where = c.tempFolder ? ": cannot create a temporary file in " + QuotedPath(Path("missing")) : "";
+        EXPECT_EQ(message, "cannot write " + QuotedPath(file) + where + c.reason);
         Output output;
         message.clear();
         EXPECT_FALSE(OpenOutput(output, file, message));
