@@ -88,16 +88,20 @@ std::wstring WidePath(std::string_view path) {
     std::u16string units = Wtf8ToWide(path);
     std::wstring wide(units.begin(), units.end());
     if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
-    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return wide;
-    std::wstring full(size, L'\0');
-    DWORD used = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (used == 0 || used >= size) return wide;
-    full.resize(used);
+    std::wstring full = FullPath(wide);
+    if (full.empty()) return wide;
     // Short enough for every call as given (a relative path counts with the folder it is relative to).
     if (full.size() < MAX_PATH - 12 || StartsWith(full, L"\\\\.\\")) return wide;
     if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    DWORD used = size == 0 ? 0 : GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(used > 0 && used < size ? used : 0);
+    return full;
 }
 
 HANDLE StandardHandle(int fd) {

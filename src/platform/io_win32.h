@@ -17,6 +17,8 @@ int LastErrno();
 // (GetFullPathNameW resolves relative, `/`-separated and `C:foo` forms) and given the `\\?\` prefix
 // (`\\?\UNC\` for a share), which lifts the limit; device names (NUL, CON) are left as they are.
 std::wstring WidePath(std::string_view path);
+// GetFullPathNameW's answer for `path` (devices as \\.\NAME), or empty where it has none.
+std::wstring FullPath(const std::wstring& path);
 
 // The handle of fd 0, 1 or 2 (standard input, output, error); INVALID_HANDLE_VALUE or null when the
 // process has none, or for any other fd.

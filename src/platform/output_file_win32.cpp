@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "platform/io_win32.h"
-#include "platform/messages.h"
 #include "platform/terminal_color.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -69,10 +69,7 @@ bool IsDevice(const std::string& path) {
     std::wstring wide = WidePath(path);
     if (wide.compare(0, 4, L"\\\\.\\") == 0) return true;
     if (wide.compare(0, 4, L"\\\\?\\") == 0) return false;
-    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    DWORD n = size == 0 ? 0 : GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    return n > 0 && n < size && full.compare(0, 4, L"\\\\.\\") == 0;
+    return FullPath(wide).compare(0, 4, L"\\\\.\\") == 0;
 }
 
 // Creates a new file `.arbolin-XXXXXX` in `folder` (a name no other file has), opened for writing and
@@ -105,6 +102,34 @@ void RemoveTemp(Output& output) {
     output.tempPath.clear();
 }
 
+// The file FILE names once links are followed (a symbolic link, or under Wine a link on the Linux side),
+// when that is another path than FILE's own; else FILE as given.
+std::string LinkTarget(const std::string& path) {
+    std::wstring wide = WidePath(path);
+    HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return path;  // a dangling link is replaced itself, as on POSIX
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(handle, final.data(), DWORD(final.size()), VOLUME_NAME_DOS);
+    if (n >= final.size()) {
+        final.resize(n);
+        n = GetFinalPathNameByHandleW(handle, final.data(), DWORD(final.size()), VOLUME_NAME_DOS);
+    }
+    CloseHandle(handle);
+    if (n == 0 || n >= final.size()) return path;
+    final.resize(n);
+    // The answer carries the \\?\ prefix, which WidePath adds again where a path needs it.
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        final = L"\\\\" + final.substr(8);
+    } else if (final.compare(0, 4, L"\\\\?\\") == 0) {
+        final = final.substr(4);
+    }
+    std::wstring full = FullPath(wide);
+    if (CompareStringOrdinal(final.c_str(), int(final.size()), full.c_str(), int(full.size()), TRUE) == CSTR_EQUAL)
+        return path;
+    return WideToWtf8(std::u16string(final.begin(), final.end()));
+}
+
 // Works out where FILE leads: written in place (a device) or replaced (an existing or new regular file).
 bool Resolve(Output& output, const std::string& path, std::string& message) {
     output = Output{};
@@ -115,9 +140,16 @@ bool Resolve(Output& output, const std::string& path, std::string& message) {
     DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND) return true;
-        message = OutputFailure(output, ErrnoFromWin32(code));  // a missing folder: "No such file or directory"
+        // A new FILE; where its folder is missing too, making the temporary file says so, as on POSIX.
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+        message = OutputFailure(output, ErrnoFromWin32(code));
         return false;
+    }
+    // A link keeps pointing at the listing: the file it names is the one checked and replaced.
+    output.target = LinkTarget(path);
+    if (output.target != path) {
+        DWORD named = GetFileAttributesW(WidePath(output.target).c_str());
+        if (named != INVALID_FILE_ATTRIBUTES) attributes = named;
     }
     int error = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR
                 // A read-only FILE stays protected although a rename would pass over it.

@@ -182,20 +182,50 @@ TEST_F(IoFolder, OutputFileRelativeAndSlashed) {
     EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
 }
 
+// A link at FILE keeps pointing at the listing: the file it names is replaced. The link is made on the
+// Linux side (Wine starts Linux programs too), as Wine shows such links as the files they name.
+TEST_F(IoFolder, LinkKeepsPointingAtTheListing) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) GTEST_SKIP() << "links are made through Wine";
+    ASSERT_TRUE(WriteBytes(Path("real.txt"), "old listing\n"));
+    char* unixFolder = unixName(Wide(folder).c_str());
+    ASSERT_NE(unixFolder, nullptr);
+    std::wstring command = L"/bin/ln -s real.txt \"" + Wide(unixFolder) + L"/link.txt\"";
+    HeapFree(GetProcessHeap(), 0, unixFolder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    // Wine does not wait for a Linux program: look until the link shows (bounded, as the Linux side can fail).
+    for (int look = 0; look < 500 && ReadBytes(Path("link.txt")) == "<missing>"; ++look) Sleep(10);
+    ASSERT_EQ(ReadBytes(Path("link.txt")), "old listing\n");
+    std::string message;
+    EXPECT_TRUE(WriteListing(Path("link.txt"), {"new\n"}, message)) << message;
+    EXPECT_EQ(ReadBytes(Path("real.txt")), "new\n");
+    EXPECT_EQ(ReadBytes(Path("link.txt")), "new\n");
+    EXPECT_EQ(Leftovers(folder), std::vector<std::string>{});
+}
+
 struct RefusalCase {
     const char* name;
     const char* file;        // relative to the test's folder
     void (*setUp)(const std::string& file);
+    bool tempFolder;         // the message names the folder where no temporary file could be made
     const char* reason;      // the end of the message
 };
 
 const RefusalCase kRefusalCases[] = {
     {"a read-only file", "ro.txt",
-     [](const std::string& f) { SetFileAttributesW(Long(f).c_str(), FILE_ATTRIBUTE_READONLY); },
+     [](const std::string& f) { SetFileAttributesW(Long(f).c_str(), FILE_ATTRIBUTE_READONLY); }, false,
      ": Permission denied"},
-    {"a folder", "dir", [](const std::string& f) { CreateDirectoryW(Long(f).c_str(), nullptr); },
+    {"a folder", "dir", [](const std::string& f) { CreateDirectoryW(Long(f).c_str(), nullptr); }, false,
      ": Is a directory"},
-    {"a missing folder", "missing\\list.txt", nullptr, ": No such file or directory"},
+    {"a missing folder", "missing\\list.txt", nullptr, true, ": No such file or directory"},
 };
 
 TEST_F(IoFolder, UnwritableOutputRefusedAndLeftUntouched) {
@@ -209,7 +239,8 @@ TEST_F(IoFolder, UnwritableOutputRefusedAndLeftUntouched) {
         if (c.setUp != nullptr) c.setUp(file);
         std::string message;
         EXPECT_FALSE(CheckOutput(file, message));
-        EXPECT_EQ(message, "cannot write " + QuotedPath(file) + c.reason);
+        std::string where = c.tempFolder ? ": cannot create a temporary file in " + QuotedPath(Path("missing")) : "";
+        EXPECT_EQ(message, "cannot write " + QuotedPath(file) + where + c.reason);
         Output output;
         message.clear();
         EXPECT_FALSE(OpenOutput(output, file, message));
