@@ -73,7 +73,7 @@ dir=$((ms[2] - ms[3]))
 mkdir -p "$out"
 report="$out/win_dir.md"
 {
-  echo "Listing $entries entries ($(cat "$disk/windir.counts" 2>/dev/null | tr '\n' ' ' | sed 's/ *$//')) under" \
+  echo "Listing $entries entries (2,000 folders, 20,000 files) under" \
        "$("$wine64" --version 2>/dev/null) (x86_64), output to a file, hot cache, $runs runs each by $timer," \
        "medians, $(nproc) cores shared with other work, $(date -u +%Y-%m-%d). What Wine costs, not a target:"
   echo "\`dir\` neither sorts nor collates."
