@@ -18,15 +18,16 @@ bench_options() {
   [[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "$script: --runs needs a positive number" >&2; exit 64; }
 }
 
-# bench_tree BASE NAME FOLDERS FILES DEPTH: makes BASE/NAME with bench/make_tree (fixed seed) unless it is
-# there with this recipe; its counts go to BASE/NAME.counts. BENCH_CLEAN=1 makes it again whatever.
+# bench_tree BASE NAME FOLDERS FILES DEPTH [--ascii]: makes BASE/NAME with bench/make_tree (fixed seed)
+# unless it is there with this recipe; its counts go to BASE/NAME.counts. BENCH_CLEAN=1 makes it again
+# whatever. --ascii: names of ASCII only (for the Windows programs under Wine).
 bench_tree() {
-  local dir="$1/$2" recipe="$3 $4 $5"
+  local dir="$1/$2" recipe="$3 $4 $5${6:+ $6}"
   if [ "${BENCH_CLEAN:-0}" = 1 ] || [ "$(cat "$1/$2.recipe" 2>/dev/null)" != "$recipe" ]; then
     rm -rf "$dir" "$1/$2.recipe" "$1/$2.counts"
     mkdir -p "$1"
     echo "making $dir ($3 folders, $4 files)" >&2
-    "$build/bench/make_tree" "$dir" "$3" "$4" "$5" >"$1/$2.counts"
+    "$build/bench/make_tree" ${6:+"$6"} "$dir" "$3" "$4" "$5" >"$1/$2.counts"
     echo "$recipe" >"$1/$2.recipe"
   fi
 }
@@ -49,4 +50,28 @@ bench_wine() {
   fi
   wineserver -p </dev/null >/dev/null 2>&1
   "$WINE64_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# win PATH: PATH as a Windows program under Wine names it (drive Z: is /).
+win() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# bench_medians RUNS COMMAND...: runs the COMMANDs (each one string, split on blanks) in turn, RUNS rounds,
+# with standard input and output on /dev/null, and sets the array `ms` to each one's median in ms.
+bench_medians() {
+  local runs=$1 r k s e
+  shift
+  local -a commands=("$@") samples=()
+  for ((r = 0; r < runs; r++)); do
+    for k in "${!commands[@]}"; do
+      s=$EPOCHREALTIME
+      ${commands[k]} >/dev/null 2>&1 </dev/null || true
+      e=$EPOCHREALTIME
+      samples[k]+="$((${e/./} - ${s/./})) "
+    done
+  done
+  ms=()
+  for k in "${!commands[@]}"; do
+    ms[k]=$(tr ' ' '\n' <<<"${samples[k]}" | grep . | sort -n |
+            awk '{v[NR] = $1} END {printf "%.0f", v[int((NR + 1) / 2)] / 1000}')
+  done
 }

@@ -39,16 +39,9 @@ bench_wine "$winbuild" arbolin
 
 # ---- The tree: ASCII names (fixed seed), so that no two differ only in letter case under Wine's
 # case-insensitive view of Linux folders more often than make_tree's names do.
-recipe="ascii 2000 20000 6"
 tree=$disk/windir
-if [ "$(cat "$disk/windir.recipe" 2>/dev/null)" != "$recipe" ]; then
-  rm -rf "$tree"
-  mkdir -p "$disk"
-  "$build/bench/make_tree" --ascii "$tree" 2000 20000 6 >"$disk/windir.counts"
-  echo "$recipe" >"$disk/windir.recipe"
-fi
+bench_tree "$disk" windir 2000 20000 6 --ascii
 mkdir -p "$disk/empty"
-win() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 # Both must have listed the same entries: arbolin.exe's paths (-i -f; its first line is the root) against
 # dir's lines.
@@ -64,7 +57,6 @@ fi
 names=("arbolin.exe" "arbolin.exe, empty folder" "cmd /c dir /s /b" "cmd /c dir /s /b, empty folder")
 commands=("$wine64 $exe $(win "$tree")" "$wine64 $exe $(win "$disk/empty")"
           "$wine64 cmd.exe /c dir /s /b $(win "$tree")" "$wine64 cmd.exe /c dir /s /b $(win "$disk/empty")")
-declare -a ms
 if command -v hyperfine >/dev/null; then
   timer="hyperfine"
   hyperfine --runs "$runs" --warmup 1 -N --ignore-failure --export-json "$scratch/runs.json" "${commands[@]}" \
@@ -73,17 +65,7 @@ if command -v hyperfine >/dev/null; then
 for r in json.load(open(sys.argv[1]))["results"]: print(round(r["median"] * 1000))' "$scratch/runs.json")
 else
   timer="a loop of its own"
-  median() { sort -n | awk '{v[NR] = $1} END {printf "%.0f", v[int((NR + 1) / 2)] / 1000}'; }
-  declare -a samples=("" "" "" "")
-  for ((r = 0; r < runs; r++)); do
-    for k in 0 1 2 3; do
-      s=$EPOCHREALTIME
-      ${commands[k]} >/dev/null 2>&1 </dev/null || true
-      e=$EPOCHREALTIME
-      samples[k]+="$((${e/./} - ${s/./})) "
-    done
-  done
-  for k in 0 1 2 3; do ms[k]=$(tr ' ' '\n' <<<"${samples[k]}" | grep . | median); done
+  bench_medians "$runs" "${commands[@]}"
 fi
 cli=$((ms[0] - ms[1]))
 dir=$((ms[2] - ms[3]))
@@ -91,7 +73,7 @@ dir=$((ms[2] - ms[3]))
 mkdir -p "$out"
 report="$out/win_dir.md"
 {
-  echo "Listing $entries entries ($(cat "$disk/windir.counts" 2>/dev/null | tr '\n' ' ' | sed 's/ *$//')) under" \
+  echo "Listing $entries entries (2,000 folders, 20,000 files) under" \
        "$("$wine64" --version 2>/dev/null) (x86_64), output to a file, hot cache, $runs runs each by $timer," \
        "medians, $(nproc) cores shared with other work, $(date -u +%Y-%m-%d). What Wine costs, not a target:"
   echo "\`dir\` neither sorts nor collates."

@@ -40,14 +40,8 @@ bench_wine "$winbuild" listing_probe
 
 # ---- The tree, and the check that both list the same bytes (all but the root line, a Windows path).
 tree=$disk/win10k
-if [ "$(cat "$disk/win10k.recipe" 2>/dev/null)" != "ascii 10000 0 6" ]; then
-  rm -rf "$tree"
-  mkdir -p "$disk"
-  "$build/bench/make_tree" --ascii "$tree" 10000 0 6 >"$disk/win10k.counts"
-  echo "ascii 10000 0 6" >"$disk/win10k.recipe"
-fi
+bench_tree "$disk" win10k 10000 0 6 --ascii
 mkdir -p "$disk/empty"
-win() { printf 'Z:%s' "$1" | tr / '\\'; }
 scratch=$(mktemp -d)
 trap 'stop_wine; rm -rf "$scratch"' EXIT
 "$wine64" "$probe" "$(win "$tree")" 2>/dev/null </dev/null | tail -n +2 >"$scratch/probe.txt" || true
@@ -58,20 +52,8 @@ if ! cmp -s "$scratch/probe.txt" "$scratch/arbolin.txt"; then
 fi
 
 # ---- Timing: each round runs the four commands once; medians in ms.
-median() { sort -n | awk '{v[NR] = $1} END {printf "%.0f", v[int((NR + 1) / 2)] / 1000}'; }
-declare -a samples=("" "" "" "")
-for ((r = 0; r < runs; r++)); do
-  k=0
-  for cmd in "$wine64 $probe $(win "$tree")" "$wine64 $probe $(win "$disk/empty")" \
-             "$arbolin --compat $tree" "$arbolin --compat $disk/empty"; do
-    s=$EPOCHREALTIME
-    $cmd >/dev/null 2>&1 </dev/null || true
-    e=$EPOCHREALTIME
-    samples[k]+="$((${e/./} - ${s/./})) "
-    k=$((k + 1))
-  done
-done
-for k in 0 1 2 3; do ms[k]=$(tr ' ' '\n' <<<"${samples[k]}" | grep . | median); done
+bench_medians "$runs" "$wine64 $probe $(win "$tree")" "$wine64 $probe $(win "$disk/empty")" \
+              "$arbolin --compat $tree" "$arbolin --compat $disk/empty"
 probe_stages=$((ms[0] - ms[1]))
 cli_stages=$((ms[2] - ms[3]))
 
