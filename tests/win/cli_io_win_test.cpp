@@ -105,12 +105,8 @@ protected:
     std::string folder;
 };
 
-// A path as messages quote it: in single quotes, each backslash doubled.
-std::string QuotedPath(const std::string& path) {
-    std::string quoted = "'";
-    for (char c : path) quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return quoted + "'";
-}
+// A path as messages quote it on Windows: in single quotes, its backslashes as they stand.
+std::string QuotedPath(const std::string& path) { return "'" + path + "'"; }
 
 // Writes `pieces` to -o `path` as the listing does; true when FinishOutput kept them.
 bool WriteListing(const std::string& path, const std::vector<std::string>& pieces, std::string& message) {
