@@ -78,11 +78,11 @@ HANDLE OpenForMetadata(const std::wstring& path, bool noFollow) {
 bool HandleInformation(const std::wstring& path, bool noFollow, BY_HANDLE_FILE_INFORMATION& info, int& err) {
     HANDLE h = OpenForMetadata(path, noFollow);
     if (h == INVALID_HANDLE_VALUE) {
-        err = ErrnoOf(GetLastError());
+        err = ErrnoFromWin32(GetLastError());
         return false;
     }
     bool ok = GetFileInformationByHandle(h, &info) != 0;
-    err = ok ? 0 : ErrnoOf(GetLastError());
+    err = ok ? 0 : ErrnoFromWin32(GetLastError());
     CloseHandle(h);
     return ok;
 }
@@ -130,7 +130,7 @@ int StatPath(const std::wstring& path, std::string_view name, StatLinks links, u
         FillCommon(data.dwFileAttributes, link, name, data.ftLastWriteTime, data.ftCreationTime, size, out);
     } else {
         WIN32_FILE_ATTRIBUTE_DATA a;
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a)) return ErrnoOf(GetLastError());
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a)) return ErrnoFromWin32(GetLastError());
         uint64_t size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
         FillCommon(a.dwFileAttributes, false, name, a.ftLastWriteTime, a.ftCreationTime, size, out);
     }
@@ -218,12 +218,12 @@ int ReadLinkAt(FolderHandle folder, const char* name, std::string& target) {
     std::wstring path;
     if (int err = PathIn(folder, name, path)) return err;
     HANDLE h = OpenForMetadata(path, true);
-    if (h == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
+    if (h == INVALID_HANDLE_VALUE) return ErrnoFromWin32(GetLastError());
     std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
     DWORD size = 0;
     bool ok = DeviceIoControl(h, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(), DWORD(data.size()), &size,
                               nullptr) != 0;
-    int err = ok ? 0 : ErrnoOf(GetLastError());
+    int err = ok ? 0 : ErrnoFromWin32(GetLastError());
     CloseHandle(h);
     return ok ? TargetOf(data, size, target) : err;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "listing/listing.h"
 #include "platform/chars.h"
 #include "platform/wide_text.h"
 
@@ -14,7 +15,8 @@ struct ErrorMapping {
     int errnoValue;
 };
 
-// The Win32 errors a file, pipe or console call gives, as the errno values msvcrt's strerror words.
+// The Win32 errors a folder read, a file, pipe or console call gives, as the errno values msvcrt's
+// strerror words (a path too long as the seam's kErrorPathTooLong, which Reason words).
 constexpr ErrorMapping kErrorMappings[] = {
     {ERROR_FILE_NOT_FOUND, ENOENT},         {ERROR_PATH_NOT_FOUND, ENOENT},
     {ERROR_INVALID_DRIVE, ENOENT},          {ERROR_BAD_NETPATH, ENOENT},
@@ -27,10 +29,12 @@ constexpr ErrorMapping kErrorMappings[] = {
     {ERROR_WRITE_PROTECT, EROFS},           {ERROR_HANDLE_DISK_FULL, ENOSPC},
     {ERROR_DISK_FULL, ENOSPC},              {ERROR_NOT_SUPPORTED, ENOSYS},
     {ERROR_FILE_EXISTS, EEXIST},            {ERROR_ALREADY_EXISTS, EEXIST},
-    {ERROR_INVALID_PARAMETER, EINVAL},      {ERROR_INVALID_NAME, EINVAL},
+    {ERROR_INVALID_PARAMETER, EINVAL},      {ERROR_INVALID_NAME, ENOENT},
     {ERROR_BROKEN_PIPE, EPIPE},             {ERROR_NO_DATA, EPIPE},
     {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},       {ERROR_BUSY, EBUSY},
-    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}, {ERROR_DIRECTORY, ENOTDIR},
+    {ERROR_FILENAME_EXCED_RANGE, kErrorPathTooLong}, {ERROR_BUFFER_OVERFLOW, kErrorPathTooLong},
+    {ERROR_DIRECTORY, ENOTDIR},             {ERROR_NOT_A_REPARSE_POINT, EINVAL},
+    {ERROR_CANT_RESOLVE_FILENAME, ELOOP},
 };
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "listing/listing.h"
+#include "platform/io_win32.h"
 #include "platform/wide_text.h"
 
 namespace {
@@ -55,10 +56,10 @@ int LongPath(std::string_view path, std::wstring& out) {
     if (path.empty()) return ENOENT;
     std::wstring given = WideOf(path);
     DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return ErrnoOf(GetLastError());
+    if (n == 0) return ErrnoFromWin32(GetLastError());
     std::wstring full(n, L'\0');
     n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
-    if (n == 0 || n >= full.size()) return n == 0 ? ErrnoOf(GetLastError()) : EIO;
+    if (n == 0 || n >= full.size()) return n == 0 ? ErrnoFromWin32(GetLastError()) : EIO;
     full.resize(n);
     out = LongPathOf(full);
     return 0;
@@ -69,27 +70,6 @@ std::wstring ChildPath(const std::wstring& parent, std::string_view name) {
     if (path.empty() || path.back() != L'\\') path += L'\\';
     path += WideOf(name);
     return path;
-}
-
-int ErrnoOf(DWORD error) {
-    // What the C runtime's own mapping says for the errors a folder read meets, and the path limits.
-    static const struct {
-        DWORD error;
-        int errnoValue;
-    } kErrors[] = {
-        {ERROR_FILE_NOT_FOUND, ENOENT},        {ERROR_PATH_NOT_FOUND, ENOENT},
-        {ERROR_INVALID_NAME, ENOENT},          {ERROR_BAD_PATHNAME, ENOENT},
-        {ERROR_INVALID_DRIVE, ENOENT},         {ERROR_BAD_NETPATH, ENOENT},
-        {ERROR_BAD_NET_NAME, ENOENT},          {ERROR_ACCESS_DENIED, EACCES},
-        {ERROR_SHARING_VIOLATION, EACCES},     {ERROR_LOCK_VIOLATION, EACCES},
-        {ERROR_DIRECTORY, ENOTDIR},            {ERROR_FILENAME_EXCED_RANGE, kErrorPathTooLong},
-        {ERROR_BUFFER_OVERFLOW, kErrorPathTooLong}, {ERROR_NOT_A_REPARSE_POINT, EINVAL},
-        {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},     {ERROR_OUTOFMEMORY, ENOMEM},
-        {ERROR_CANT_RESOLVE_FILENAME, ELOOP},
-    };
-    for (const auto& e : kErrors)
-        if (e.error == error) return e.errnoValue;
-    return EIO;
 }
 
 bool IsLinkAttributes(DWORD attributes, DWORD reparseTag) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/io_win32.h"  // ErrnoFromWin32: Win32 errors as errno values, one table
+
 // One entry of the folder read last, as FindFirstFileExW delivered it.
 struct FoundEntry {
     uint32_t name, nameLen;  // its WTF-8 name in FoundFolder::names
@@ -50,10 +52,6 @@ int LongPath(std::string_view path, std::wstring& out);
 std::wstring LongPathOf(std::wstring_view full);
 // `parent` + '\' + `name` (WTF-8), the separator left out where `parent` ends in one.
 std::wstring ChildPath(const std::wstring& parent, std::string_view name);
-
-// The errno value for a GetLastError() value (kErrorPathTooLong for a path or name too long, EIO for
-// what has no better word).
-int ErrnoOf(DWORD error);
 
 // A reparse point that stands for another name (symbolic link, junction, mount point) is a link. Wine
 // shows a Unix symbolic link to a folder as a folder with FILE_ATTRIBUTE_REPARSE_POINT and a tag of 0

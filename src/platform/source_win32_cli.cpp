@@ -117,7 +117,7 @@ int FailedOpen(const std::wstring& folder, DWORD error) {
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ENOTDIR;
         if (error == ERROR_FILE_NOT_FOUND) return 0;
     }
-    return ErrnoOf(error);
+    return ErrnoFromWin32(error);
 }
 
 // The folder's entries in the order FindFirstFileExW delivers them. Returns 0 or the errno.
@@ -134,7 +134,7 @@ int ReadEntries(DiskSource& source, EntryList& out) {
     } while (FindNextFileW(find, &data));
     DWORD last = GetLastError();
     FindClose(find);
-    return last == ERROR_NO_MORE_FILES ? 0 : ErrnoOf(last);
+    return last == ERROR_NO_MORE_FILES ? 0 : ErrnoFromWin32(last);
 }
 
 void ForgetFound(FoundFolder& found) {
