@@ -37,9 +37,7 @@ constexpr ErrorMapping kErrorMappings[] = {
     {ERROR_CANT_RESOLVE_FILENAME, ELOOP},
 };
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    return text.compare(0, wcslen(prefix), prefix) == 0;
-}
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 bool IsHighSurrogate(wchar_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
@@ -88,16 +86,24 @@ int ErrnoFromWin32(DWORD error) {
 
 int LastErrno() { return ErrnoFromWin32(GetLastError()); }
 
+std::wstring WideOf(std::string_view wtf8) {
+    std::u16string units = Wtf8ToWide(wtf8);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::wstring LongPathOf(std::wstring_view full) {
+    if (StartsWith(full, L"\\\\?\\") || StartsWith(full, L"\\\\.\\")) return std::wstring(full);
+    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
+    return L"\\\\?\\" + std::wstring(full);
+}
+
 std::wstring WidePath(std::string_view path) {
-    std::u16string units = Wtf8ToWide(path);
-    std::wstring wide(units.begin(), units.end());
+    std::wstring wide = WideOf(path);
     if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
     std::wstring full = FullPath(wide);
-    if (full.empty()) return wide;
     // Short enough for every call as given (a relative path counts with the folder it is relative to).
-    if (full.size() < MAX_PATH - 12 || StartsWith(full, L"\\\\.\\")) return wide;
-    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    if (full.empty() || full.size() < MAX_PATH - 12 || StartsWith(full, L"\\\\.\\")) return wide;
+    return LongPathOf(full);
 }
 
 std::wstring FullPath(const std::wstring& path) {

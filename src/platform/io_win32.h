@@ -13,6 +13,11 @@ int ErrnoFromWin32(DWORD error);
 // GetLastError() as an errno value.
 int LastErrno();
 
+// WTF-8 bytes as UTF-16 (wide_text.h), in the type the W calls take.
+std::wstring WideOf(std::string_view wtf8);
+// A full path as GetFullPathNameW makes it, in the \\?\ form that reads past 260 characters: \\?\ before
+// a drive path, \\?\UNC\ for \\server\share; a \\?\ or \\.\ path stays as it is.
+std::wstring LongPathOf(std::wstring_view full);
 // A WTF-8 path as UTF-16 for the W calls. A path that would pass MAX_PATH is made absolute
 // (GetFullPathNameW resolves relative, `/`-separated and `C:foo` forms) and given the `\\?\` prefix
 // (`\\?\UNC\` for a share), which lifts the limit; device names (NUL, CON) are left as they are.

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool StartsWith(std::wstring_view s, std::wstring_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
 // The sort key of `name` with `flags` into impl.key (its closing 0x00 left out); false when refused.
 bool SortKey(DiskSourceImpl& impl, std::wstring_view name, DWORD flags) {
     auto length = int(name.size());
@@ -41,26 +39,10 @@ std::wstring_view PairedOnly(DiskSourceImpl& impl, std::wstring_view name) {
 
 }  // namespace
 
-std::wstring WideOf(std::string_view wtf8) {
-    std::u16string units = Wtf8ToWide(wtf8);
-    return std::wstring(units.begin(), units.end());
-}
-
-std::wstring LongPathOf(std::wstring_view full) {
-    if (StartsWith(full, L"\\\\?\\") || StartsWith(full, L"\\\\.\\")) return std::wstring(full);
-    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
-    return L"\\\\?\\" + std::wstring(full);
-}
-
 int LongPath(std::string_view path, std::wstring& out) {
     if (path.empty()) return ENOENT;
-    std::wstring given = WideOf(path);
-    DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return ErrnoFromWin32(GetLastError());
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
-    if (n == 0 || n >= full.size()) return n == 0 ? ErrnoFromWin32(GetLastError()) : EIO;
-    full.resize(n);
+    std::wstring full = FullPath(WideOf(path));
+    if (full.empty()) return ErrnoFromWin32(GetLastError());
     out = LongPathOf(full);
     return 0;
 }

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/io_win32.h"  // ErrnoFromWin32: Win32 errors as errno values, one table
+#include "platform/io_win32.h"  // errors as errno values, WTF-8 as UTF-16, full and \\?\ paths
 
 // One entry of the folder read last, as FindFirstFileExW delivered it.
 struct FoundEntry {
@@ -42,14 +42,9 @@ struct DiskSourceImpl {
     std::string raw, key, shown;
 };
 
-// WTF-8 bytes as UTF-16 (wide_text.h), in the type the W calls take.
-std::wstring WideOf(std::string_view wtf8);
 // `path` (WTF-8, as the user gave it: relative, '/' or '\' separated, C:foo, C:\x, UNC) as a \\?\ path
 // through GetFullPathNameW. Returns 0 or the errno.
 int LongPath(std::string_view path, std::wstring& out);
-// A full path as GetFullPathNameW makes it, in the \\?\ form that reads past 260 characters: \\?\ before
-// a drive path, \\?\UNC\ for \\server\share; a \\?\ or \\.\ path stays as it is.
-std::wstring LongPathOf(std::wstring_view full);
 // `parent` + '\' + `name` (WTF-8), the separator left out where `parent` ends in one.
 std::wstring ChildPath(const std::wstring& parent, std::string_view name);
 
