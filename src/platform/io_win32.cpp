@@ -29,6 +29,7 @@ constexpr ErrorMapping kErrorMappings[] = {
     {ERROR_FILE_EXISTS, EEXIST},            {ERROR_ALREADY_EXISTS, EEXIST},
     {ERROR_INVALID_PARAMETER, EINVAL},      {ERROR_INVALID_NAME, EINVAL},
     {ERROR_BROKEN_PIPE, EPIPE},             {ERROR_NO_DATA, EPIPE},
+    {ERROR_PIPE_NOT_CONNECTED, EPIPE},  // Wine's word for a pipe whose reader has gone
     {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},       {ERROR_BUSY, EBUSY},
     {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}, {ERROR_DIRECTORY, ENOTDIR},
 };
@@ -84,7 +85,7 @@ int ErrnoFromWin32(DWORD error) {
 
 int LastErrno() { return ErrnoFromWin32(GetLastError()); }
 
-std::wstring WidePath(std::string_view path) {
+std::wstring WidePath(std::string_view path, bool absolute) {
     std::u16string units = Wtf8ToWide(path);
     std::wstring wide(units.begin(), units.end());
     if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
@@ -95,7 +96,8 @@ std::wstring WidePath(std::string_view path) {
     if (used == 0 || used >= size) return wide;
     full.resize(used);
     // Short enough for every call as given (a relative path counts with the folder it is relative to).
-    if (full.size() < MAX_PATH - 12 || StartsWith(full, L"\\\\.\\")) return wide;
+    if (StartsWith(full, L"\\\\.\\")) return wide;
+    if (full.size() < MAX_PATH - 12) return absolute ? full : wide;
     if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

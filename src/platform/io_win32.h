@@ -16,7 +16,9 @@ int LastErrno();
 // A WTF-8 path as UTF-16 for the W calls. A path that would pass MAX_PATH is made absolute
 // (GetFullPathNameW resolves relative, `/`-separated and `C:foo` forms) and given the `\\?\` prefix
 // (`\\?\UNC\` for a share), which lifts the limit; device names (NUL, CON) are left as they are.
-std::wstring WidePath(std::string_view path);
+// `absolute`: a shorter path is made absolute too (Wine's ReplaceFileW fails on relative ones with
+// ERROR_DIRECTORY).
+std::wstring WidePath(std::string_view path, bool absolute = false);
 
 // The handle of fd 0, 1 or 2 (standard input, output, error); INVALID_HANDLE_VALUE or null when the
 // process has none, or for any other fd.
