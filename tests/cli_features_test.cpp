@@ -754,9 +754,9 @@ TEST_F(CliFeatures, CompatRefusalExitsWithUsage) {
               "(see 'arbolin --help')\n");
 }
 
-// Options that cannot mean anything on Windows (one file system, owners and groups, inode numbers, and
-// --gitignore and --gitfile without a libgit2 build for them) are refused there with one message naming
-// the option and nothing listed; on Linux they list.
+// Options that cannot mean anything on Windows (one file system, owners and groups, inode numbers, the
+// status change time, and --gitignore and --gitfile without a libgit2 build for them) are refused there
+// with one message naming the option and nothing listed; on Linux they list.
 TEST_F(CliFeatures, OptionsWindowsCannotMeanRefused) {
     Project();
     const struct {
@@ -770,6 +770,8 @@ TEST_F(CliFeatures, OptionsWindowsCannotMeanRefused) {
         {{"--inodes", "P"}, "inodes"},
         {{"--gitignore", "P"}, "gitignore"},
         {{"--gitfile", "rules", "P"}, "gitfile"},
+        {{"-c", "P"}, "-c"},
+        {{"--sort", "ctime", "P"}, "ctime"},
     };
     WriteFile(At("rules"), "*.o\n");
     for (const auto& c : cases) {
