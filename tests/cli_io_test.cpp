@@ -206,7 +206,11 @@ TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {
                                           {"--format", "html", "--encoding", "sjis"},
                                           {"--parse", "--format", "markdown"}}) {
         RunResult bad = Arbolin(args);
-        EXPECT_EQ(bad.status, 64) << args[0] << " " << args[1];
+        std::string what;
+        for (const std::string& a : args) what += a + " ";
+        // Windows refuses --gitignore before it looks at the rest (no listing: 2).
+        bool refused = UnderWine() && std::find(args.begin(), args.end(), "--gitignore") != args.end();
+        EXPECT_EQ(bad.status, refused ? 2 : 64) << what;
         ExpectMessages(bad.err, 1);
     }
     RunResult missing = Arbolin({"--fromfile", "no-such-list"});
@@ -472,6 +476,11 @@ void MakeFieldTree(const std::string& root, unsigned seed) {
         if (random() % 4 == 0) fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
         fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(24 * 31 * (random() % 12)));
     }
+    if (UnderWine()) {
+        NotUnderWine("a FIFO and a link", "a FIFO is Linux's (Wine shows a plain file), and -F shows a link on "
+                                          "Windows without its target, so 'lnk@' would read back as a name");
+        return;
+    }
     ASSERT_EQ(mkfifo((root + "/fifo").c_str(), 0644), 0);
     fs::create_symlink("a", root + "/lnk");
 }
@@ -553,7 +562,8 @@ TEST_F(CliIo, FromFileRefusesTheOptionsThatLookAtEntries) {
             std::vector<std::string> args = {"--fromfile", At("list")};
             args.insert(optionFirst ? args.begin() : args.end(), option.begin(), option.end());
             RunResult r = Arbolin(args);
-            EXPECT_EQ(r.status, 64) << option[0];
+            // Windows refuses -x before it looks at the rest (no listing: 2).
+            EXPECT_EQ(r.status, UnderWine() && option[0] == "-x" ? 2 : 64) << option[0];
             ExpectMessages(r.err, 1);
             EXPECT_EQ(r.out, "") << option[0];
         }

@@ -701,7 +701,7 @@ TEST_F(CliMeta, PermissionsOrAttributes) {
         mode_t mode;  // 0: as made
         const char* windows;
     } rows[] = {
-        {"d", 0, "d-----"},   {".hd", 0, "d--h--"}, {"rod", 0555, "dr----"}, {"f", 0, "-a----"},
+        {"d", 0, "d-----"},   {".hd", 0, "d--h--"}, {"rod", 0555, "d-r---"}, {"f", 0, "-a----"},
         {".h", 0, "-a-h--"}, {"ro", 0444, "-ar---"}, {".hro", 0444, "-arh--"}, {"ld", 0, "d----l"},
     };
     for (const auto& row : rows)
@@ -732,6 +732,9 @@ TEST_F(CliMeta, PermissionsOrAttributes) {
 // Entries whose metadata cannot be read (a folder readable but not searchable): listed with "?", each
 // named once on standard error, exit status 1.
 TEST_F(CliMeta, UnreadableMetadataIsReportedPerEntry) {
+    if (UnderWine())
+        GTEST_SKIP() << "a folder readable but not searchable is Linux's: Windows reads the metadata with the names, "
+                        "and Wine cannot read such a folder at all";
     File("r/one", "1");
     File("r/two", "22");
     chmod(At("r").c_str(), 0444);
@@ -785,14 +788,22 @@ TEST_F(CliMeta, SortOrdersKeepBlocksAndBreakTiesByName) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.expected) << c.args[0] << " " << c.args[1];
     }
-    // none: the order the folder delivers, which `ls -U` shows too.
-    for (const char* name : {"q", "Beta", "alpha10", "alpha9", "_x", "zz", "M", "m", "0", "é", "a b", "B"})
+    // none: the order the folder delivers, which `ls -U` shows too. Wine delivers a folder's names sorted
+    // as NTFS does, by their upper case (and no two may differ only in case there: "m" is left out).
+    for (const char* name : {"q", "Beta", "alpha10", "alpha9", "_x", "zz", "M", "m", "0", "é", "a b", "B"}) {
+        if (UnderWine() && std::string_view(name) == "m") {
+            NotUnderWine("m", "differs from M only in case");
+            continue;
+        }
         File(std::string("n/") + name);
+    }
     RunResult none = Arbolin({"--sort", "none", "n"});
     EXPECT_EQ(none.status, 0);
     std::string expected = "[ n ]\n";
-    std::vector<std::string> names = Lines(Ls("-U -1 n"));
-    ASSERT_EQ(names.size(), 12u);
+    std::vector<std::string> names = UnderWine() ? std::vector<std::string>{"0", "a b", "alpha10", "alpha9", "B", "Beta",
+                                                                            "M", "q", "zz", "_x", "é"}
+                                                 : Lines(Ls("-U -1 n"));
+    ASSERT_EQ(names.size(), UnderWine() ? 11u : 12u);
     for (size_t i = 0; i < names.size(); ++i) expected += (i + 1 < names.size() ? " ├" : " └") + names[i] + "\n";
     EXPECT_EQ(none.out, expected);
 }
@@ -818,6 +829,13 @@ TEST_F(CliMeta, ClassifyMarksAndEscapedTargets) {
     fs::create_symlink("dir", At("f/dirlink"));
     RunResult r = Arbolin({"-F", "f"});
     EXPECT_EQ(r.status, 0) << r.err;
+    if (UnderWine()) {
+        // Windows: a reparse point's mark without its target, no FIFO and no execute bit; Wine shows the
+        // dangling link not at all.
+        NotUnderWine("odd@ -> tab\\there\\x01\\xff", "Wine does not show a dangling link");
+        EXPECT_EQ(r.out, "[ f ]\n ├[ dir ]\n ├dirlink@\n ├pipe\n └run\n");
+        return;
+    }
     EXPECT_EQ(r.out, "[ f ]\n ├[ dir ]\n ├dirlink@ -> dir\n ├odd@ -> tab\\there\\x01\\xff\n ├pipe|\n └run*\n");
     r = Arbolin({"-F", "--format", "json", "--no-subfolders", "f"});
     EXPECT_NE(r.out.find("\"name\": \"odd\", \"type\": \"link\", \"target\": \"tab\\u0009here\\u0001\xEF\xBF\xBD\", "
@@ -836,15 +854,16 @@ TEST_F(CliMeta, FollowedLinksStopAtLoops) {
     fs::create_symlink("missing", At("l/dangling"));
     RunResult r = Arbolin({"-l", "l"});
     EXPECT_EQ(r.status, 0) << r.err;
+    NotUnderWine("a, b and dangling", "Wine does not show links that lead nowhere");
     EXPECT_EQ(r.out,
               "[ l ]\n"
-              " ├[ real ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n"
-              " ├[ viaLink ] [recursive, not followed]\n"
-              " ├a\n ├b\n └dangling\n");
+              " ├[ real ]\n │ ├[ inner ]\n │ │ └file\n │ └[ up ] [recursive, not followed]\n" +
+                  std::string(UnderWine() ? " └[ viaLink ] [recursive, not followed]\n"
+                                          : " ├[ viaLink ] [recursive, not followed]\n ├a\n ├b\n └dangling\n"));
     // A followed link shows its target's size.
     fs::create_symlink("inner/file", At("l/real/toFile"));
     r = Arbolin({"-l", "-s", "-P", "toFile", "--no-subfolders", "l/real"});
-    EXPECT_NE(r.out.find("  2 toFile"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 2 toFile"), std::string::npos) << r.out;
 }
 
 // A tmpfs gives a folder's entries newest first, so the order in which they are made decides the

@@ -31,6 +31,7 @@ constexpr ErrorMapping kErrorMappings[] = {
     {ERROR_FILE_EXISTS, EEXIST},            {ERROR_ALREADY_EXISTS, EEXIST},
     {ERROR_INVALID_PARAMETER, EINVAL},      {ERROR_INVALID_NAME, ENOENT},
     {ERROR_BROKEN_PIPE, EPIPE},             {ERROR_NO_DATA, EPIPE},
+    {ERROR_PIPE_NOT_CONNECTED, EPIPE},  // Wine's word for a pipe whose reader has gone
     {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},       {ERROR_BUSY, EBUSY},
     {ERROR_FILENAME_EXCED_RANGE, kErrorPathTooLong}, {ERROR_BUFFER_OVERFLOW, kErrorPathTooLong},
     {ERROR_DIRECTORY, ENOTDIR},             {ERROR_NOT_A_REPARSE_POINT, EINVAL},
@@ -97,12 +98,13 @@ std::wstring LongPathOf(std::wstring_view full) {
     return L"\\\\?\\" + std::wstring(full);
 }
 
-std::wstring WidePath(std::string_view path) {
+std::wstring WidePath(std::string_view path, bool absolute) {
     std::wstring wide = WideOf(path);
     if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
     std::wstring full = FullPath(wide);
+    if (full.empty() || StartsWith(full, L"\\\\.\\")) return wide;
     // Short enough for every call as given (a relative path counts with the folder it is relative to).
-    if (full.empty() || full.size() < MAX_PATH - 12 || StartsWith(full, L"\\\\.\\")) return wide;
+    if (full.size() < MAX_PATH - 12) return absolute ? full : wide;
     return LongPathOf(full);
 }
 

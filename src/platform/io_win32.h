@@ -21,7 +21,9 @@ std::wstring LongPathOf(std::wstring_view full);
 // A WTF-8 path as UTF-16 for the W calls. A path that would pass MAX_PATH is made absolute
 // (GetFullPathNameW resolves relative, `/`-separated and `C:foo` forms) and given the `\\?\` prefix
 // (`\\?\UNC\` for a share), which lifts the limit; device names (NUL, CON) are left as they are.
-std::wstring WidePath(std::string_view path);
+// `absolute`: a shorter path is made absolute too (Wine's ReplaceFileW fails on relative ones with
+// ERROR_DIRECTORY).
+std::wstring WidePath(std::string_view path, bool absolute = false);
 // GetFullPathNameW's answer for `path` (devices as \\.\NAME), or empty where it has none.
 std::wstring FullPath(const std::wstring& path);
 

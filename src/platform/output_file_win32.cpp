@@ -162,7 +162,7 @@ bool Resolve(Output& output, const std::string& path, std::string& message) {
 // Puts the temporary file in FILE's place; 0 or the Win32 error. ReplaceFileW keeps an existing FILE's
 // attributes, security and creation time, as the POSIX side keeps its mode and owner.
 DWORD PutInPlace(const std::string& temp, const std::string& target) {
-    std::wstring from = WidePath(temp), to = WidePath(target);
+    std::wstring from = WidePath(temp, true), to = WidePath(target, true);
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
         if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return 0;

@@ -143,6 +143,25 @@ void ForgetFound(FoundFolder& found) {
     found.cursor = 0;
 }
 
+// True when every name of `path` below the scan's root comes back from code page 932 as it was. The
+// Windows program opens a subfolder by its CP932 name (FindFirstFileA): one whose name does not survive
+// the conversion ('?', best fit) it cannot open, and --compat leaves it unread the same way.
+bool Cp932PathSurvives(DiskSource& source, std::string_view path) {
+    std::string_view rest;
+    if (!Inside(source.impl->scanRoot, path, rest)) return true;
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::wstring name = WideOf(rest.substr(0, slash));
+        std::string_view cp932 = ToCp932(*source.impl, name);
+        int n = MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), nullptr, 0);
+        std::wstring back(size_t(n > 0 ? n : 0), L'\0');
+        if (n > 0) MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), back.data(), n);
+        if (back != name) return false;
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
+    return true;
+}
+
 // followLinks needs nothing here: a path through a link or junction is followed by the system, and a
 // subfolder is read by its path whatever stands there now.
 int ReadFolder(void* context, const std::string& path, EntryList& out) {
@@ -154,6 +173,7 @@ int ReadFolder(void* context, const std::string& path, EntryList& out) {
     source.lastFolder = FolderHandle(-1);
     ForgetFound(impl.found);
     if (int err = FolderPath(impl, path, impl.found.path)) return err;
+    if (IsCompat(source) && !Cp932PathSurvives(source, path)) return ENOENT;
     size_t first = out.entries.size(), firstByte = out.bytes.size();
     if (int err = ReadEntries(source, out)) {  // a folder half read counts as unreadable
         out.entries.resize(first);

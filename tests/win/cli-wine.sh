@@ -18,7 +18,13 @@ case $what in
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$prefix"
     cp -a "$template" "$prefix"
-    wineserver -p </dev/null >/dev/null 2>&1
+    # Wine's server makes the files its programs create: as root, without root's power to write any
+    # folder, so that a read-only folder refuses arbolin.exe's files as it refuses arbolin's.
+    server=wineserver
+    if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+      server="setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search wineserver"
+    fi
+    $server -p </dev/null >/dev/null 2>&1
     timeout 120 "$loader" cmd.exe /c exit </dev/null >/dev/null 2>&1
     ;;
   run)

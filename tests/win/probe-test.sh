@@ -2,7 +2,7 @@
 # The Windows program's listings of folders made here, through listing_probe.exe (the real FindFirstFileA
 # and lstrcmp(i)A under Wine), byte for byte. Given ARBOLIN, also compares every listing of a few generated
 # trees with `arbolin --compat` (all but the root line, which holds the Windows path). Given ARBOLIN_EXE
-# (arbolin.exe), compares it under Wine with `--compat` and the same Windows path, whole listings, over
+# (arbolin.exe), compares it under Wine with `--compat` and the same Windows path (root lines apart) over
 # every view and option set the program has, on those trees and on one whose names are partly outside
 # code page 932 (what FindFirstFileA gives for them, best fit or '?', is what arbolin.exe must show).
 # Usage: probe-test.sh RUNNER PROBE DIR [ARBOLIN|-] [ARBOLIN_EXE]
@@ -87,18 +87,30 @@ check empty "$dir/empty" "$(win "$dir/empty")" '
 '
 
 # ---- the same listings from `arbolin --compat`, over generated trees
+# compare SIDE FOLDER [options]: the Windows program's listing of FOLDER against `--compat`'s: SIDE cli
+# the native arbolin's, exe arbolin.exe's under Wine (given the same Windows path), all but the root line
+# (the native one shows the Linux path); SIDE root arbolin.exe's whole listing, root line included.
 compare() {
-  folder=$1
-  shift
-  name="compat$(echo "$folder $*" | tr -c 'a-zA-Z0-9' '_')"
-  "$runner" "$probe" "$(win "$folder")" "$@" 2>/dev/null </dev/null | tail -n +2 >"$dir/$name.win"
-  LC_ALL=ja_JP.UTF-8 "$arbolin" --compat "$@" "$folder" 2>/dev/null </dev/null | tail -n +2 >"$dir/$name.cli"
-  if [ -s "$dir/$name.win" ] && cmp -s "$dir/$name.win" "$dir/$name.cli"; then
+  side=$1 folder=$2
+  shift 2
+  name="$side$(echo "$folder $*" | tr -c 'a-zA-Z0-9' '_')"
+  "$runner" "$probe" "$(win "$folder")" "$@" 2>/dev/null </dev/null >"$dir/$name.win"
+  if [ "$side" = cli ]; then
+    LC_ALL=ja_JP.UTF-8 "$arbolin" --compat "$@" "$folder" 2>"$dir/$name.err" </dev/null >"$dir/$name.out"
+  else
+    "$runner" "$arbolin_exe" --compat "$@" "$(win "$folder")" 2>"$dir/$name.err" </dev/null >"$dir/$name.out"
+  fi
+  from=2
+  [ "$side" = root ] && from=1
+  tail -n +$from "$dir/$name.win" >"$dir/$name.want"
+  tail -n +$from "$dir/$name.out" >"$dir/$name.got"
+  if [ -s "$dir/$name.win" ] && cmp -s "$dir/$name.want" "$dir/$name.got"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    echo "FAIL $name: the Windows program and arbolin --compat differ"
-    diff "$dir/$name.win" "$dir/$name.cli" | head -20
+    echo "FAIL $name: the Windows program and $side --compat differ"
+    diff "$dir/$name.want" "$dir/$name.got" | head -20
+    head -3 "$dir/$name.err"
   fi
 }
 
@@ -132,30 +144,14 @@ if [ -n "$arbolin" ]; then
     for opts in "" "--indented" "--no-folder-names" "--no-file-names" "--no-subfolders" "--name-limit" \
                 "--depth 2" "--depth 3 --name-limit" "--indented --no-folder-names"; do
       # shellcheck disable=SC2086
-      compare "$dir/gen$seed" $opts
+      compare cli "$dir/gen$seed" $opts
     done
   done
-  compare "$w"
-  compare "$j" --name-limit
+  compare cli "$w"
+  compare cli "$j" --name-limit
 fi
 
-# ---- arbolin.exe --compat under Wine against the program itself, root line included
-compare_exe() {
-  folder=$1
-  shift
-  name="exe$(echo "$folder $*" | tr -c 'a-zA-Z0-9' '_')"
-  "$runner" "$probe" "$(win "$folder")" "$@" 2>/dev/null </dev/null >"$dir/$name.win"
-  "$runner" "$arbolin_exe" --compat "$@" "$(win "$folder")" 2>"$dir/$name.err" </dev/null >"$dir/$name.exe"
-  if [ -s "$dir/$name.win" ] && cmp -s "$dir/$name.win" "$dir/$name.exe"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL $name: the Windows program and arbolin.exe --compat differ"
-    diff "$dir/$name.win" "$dir/$name.exe" | head -20
-    head -3 "$dir/$name.err"
-  fi
-}
-
+# ---- arbolin.exe --compat under Wine against the program itself
 if [ -n "$arbolin_exe" ]; then
   # Outside code page 932: Korean, an emoji, accented Latin (best fit), a check mark; half-width kana and
   # the wave dash's neighbours inside it.
@@ -169,21 +165,22 @@ if [ -n "$arbolin_exe" ]; then
           for files in "" --no-file-names; do
             for limit in "" --name-limit; do
               # shellcheck disable=SC2086
-              compare_exe "$tree" $view $sub $folders $files $limit
+              compare exe "$tree" $view $sub $folders $files $limit
             done
           done
         done
       done
       for depth in 2 3 4 5 6; do
         # shellcheck disable=SC2086
-        compare_exe "$tree" $view --depth $depth
+        compare exe "$tree" $view --depth $depth
       done
     done
   done
-  compare_exe "$w"
-  compare_exe "$j" --name-limit
-  compare_exe "$z" --depth 2
-  compare_exe "$dir/empty"
+  # The root line as the program shows it: the Windows path as given, backslashes and all.
+  compare root "$w"
+  compare root "$j" --name-limit
+  compare root "$z" --depth 2
+  compare root "$dir/empty"
 fi
 
 echo "$passed passed, $failed failed"
