@@ -21,7 +21,7 @@ size_t SjisCut(std::string_view name) {
 
 // True for a byte that is escaped unless it is the trail byte of a two-byte character.
 bool IsEscaped(unsigned char c) {
-    return c < 0x20 || c == 0x7F || c == '\\' || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c);
+    return c < 0x20 || c == 0x7F || c == kBackslash || c == 0x80 || c == 0xA0 || c >= 0xFD || IsSjisLead(c);
 }
 
 // Bytes of an escaped name (longer than 14) that a shortened name keeps: whole pieces of it, a two-byte

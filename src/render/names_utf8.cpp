@@ -14,14 +14,6 @@ namespace {
 constexpr int kLongName = 17;   // names wider than this many columns are shortened
 constexpr int kShortName = 14;  // ... to at most this many, then " …"
 
-// The backslash is escaped ("\\\\") where a name may hold one. On Windows none can: there it only
-// separates the folders of FOLDER as given, which the root row shows as it stands.
-#ifdef _WIN32
-constexpr int32_t kBackslash = -2;  // no byte or character is escaped as a backslash
-#else
-constexpr int32_t kBackslash = '\\';
-#endif
-
 // One piece of the written name: a character, or the escape standing for it, with its width.
 struct Unit {
     size_t begin, end;  // in the escaped text
