@@ -193,7 +193,8 @@ TEST_F(CliIo, FromFileReadsGitsQuotedNames) {
     RunResult plain = WithInput("\"x\"\n", {"--fromfile"});
     EXPECT_EQ(plain.out, "[ " + At("in") + " ]\n \u2514\"x\"\n");
     RunResult nul = WithInput(std::string("\"a\\tb\"\0", 7), {"--fromfile", "-0"});
-    EXPECT_EQ(nul.out, "[ " + At("in") + " ]\n \u2514\"a\\\\tb\"\n");
+    // Windows names hold no backslash, so arbolin.exe writes one as it stands; elsewhere it is escaped.
+    EXPECT_EQ(nul.out, "[ " + At("in") + " ]\n \u2514\"a" + (UnderWine() ? "\\" : "\\\\") + "tb\"\n");
 }
 
 TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {
