@@ -193,8 +193,10 @@ TEST_F(CliIo, FromFileReadsGitsQuotedNames) {
     RunResult plain = WithInput("\"x\"\n", {"--fromfile"});
     EXPECT_EQ(plain.out, "[ " + At("in") + " ]\n \u2514\"x\"\n");
     RunResult nul = WithInput(std::string("\"a\\tb\"\0", 7), {"--fromfile", "-0"});
-    // Windows names hold no backslash, so arbolin.exe writes one as it stands; elsewhere it is escaped.
-    EXPECT_EQ(nul.out, "[ " + At("in") + " ]\n \u2514\"a" + (UnderWine() ? "\\" : "\\\\") + "tb\"\n");
+    // On Windows a backslash separates folders in a list, as dir /s /b writes them; elsewhere it is part
+    // of the name, and escaped.
+    EXPECT_EQ(nul.out, "[ " + At("in") + " ]\n" +
+                           (UnderWine() ? " \u2514[ \"a ]\n   \u2514tb\"\n" : " \u2514\"a\\\\tb\"\n"));
 }
 
 TEST_F(CliIo, FromFileReadsNothingOnDiskAndRefusesWhatNeedsIt) {

@@ -77,6 +77,11 @@ size_t UnquoteGitPath(char* path, size_t length) {
 }
 
 std::string_view PlainPath(char* path, size_t length, bool& folder) {
+#ifdef _WIN32
+    // Windows' own lists (dir /s /b, PowerShell) separate folders with '\\', which no name there holds.
+    for (size_t i = 0; i < length; ++i)
+        if (path[i] == '\\') path[i] = '/';
+#endif
     // Most lists need no rewriting: "./" in front (as `find .` prints) is skipped over.
     size_t skip = 0;
     while (length - skip >= 2 && path[skip] == '.' && path[skip + 1] == '/') {

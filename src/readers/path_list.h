@@ -18,7 +18,8 @@ struct PathList {
 // Reads all of `file` ("-": standard input) into `bytes`; false, with `error`, when it cannot.
 bool ReadListInput(const std::string& file, std::string& bytes, std::string& error);
 
-// The plain form of one listed path: components separated by one '/', empty and "." components
+// The plain form of one listed path: components separated by one '/' (on Windows, where no name holds
+// one, a '\\' in the list separates them too), empty and "." components
 // dropped, ".." kept as a name; an absolute path keeps its leading '/' ("/" alone: the top folder of
 // absolute paths). `folder` tells whether the path ended in '/' (or "/."). The form is a part of
 // `path`, rewritten in place where needed (it is never longer); empty: nothing to list (an empty line,
