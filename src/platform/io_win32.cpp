@@ -68,13 +68,6 @@ size_t WholeLength(std::string_view text, bool sjis) {
     return n;
 }
 
-std::wstring FromCodePage932(std::string_view bytes) {
-    if (bytes.empty()) return {};
-    int size = MultiByteToWideChar(932, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    std::wstring wide(size_t(std::max(size, 0)), L'\0');
-    if (size > 0) MultiByteToWideChar(932, 0, bytes.data(), int(bytes.size()), wide.data(), size);
-    return wide;
-}
 
 }  // namespace
 
@@ -87,9 +80,23 @@ int ErrnoFromWin32(DWORD error) {
 
 int LastErrno() { return ErrnoFromWin32(GetLastError()); }
 
+std::wstring FromCodePage932(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    int size = MultiByteToWideChar(932, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring wide(size_t(std::max(size, 0)), L'\0');
+    if (size > 0) MultiByteToWideChar(932, 0, bytes.data(), int(bytes.size()), wide.data(), size);
+    return wide;
+}
+
 std::wstring WideOf(std::string_view wtf8) {
     std::u16string units = Wtf8ToWide(wtf8);
     return std::wstring(units.begin(), units.end());
+}
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t holds UTF-16 code units");
+
+std::string Wtf8Of(std::wstring_view wide) {
+    return WideToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }
 
 std::wstring LongPathOf(std::wstring_view full) {

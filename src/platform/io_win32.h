@@ -15,6 +15,10 @@ int LastErrno();
 
 // WTF-8 bytes as UTF-16 (wide_text.h), in the type the W calls take.
 std::wstring WideOf(std::string_view wtf8);
+// UTF-16 from Windows as WTF-8 (wide_text.h): every name kept, lone surrogates too.
+std::string Wtf8Of(std::wstring_view wide);
+// Code page 932 bytes as UTF-16, as the system converts them.
+std::wstring FromCodePage932(std::string_view bytes);
 // A full path as GetFullPathNameW makes it, in the \\?\ form that reads past 260 characters: \\?\ before
 // a drive path, \\?\UNC\ for \\server\share; a \\?\ or \\.\ path stays as it is.
 std::wstring LongPathOf(std::wstring_view full);

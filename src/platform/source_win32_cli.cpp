@@ -104,7 +104,7 @@ void Remember(FoundFolder& found, std::string_view raw, const WIN32_FIND_DATAW& 
 void AddFound(DiskSource& source, const WIN32_FIND_DATAW& data, EntryList& out) {
     DiskSourceImpl& impl = *source.impl;
     std::wstring_view name(data.cFileName);
-    impl.raw = WideToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()));
+    impl.raw = Wtf8Of(name);
     AddName(source, name, impl.raw, KindOf(data.dwFileAttributes, data.dwReserved0, source.windowsOrder), out);
     Remember(impl.found, impl.raw, data);
 }
@@ -152,11 +152,7 @@ bool Cp932PathSurvives(DiskSource& source, std::string_view path) {
     while (!rest.empty()) {
         size_t slash = rest.find('/');
         std::wstring name = WideOf(rest.substr(0, slash));
-        std::string_view cp932 = ToCp932(*source.impl, name);
-        int n = MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), nullptr, 0);
-        std::wstring back(size_t(n > 0 ? n : 0), L'\0');
-        if (n > 0) MultiByteToWideChar(932, 0, cp932.data(), int(cp932.size()), back.data(), n);
-        if (back != name) return false;
+        if (FromCodePage932(ToCp932(*source.impl, name)) != name) return false;
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     }
     return true;
@@ -245,7 +241,7 @@ std::string DiskCollationLocale(const DiskSource&) {
     wchar_t name[LOCALE_NAME_MAX_LENGTH];
     int n = GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
     if (n <= 1) return std::string();
-    return WideToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name), size_t(n - 1)));
+    return Wtf8Of(std::wstring_view(name, size_t(n - 1)));
 }
 
 std::string DiskNamesError(const DiskSource& source) { return source.impl ? source.impl->namesError : std::string(); }
