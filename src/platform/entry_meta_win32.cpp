@@ -19,7 +19,7 @@ constexpr int64_t kTicksBefore1970 = 116444736000000000;
 constexpr int64_t kTicksPerSecond = 10000000;
 
 void PutTime(const FILETIME& time, int64_t& seconds, uint32_t& nsec) {
-    int64_t ticks = int64_t((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime) - kTicksBefore1970;
+    int64_t ticks = int64_t(Joined64(time.dwHighDateTime, time.dwLowDateTime)) - kTicksBefore1970;
     seconds = ticks / kTicksPerSecond;
     int64_t rest = ticks % kTicksPerSecond;
     if (rest < 0) {  // before 1970: seconds round down, the nanoseconds count up from there
@@ -91,7 +91,7 @@ bool HandleInformation(const std::wstring& path, bool noFollow, BY_HANDLE_FILE_I
 // count.
 void PutIdentity(const BY_HANDLE_FILE_INFORMATION& info, EntryStat& out) {
     out.dev = info.dwVolumeSerialNumber;
-    out.ino = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out.ino = Joined64(info.nFileIndexHigh, info.nFileIndexLow);
     out.nlink = info.nNumberOfLinks;
 }
 
@@ -108,7 +108,7 @@ int StatTarget(const std::wstring& path, std::string_view name, EntryStat& out) 
     BY_HANDLE_FILE_INFORMATION info;
     int err = 0;
     if (!HandleInformation(path, false, info, err)) return err;
-    uint64_t size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    uint64_t size = Joined64(info.nFileSizeHigh, info.nFileSizeLow);
     FillCommon(info.dwFileAttributes, false, name, info.ftLastWriteTime, info.ftCreationTime, size, out);
     PutIdentity(info, out);
     return 0;
@@ -125,13 +125,13 @@ int StatPath(const std::wstring& path, std::string_view name, StatLinks links, u
                           : FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find != INVALID_HANDLE_VALUE) {
         FindClose(find);
-        uint64_t size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        uint64_t size = Joined64(data.nFileSizeHigh, data.nFileSizeLow);
         bool link = IsLinkAttributes(data.dwFileAttributes, data.dwReserved0);
         FillCommon(data.dwFileAttributes, link, name, data.ftLastWriteTime, data.ftCreationTime, size, out);
     } else {
         WIN32_FILE_ATTRIBUTE_DATA a;
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a)) return ErrnoFromWin32(GetLastError());
-        uint64_t size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+        uint64_t size = Joined64(a.nFileSizeHigh, a.nFileSizeLow);
         FillCommon(a.dwFileAttributes, false, name, a.ftLastWriteTime, a.ftCreationTime, size, out);
     }
     return (wants & kStatIno) ? AddIdentity(path, TypeOf(out.mode) == kTypeLink, out) : 0;

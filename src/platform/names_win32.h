@@ -12,6 +12,9 @@
 
 #include "platform/io_win32.h"  // errors as errno values, WTF-8 as UTF-16, full and \\?\ paths
 
+// A 64-bit value the Win32 API hands over in two halves (sizes, file indexes, FILETIMEs).
+inline uint64_t Joined64(DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; }
+
 // One entry of the folder read last, as FindFirstFileExW delivered it.
 struct FoundEntry {
     uint32_t name, nameLen;  // its WTF-8 name in FoundFolder::names

@@ -96,7 +96,7 @@ void Remember(FoundFolder& found, std::string_view raw, const WIN32_FIND_DATAW& 
     e.reparseTag = data.dwReserved0;
     e.written = data.ftLastWriteTime;
     e.created = data.ftCreationTime;
-    e.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    e.size = Joined64(data.nFileSizeHigh, data.nFileSizeLow);
     found.names.append(raw);
     found.entries.push_back(e);
 }
