@@ -8,7 +8,6 @@
 
 #include "platform/io_win32.h"
 #include "platform/terminal_color.h"
-#include "platform/wide_text.h"
 
 namespace {
 
@@ -127,7 +126,7 @@ std::string LinkTarget(const std::string& path) {
     std::wstring full = FullPath(wide);
     if (CompareStringOrdinal(final.c_str(), int(final.size()), full.c_str(), int(full.size()), TRUE) == CSTR_EQUAL)
         return path;
-    return WideToWtf8(std::u16string(final.begin(), final.end()));
+    return Wtf8Of(final);
 }
 
 // Works out where FILE leads: written in place (a device) or replaced (an existing or new regular file).
