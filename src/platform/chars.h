@@ -31,6 +31,14 @@ inline bool IsUnsafeCharacter(int32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || IsBidiControl(c);
 }
 
+// The backslash the name writers and messages escape ("\\\\") where a name may hold one. On Windows none
+// can: there it only separates folders, and FOLDER as given (the root row, a message) shows as it stands.
+#ifdef _WIN32
+inline constexpr int32_t kBackslash = -2;  // no byte or character is escaped as a backslash
+#else
+inline constexpr int32_t kBackslash = '\\';
+#endif
+
 // Shift_JIS (code page 932): the first byte of a two-byte character.
 inline bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

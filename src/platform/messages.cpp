@@ -77,14 +77,6 @@ void FlushCappedMessages() {
     CappedKinds().clear();
 }
 
-// A backslash is doubled where a name may hold one; on Windows it only separates folders, and a path in a
-// message reads as the user wrote it (C:\Users).
-#ifdef _WIN32
-constexpr bool kBackslashInNames = false;
-#else
-constexpr bool kBackslashInNames = true;
-#endif
-
 std::string EscapeForNotice(std::string_view bytes) {
     std::string out;
     auto hex = [&out](unsigned char c) {
@@ -97,7 +89,7 @@ std::string EscapeForNotice(std::string_view bytes) {
         bool c1 = len == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0;
         bool lineSeparator = len == 3 && bytes.substr(i, 2) == "\xE2\x80" &&
                              (bytes[i + 2] == '\xA8' || bytes[i + 2] == '\xA9');
-        if (c == '\\' && kBackslashInNames) {
+        if (c == kBackslash) {  // as the name writers: where a name may hold one
             out += "\\\\";
         } else if (c == '\n') {
             out += "\\n";

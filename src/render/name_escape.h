@@ -7,14 +7,6 @@
 
 #include "platform/chars.h"
 
-// The backslash is escaped ("\\\\") where a name may hold one. On Windows none can: there it only
-// separates the folders of FOLDER as given, which the root row shows as it stands.
-#ifdef _WIN32
-inline constexpr int32_t kBackslash = -2;  // no byte or character is escaped as a backslash
-#else
-inline constexpr int32_t kBackslash = '\\';
-#endif
-
 // Appends byte `c` escaped: \a \b \t \n \v \f \r and \\ by letter, anything else as \xNN.
 inline void AppendEscapedByte(std::string& out, unsigned char c) {
     static const char kLetters[] = "abtnvfr";
